@@ -1,0 +1,393 @@
+#include "Form1.h"
+
+#include "AppTitle.h"
+#include "MessageBox.h"
+#include "OutputFolderBox.h"
+#include "PushCheckBox.h"
+#include "extract/ExtractRun.h"
+#include "sourcelist/CommonDialog.h"
+#include "sourcelist/FolderScan.h"
+#include "sourcelist/OpenDialogSelection.h"
+#include "sourcelist/SourceListView.h"
+#include "util/CursorFile.h"
+#include "util/FolderPicker.h"
+#include "util/Main.h"
+#include "util/Platform.h"
+#include "util/Trim1.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QUrl>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// Window geometry is laid out in twips; 15 twips make one pixel.
+int Px(int twips)
+{
+    return qRound(twips / 15.0);
+}
+
+QRect TwipsRect(int left, int top, int width, int height)
+{
+    return QRect(Px(left), Px(top), Px(width), Px(height));
+}
+
+QFont ArialBold(double points)
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(points);
+    font.setBold(true);
+    font.setItalic(false);
+    font.setUnderline(false);
+    font.setStrikeOut(false);
+    return font;
+}
+
+QPixmap TransparentPicture()
+{
+    QPixmap picture(32, 32);
+    picture.fill(Qt::transparent);
+    return picture;
+}
+
+// The address the build was given for the start-up chance.
+QString BuiltInHomePage()
+{
+    return QStringLiteral(ORVALIN_HOME_PAGE);
+}
+
+} // namespace
+
+Form1::Form1(Form1Options options)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                           | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    , m_options(std::move(options))
+{
+    m_applicationFolder = m_options.applicationFolder.isEmpty() ? QCoreApplication::applicationDirPath()
+                                                                : m_options.applicationFolder;
+    if (!m_options.draw)
+        m_options.draw = &Main::DrawFromTimer;
+    if (m_options.homePage.isNull())
+        m_options.homePage = BuiltInHomePage();
+    if (!m_options.openHomePage)
+        m_options.openHomePage = [](const QString& address) { QDesktopServices::openUrl(QUrl::fromUserInput(address)); };
+    if (!m_options.endProcess)
+        m_options.endProcess = [] {
+            // Ends at once, whatever is in progress; a program started by the
+            // run goes on by itself.
+            std::fflush(nullptr);
+            std::_Exit(0);
+        };
+
+    m_extractRun = std::make_unique<ExtractRun>(*this, ToolLocator(m_applicationFolder, m_options.searchPathForTools));
+    CreateControls();
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::CreateControls()
+{
+    setFixedSize(Px(6975), Px(3855));
+    setMouseTracking(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::Button, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+    setWindowIcon(QIcon(TransparentPicture()));
+
+    ListView1 = new SourceListView(m_applicationFolder, this);
+    ListView1->setGeometry(TwipsRect(120, 120, 6735, 1575));
+    ListView1->setFont(ArialBold(9));
+    connect(ListView1, &SourceListView::pointerMoved, this, &Form1::ListView1_PointerRule);
+
+    const QFont large = ArialBold(11.25);
+    Check1 = new PushCheckBox(QStringLiteral("Add PDF File(s)"), QPixmap(QStringLiteral(":/pictures/add-pdf.png")), this);
+    Check1->setGeometry(TwipsRect(120, 1800, 2175, 1095));
+    Check4 = new PushCheckBox(QStringLiteral("Add All PDF File(s) In Folder"), QPixmap(QStringLiteral(":/pictures/folder.png")), this);
+    Check4->setGeometry(TwipsRect(2400, 1800, 2175, 1095));
+    Check2 = new PushCheckBox(QStringLiteral("Extract!"), QPixmap(QStringLiteral(":/pictures/palette.png")), this);
+    Check2->setGeometry(TwipsRect(4680, 1800, 2175, 1095));
+    for (PushCheckBox* box : {Check1, Check4, Check2})
+        box->setFont(large);
+
+    Text1 = new OutputFolderBox(this);
+    Text1->setGeometry(TwipsRect(2880, 3000, 3495, 285));
+    Text1->setFont(ArialBold(9));
+    Text1->setMaxLength(32767 * 1024); // no practical limit
+    Text1->setPalette(QPalette()); // the system's own window colours
+
+    Check5 = new PushCheckBox(QStringLiteral("..."), QPixmap(), this);
+    Check5->setGeometry(TwipsRect(6480, 3000, 325, 285));
+    Check5->setFont(ArialBold(9));
+
+    Check3 = new PushCheckBox(QStringLiteral("Help"), QPixmap(), this);
+    Check3->setGeometry(TwipsRect(6000, 3360, 855, 375));
+    Check3->setFont(large);
+
+    // Never seen: it lies left of the client area and only holds a tab stop.
+    Command1 = new QPushButton(QStringLiteral("Command1"), this);
+    Command1->setGeometry(TwipsRect(-720, 2640, 615, 495));
+    Command1->setAutoDefault(false);
+    Command1->setDefault(false);
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setGeometry(TwipsRect(120, 3360, 5775, 375));
+    ProgressBar1->setOrientation(Qt::Horizontal);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setFocusPolicy(Qt::NoFocus);
+
+    Label1 = new QLabel(QStringLiteral("Extract images to this folder:"), this);
+    Label1->setGeometry(TwipsRect(240, 3030, 2535, 255));
+    Label1->setFont(ArialBold(9));
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    Label1->setFocusPolicy(Qt::NoFocus);
+
+    setTabOrder(ListView1, Check1);
+    setTabOrder(Check1, Check4);
+    setTabOrder(Check4, Check2);
+    setTabOrder(Check2, Text1);
+    setTabOrder(Text1, Check5);
+    setTabOrder(Check5, Check3);
+    setTabOrder(Check3, Command1);
+
+    connect(Check1, &QAbstractButton::clicked, this, &Form1::Check1_Click);
+    connect(Check2, &QAbstractButton::clicked, this, &Form1::Check2_Click);
+    connect(Check3, &QAbstractButton::clicked, this, &Form1::Check3_Click);
+    connect(Check4, &QAbstractButton::clicked, this, &Form1::Check4_Click);
+    connect(Check5, &QAbstractButton::clicked, this, &Form1::Check5_Click);
+    for (PushCheckBox* box : {Check1, Check2, Check3, Check4}) {
+        box->setMouseTracking(true);
+        box->installEventFilter(this);
+    }
+}
+
+void Form1::Form_Load()
+{
+    CentreForm();
+
+    const QString handCursor = m_applicationFolder + Platform::Separator() + QStringLiteral("HAND-M.CUR");
+    if (Main::FileExists(handCursor))
+        m_hasMouseIcon = CursorFile::Load(handCursor, &m_mouseIcon);
+
+    if (Main::HomePageDue(m_options.draw()) && !m_options.homePage.isEmpty())
+        m_options.openHomePage(m_options.homePage);
+
+    setWindowTitle(AppTitle());
+    ListView1->SetUpColumn();
+
+    // A white background behind the bar.
+    QPalette bar = ProgressBar1->palette();
+    bar.setColor(QPalette::Base, Qt::white);
+    bar.setColor(QPalette::Window, Qt::white);
+    bar.setColor(QPalette::Button, Qt::white);
+    ProgressBar1->setPalette(bar);
+
+    Text1->setText(Platform::DefaultOutputFolder());
+}
+
+void Form1::CentreForm()
+{
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->geometry();
+    const QSize outer = frameGeometry().size();
+    move(area.left() + qRound((area.width() - outer.width()) / 2.0),
+         area.top() + qRound((area.height() - outer.height()) / 2.0));
+}
+
+QString Form1::HelpText()
+{
+    return QStringLiteral(
+               "Images will be extracted as they were put together by the author of the PDF file. For example, if an "
+               "generic order form was constructed from one image, one image will be extracted by this program. The "
+               "logo, company header, etc will be extracted together, as one image, as the author of the PDF "
+               "intended. However, if the PDF file was constructed using multiple images, the logo, company header, "
+               "etc will be extracted as individual files.")
+           + QLatin1Char('\r') + QLatin1Char('\r')
+           + QStringLiteral("Also, if PDF has password protection, for security reasons, it will not be possible to "
+                            "extract images.");
+}
+
+void Form1::SetMousePointer(int pointer)
+{
+    m_mousePointer = pointer;
+    switch (pointer) {
+    case kPointerBusy:
+        setCursor(Qt::WaitCursor);
+        break;
+    case kPointerCustom:
+        // Without a hand picture the system's own pointing hand stands in.
+        setCursor(m_hasMouseIcon ? m_mouseIcon : QCursor(Qt::PointingHandCursor));
+        break;
+    default:
+        unsetCursor();
+        break;
+    }
+}
+
+void Form1::Guarded(PushCheckBox* box, const std::function<void()>& action)
+{
+    if (box->Value() != 1)
+        return;
+    box->SetValue(0);
+    action();
+}
+
+void Form1::Form_Unload()
+{
+    m_options.endProcess();
+}
+
+void Form1::Form_MouseMove()
+{
+    if (m_mousePointer != kPointerBusy)
+        SetMousePointer(kPointerDefault);
+}
+
+void Form1::CheckN_MouseMove()
+{
+    if (m_mousePointer != kPointerBusy)
+        SetMousePointer(kPointerCustom);
+}
+
+void Form1::ListView1_PointerRule()
+{
+    if (m_mousePointer != kPointerBusy)
+        SetMousePointer(kPointerDefault);
+}
+
+void Form1::Text1_GotFocus()
+{
+    Text1->SelectAll();
+}
+
+void Form1::Check1_Click()
+{
+    Guarded(Check1, [this] {
+        CommonDialog CommonDialog1(this);
+        CommonDialog1.FileName = QString();
+        CommonDialog1.Flags = CommonDialog::kLongNames | CommonDialog::kExplorer | CommonDialog::kAllowMultiselect
+                              | CommonDialog::kReadOnly;
+        CommonDialog1.DialogTitle = QStringLiteral("Add File(s) - Use Ctrl & Shift to select multiple files");
+        CommonDialog1.Filter = QStringLiteral("PDF Files (*.pdf)|*.pdf|");
+        if (!CommonDialog1.ShowOpen()) {
+            ShowMessage(QStringLiteral("Too many files were chosen at once. Please add them in smaller groups."));
+            return;
+        }
+        for (const QString& row : OpenDialogSelection::Rows(CommonDialog1.FileName))
+            ListView1->AppendRow(row);
+    });
+}
+
+void Form1::Check2_Click()
+{
+    Guarded(Check2, [this] { m_extractRun->ExtractAll(); });
+}
+
+void Form1::Check3_Click()
+{
+    Guarded(Check3, [this] { ShowMessage(HelpText()); });
+}
+
+void Form1::Check4_Click()
+{
+    Guarded(Check4, [this] {
+        // The scan lets the window handle events; a second press meanwhile
+        // would start a second scan inside the first.
+        if (m_scanning)
+            return;
+        const QString folder = FolderPicker::BrowseForFolder(this, QStringLiteral("Please select folder to add:"));
+        if (folder.isEmpty())
+            return;
+        m_scanning = true;
+        SetMousePointer(kPointerBusy);
+        QElapsedTimer sinceYield;
+        sinceYield.start();
+        FolderScan scan([&sinceYield] {
+            // Handing the event loop a turn costs far more than looking at a
+            // directory entry; a turn every few milliseconds keeps the window
+            // as lively as a turn per entry would.
+            if (sinceYield.elapsed() >= 5) {
+                QCoreApplication::processEvents();
+                sinceYield.restart();
+            }
+        });
+        for (const QString& row : scan.PdfFilesInTree(folder))
+            ListView1->AppendRow(row);
+        SetMousePointer(kPointerDefault);
+        m_scanning = false;
+    });
+}
+
+void Form1::Check5_Click()
+{
+    Guarded(Check5, [this] {
+        const QString folder = FolderPicker::BrowseForFolder(this, QStringLiteral("Please select folder:"));
+        if (folder.isEmpty())
+            return;
+        SetMousePointer(kPointerBusy);
+        Text1->setText(Trim1::CollapseDoubledSeparators(folder) + Platform::Separator());
+        SetMousePointer(kPointerDefault);
+    });
+}
+
+int Form1::SourceCount() const
+{
+    return ListView1->RowCount();
+}
+
+QString Form1::SourceText(int row) const
+{
+    return ListView1->RowText(row);
+}
+
+QString Form1::OutputFolder() const
+{
+    return Text1->text();
+}
+
+void Form1::SetProgress(int percent)
+{
+    ProgressBar1->setValue(percent);
+}
+
+void Form1::ShowMessage(const QString& text)
+{
+    MessageBox::Show(this, text);
+}
+
+void Form1::mouseMoveEvent(QMouseEvent* event)
+{
+    Form_MouseMove();
+    QWidget::mouseMoveEvent(event);
+}
+
+void Form1::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    Form_Unload();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove
+        && (watched == Check1 || watched == Check2 || watched == Check3 || watched == Check4))
+        CheckN_MouseMove();
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "extract/ExtractHost.h"
+
+#include <QCursor>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class ExtractRun;
+class OutputFolderBox;
+class PushCheckBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class SourceListView;
+
+// What the main window takes from outside; the defaults are those of the
+// real program, tests replace what they need to drive.
+struct Form1Options {
+    QString applicationFolder;                 // default: the executable's folder
+    std::function<double()> draw;              // the start-up chance's draw, 0 <= r < 1
+    QString homePage;                          // default: the address the build was given
+    std::function<void(const QString&)> openHomePage;
+    std::function<void()> endProcess;          // default: ends the process at once
+    bool searchPathForTools = true;            // look for the tools on PATH too
+};
+
+// The main window.
+class Form1 : public QWidget, public ExtractHost
+{
+    Q_OBJECT
+
+public:
+    static constexpr int kPointerDefault = 0;
+    static constexpr int kPointerBusy = 11;
+    static constexpr int kPointerCustom = 99;
+
+    explicit Form1(Form1Options options = {});
+    ~Form1() override;
+
+    // The controls, by their names.
+    SourceListView* ListView1 = nullptr;
+    PushCheckBox* Check1 = nullptr; // "Add PDF File(s)"
+    PushCheckBox* Check2 = nullptr; // "Extract!"
+    PushCheckBox* Check3 = nullptr; // "Help"
+    PushCheckBox* Check4 = nullptr; // "Add All PDF File(s) In Folder"
+    PushCheckBox* Check5 = nullptr; // "..."
+    OutputFolderBox* Text1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QPushButton* Command1 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+
+    int MousePointer() const { return m_mousePointer; }
+    void SetMousePointer(int pointer) override;
+    bool HasMouseIcon() const { return m_hasMouseIcon; }
+    const QString& ApplicationFolder() const { return m_applicationFolder; }
+    ExtractRun& Extraction() { return *m_extractRun; }
+
+    static QString HelpText();
+
+    // The handlers.
+    void Form_Load();
+    void Form_Unload();
+    void Form_MouseMove();
+    void Check1_Click();
+    void Check2_Click();
+    void Check3_Click();
+    void Check4_Click();
+    void Check5_Click();
+    void CheckN_MouseMove();
+    void Text1_GotFocus();
+    void ListView1_PointerRule();
+
+    // ExtractHost
+    int SourceCount() const override;
+    QString SourceText(int row) const override;
+    QString OutputFolder() const override;
+    void SetProgress(int percent) override;
+    void ShowMessage(const QString& text) override;
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    void CentreForm();
+    // Runs a button's action once per press: the guard of every button.
+    void Guarded(PushCheckBox* box, const std::function<void()>& action);
+
+    Form1Options m_options;
+    QString m_applicationFolder;
+    int m_mousePointer = kPointerDefault;
+    bool m_hasMouseIcon = false;
+    QCursor m_mouseIcon;
+    bool m_scanning = false;
+    std::unique_ptr<ExtractRun> m_extractRun;
+};

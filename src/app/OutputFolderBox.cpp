@@ -1,0 +1,40 @@
+#include "OutputFolderBox.h"
+
+#include <QFocusEvent>
+#include <QMouseEvent>
+
+OutputFolderBox::OutputFolderBox(QWidget* parent)
+    : QLineEdit(parent)
+{
+}
+
+void OutputFolderBox::SelectAll()
+{
+    setSelection(0, int(text().size()));
+}
+
+void OutputFolderBox::focusInEvent(QFocusEvent* event)
+{
+    QLineEdit::focusInEvent(event);
+    SelectAll();
+    // The click that brought the focus would place the caret and undo the
+    // selection; it is restored once that click is over.
+    m_selectOnRelease = event->reason() == Qt::MouseFocusReason;
+}
+
+void OutputFolderBox::mousePressEvent(QMouseEvent* event)
+{
+    QLineEdit::mousePressEvent(event);
+    if (m_selectOnRelease)
+        SelectAll();
+}
+
+void OutputFolderBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    QLineEdit::mouseReleaseEvent(event);
+    if (m_selectOnRelease) {
+        m_selectOnRelease = false;
+        if (!hasSelectedText() || selectedText() != text())
+            SelectAll();
+    }
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QLineEdit>
+
+// The output-folder box: whenever it receives the focus its whole text is
+// selected, so typing replaces it, also when the focus came with a click.
+class OutputFolderBox : public QLineEdit
+{
+    Q_OBJECT
+
+public:
+    explicit OutputFolderBox(QWidget* parent = nullptr);
+
+    // What the GotFocus handler does.
+    void SelectAll();
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool m_selectOnRelease = false;
+};

@@ -1,0 +1,51 @@
+#include "PushCheckBox.h"
+
+#include <QPainter>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+
+PushCheckBox::PushCheckBox(const QString& caption, const QPixmap& picture, QWidget* parent)
+    : QCheckBox(caption, parent)
+    , m_picture(picture)
+{
+    setAutoFillBackground(true);
+}
+
+bool PushCheckBox::hitButton(const QPoint& pos) const
+{
+    // The whole face is the button, not only a box and its label.
+    return rect().contains(pos);
+}
+
+void PushCheckBox::paintEvent(QPaintEvent*)
+{
+    QStylePainter painter(this);
+    QStyleOptionButton option;
+    option.initFrom(this);
+    option.features = QStyleOptionButton::None;
+    if (isChecked() || isDown())
+        option.state |= QStyle::State_Sunken;
+    else
+        option.state |= QStyle::State_Raised;
+    painter.drawControl(QStyle::CE_PushButtonBevel, option);
+
+    const int shift = (option.state & QStyle::State_Sunken) ? 1 : 0;
+    QRect textArea = rect().adjusted(3 + shift, 2 + shift, -3 + shift, -2 + shift);
+    if (!m_picture.isNull()) {
+        const QSize size = m_picture.deviceIndependentSize().toSize();
+        const QPoint topLeft((width() - size.width()) / 2 + shift, 6 + shift);
+        painter.drawPixmap(QRect(topLeft, size), m_picture);
+        textArea.setTop(topLeft.y() + size.height() + 1);
+    }
+    const int flags = Qt::AlignHCenter | (m_picture.isNull() ? Qt::AlignVCenter : Qt::AlignTop) | Qt::TextWordWrap
+                      | Qt::TextShowMnemonic;
+    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    painter.drawText(textArea, flags, text());
+
+    if (hasFocus()) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = rect().adjusted(3, 3, -3, -3);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
+}

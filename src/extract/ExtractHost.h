@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// What the extraction run needs of the window, and nothing more: the rows, the
+// output folder, the progress bar, the pointer and the message box. The main
+// window implements it; tests and the benchmark implement it headless.
+class ExtractHost
+{
+public:
+    virtual ~ExtractHost() = default;
+
+    // The current number of rows of the source list.
+    virtual int SourceCount() const = 0;
+    // The text of row `row`, counted from 1.
+    virtual QString SourceText(int row) const = 0;
+    // The output folder exactly as typed.
+    virtual QString OutputFolder() const = 0;
+
+    virtual void SetProgress(int percent) = 0;
+    // 0 default, 11 hourglass.
+    virtual void SetMousePointer(int pointer) = 0;
+    // A modal message; the run goes on once it has been closed.
+    virtual void ShowMessage(const QString& text) = 0;
+};

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+namespace Shell32 {
+
+// What a program that could not be started returns: this base plus an error
+// number, so the result is always negative.
+constexpr int kStartErrorBase = -2147221504;
+constexpr int kErrorFileNotFound = 53;   // the program does not exist
+constexpr int kErrorPermissionDenied = 70; // it exists but may not be run
+constexpr int kErrorStartFailed = 5;     // any other reason the start failed
+constexpr int kErrorCrashed = 51;        // it started but died of a signal or crash
+
+// 0 hidden, 1 normal with focus, 2 minimised with focus, 3 maximised with
+// focus, 4 normal without focus, 6 minimised without focus. Anything outside
+// 0 to 6 becomes 6.
+int SettleWindowStyle(int windowStyle);
+
+struct Outcome {
+    bool started = false;
+    int result = 0;          // the exit code, or kStartErrorBase + error number
+    QByteArray errorOutput;  // what the program wrote to its error channel
+};
+
+// Starts program with its arguments (no shell, no re-split command line) and
+// returns once it has ended, running the event loop meanwhile so that the
+// window stays responsive. A program that cannot be started returns at once.
+Outcome Run(const QString& program, const QStringList& arguments, int windowStyle = 6);
+
+// The same as Run, returning only the result.
+int RunAndWait(const QString& program, const QStringList& arguments, int windowStyle = 6);
+
+// Runs several programs at once (each an entry of programs/argumentLists) and
+// returns when all have ended, their outcomes in the same order.
+struct Command {
+    QString program;
+    QStringList arguments;
+};
+QList<Outcome> RunAllAndWait(const QList<Command>& commands, int windowStyle = 6);
+
+// Pre-flight check: the error number that would keep program from starting,
+// or 0 when it looks startable. Resolves bare names on PATH.
+int StartProblem(const QString& program, QString* resolved = nullptr);
+
+} // namespace Shell32

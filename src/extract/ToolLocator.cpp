@@ -1,0 +1,23 @@
+#include "ToolLocator.h"
+
+#include "util/Platform.h"
+
+#include <QFileInfo>
+#include <QStandardPaths>
+
+ToolLocator::ToolLocator(QString applicationFolder, bool searchPath)
+    : m_applicationFolder(std::move(applicationFolder))
+    , m_searchPath(searchPath)
+{
+}
+
+QString ToolLocator::Find(const QString& baseName) const
+{
+    const QString name = Platform::ExecutableName(baseName);
+    if (!m_applicationFolder.isEmpty()) {
+        const QFileInfo local(m_applicationFolder + Platform::Separator() + name);
+        if (local.isFile() && local.isExecutable())
+            return local.filePath();
+    }
+    return m_searchPath ? QStandardPaths::findExecutable(name) : QString();
+}

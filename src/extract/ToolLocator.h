@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// Finds a companion program: in the application folder first, then on PATH.
+class ToolLocator
+{
+public:
+    // searchPath false: look in the application folder only (tests point it at
+    // an empty folder to see a tool go missing).
+    ToolLocator(QString applicationFolder, bool searchPath = true);
+
+    // The full path of the program baseName ("pdfimages", "cjpeg"; ".exe" is
+    // added on Windows), or the empty string when it is nowhere to be found.
+    QString Find(const QString& baseName) const;
+
+    const QString& ApplicationFolder() const { return m_applicationFolder; }
+
+private:
+    QString m_applicationFolder;
+    bool m_searchPath;
+};

@@ -1,0 +1,62 @@
+#include "WorkCopy.h"
+
+#include "util/Platform.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+
+namespace {
+
+bool CanWriteInto(const QString& folder)
+{
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return false;
+    // Ask the file system itself: permission bits alone do not tell about
+    // read-only mounts or access lists.
+    QTemporaryFile probe(folder + Platform::Separator() + QStringLiteral("orvalin-probe-XXXXXX"));
+    return probe.open();
+}
+
+} // namespace
+
+WorkCopy::WorkCopy(const QString& applicationFolder)
+    : m_applicationFolder(applicationFolder)
+{
+}
+
+WorkCopy::~WorkCopy() = default;
+
+QString WorkCopy::Folder() const
+{
+    if (CanWriteInto(m_applicationFolder))
+        return m_applicationFolder;
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    QDir().mkpath(cache);
+    return cache;
+}
+
+bool WorkCopy::Acquire()
+{
+    Release();
+    const QString folder = Folder();
+    for (int n = 1; n <= 32; ++n) {
+        const QString name = n == 1 ? QStringLiteral("current.pdf") : QStringLiteral("current-%1.pdf").arg(n);
+        const QString path = folder + Platform::Separator() + name;
+        auto lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
+        lock->setStaleLockTime(0);
+        if (lock->tryLock(0)) {
+            m_lock = std::move(lock);
+            m_path = path;
+            return true;
+        }
+    }
+    return false;
+}
+
+void WorkCopy::Release()
+{
+    m_lock.reset();
+    m_path.clear();
+}

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// Gathers a folder tree breadth-first, level by level, and lists its PDF files.
+class FolderScan
+{
+public:
+    // yield is called where the scan lets the window handle its events.
+    explicit FolderScan(std::function<void()> yield = {});
+
+    // Appends to list every folder below the folders it holds (each entry ends
+    // with a separator), depth by depth: first all children of the entries in
+    // list order, then all grandchildren grouped by parent in that order, and
+    // so on. Hidden folders are passed over; a folder is never visited twice,
+    // so a link leading back up the tree ends there; a folder that cannot be
+    // read is passed over. Subfolders come in natural order.
+    void CollectSubfolders(QStringList& list, bool recurse);
+
+    // The rows that adding the folder tree at folder gives: for every folder
+    // of the tree, in the order above, its PDF files in natural order, each as
+    // the folder, one separator and the name. Names that begin with "~" are
+    // left out.
+    QStringList PdfFilesInTree(const QString& folder);
+
+private:
+    void Yield();
+
+    std::function<void()> m_yield;
+    QSet<QString> m_visited; // canonical paths of the folders already found
+};

@@ -1,0 +1,264 @@
+#include "SourceListView.h"
+
+#include "util/CursorFile.h"
+#include "util/Platform.h"
+
+#include <QCursor>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QToolTip>
+#include <QUrl>
+
+namespace {
+constexpr int kColumnTwips = 5500;
+
+// True when the dragged data is a list of files from the file manager.
+bool CarriesLocalFiles(const QMimeData* data)
+{
+    if (!data || !data->hasUrls() || data->urls().isEmpty())
+        return false;
+    for (const QUrl& url : data->urls())
+        if (!url.isLocalFile())
+            return false;
+    return true;
+}
+} // namespace
+
+SourceListView::SourceListView(const QString& applicationFolder, QWidget* parent)
+    : QTreeWidget(parent)
+    , m_applicationFolder(applicationFolder)
+    , m_cursorPosition([] { return QCursor::pos(); })
+{
+    setRootIsDecorated(false);
+    setUniformRowHeights(true);
+    setItemsExpandable(false);
+    setSortingEnabled(false);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setDragEnabled(false);
+    setAcceptDrops(true);
+    setDropIndicatorShown(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setColumnCount(0);
+    header()->setStretchLastSection(false);
+    header()->setSectionsMovable(false);
+    viewport()->setMouseTracking(true);
+    setToolTip(QStringLiteral("Drag and drop files here. Double-click item to remove it. "
+                              "Move bar to right and out of window to reveal full names."));
+}
+
+void SourceListView::SetUpColumn()
+{
+    setColumnCount(1);
+    setHeaderLabels({QStringLiteral("PDF File(s)")});
+    setColumnWidth(0, qRound(kColumnTwips / 15.0));
+}
+
+void SourceListView::AppendRow(const QString& text)
+{
+    auto* item = new QTreeWidgetItem(QStringList{text});
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    addTopLevelItem(item);
+}
+
+int SourceListView::RowCount() const
+{
+    return topLevelItemCount();
+}
+
+QTreeWidgetItem* SourceListView::Row(int row) const
+{
+    return (row >= 1 && row <= topLevelItemCount()) ? topLevelItem(row - 1) : nullptr;
+}
+
+QString SourceListView::RowText(int row) const
+{
+    const QTreeWidgetItem* item = Row(row);
+    return item ? item->text(0) : QString();
+}
+
+QStringList SourceListView::Rows() const
+{
+    QStringList rows;
+    for (int i = 1; i <= RowCount(); ++i)
+        rows.append(RowText(i));
+    return rows;
+}
+
+int SourceListView::SelectedRow() const
+{
+    const QList<QTreeWidgetItem*> selected = selectedItems();
+    return selected.isEmpty() ? 0 : indexOfTopLevelItem(selected.constFirst()) + 1;
+}
+
+int SourceListView::DragItemRow() const
+{
+    return m_dragItem.isValid() ? m_dragItem.row() + 1 : 0;
+}
+
+void SourceListView::SetCursorPositionSource(std::function<QPoint()> source)
+{
+    m_cursorPosition = std::move(source);
+}
+
+void SourceListView::SetMousePointer(int pointer)
+{
+    m_mousePointer = pointer;
+    QCursor cursor;
+    switch (pointer) {
+    case kPointerCustom:
+        // The picture is read anew on every item click; without it the
+        // system's own drag pointer stands in.
+        if (!CursorFile::Load(m_applicationFolder + Platform::Separator() + QStringLiteral("drag.ico"), &cursor))
+            cursor = QCursor(Qt::DragMoveCursor);
+        viewport()->setCursor(cursor);
+        break;
+    case kPointerArrow:
+        viewport()->setCursor(Qt::ArrowCursor);
+        break;
+    default:
+        viewport()->unsetCursor();
+        break;
+    }
+}
+
+void SourceListView::ListView1_ItemClick()
+{
+    SetMousePointer(kPointerCustom);
+    // From the first item click on, the list takes no more dropped files.
+    m_oleDragMode = 0;
+    m_oleDropMode = 0;
+    const int selected = SelectedRow();
+    m_dragItem = selected ? QPersistentModelIndex(indexFromItem(topLevelItem(selected - 1))) : QPersistentModelIndex();
+}
+
+void SourceListView::ListView1_MouseDown()
+{
+    m_dragging = true;
+}
+
+void SourceListView::ListView1_MouseMove(const QPoint& position)
+{
+    Q_EMIT pointerMoved();
+    if (!m_dragging)
+        return;
+
+    // A drag item whose row has been removed since is no row at all.
+    QTreeWidgetItem* hoverItem = itemAt(position);
+    QTreeWidgetItem* dragItem = m_dragItem.isValid() ? itemFromIndex(m_dragItem) : nullptr;
+    if (!hoverItem || !dragItem || dragItem->text(0) == hoverItem->text(0))
+        return;
+
+    const QString moved = dragItem->text(0);
+    dragItem->setText(0, hoverItem->text(0));
+    hoverItem->setText(0, moved);
+    setCurrentItem(hoverItem);
+    m_dragItem = QPersistentModelIndex(indexFromItem(hoverItem));
+
+    const int k = indexOfTopLevelItem(hoverItem) + 1;
+    const int y = m_cursorPosition().y();
+    if (y < kScrollUpBelowY) {
+        if (k >= 2)
+            scrollToItem(Row(k - 1), QAbstractItemView::EnsureVisible);
+    } else if (y > kScrollDownAboveY) {
+        if (k + 1 <= RowCount())
+            scrollToItem(Row(k + 1), QAbstractItemView::EnsureVisible);
+    }
+}
+
+void SourceListView::ListView1_MouseUp()
+{
+    m_dragging = false;
+    SetMousePointer(kPointerArrow);
+}
+
+void SourceListView::ListView1_DblClick()
+{
+    const int selected = SelectedRow();
+    if (selected == 0)
+        return;
+    delete takeTopLevelItem(selected - 1);
+}
+
+bool SourceListView::ListView1_OLEDragOver(const QMimeData* dragged) const
+{
+    return m_oleDropMode == 1 && CarriesLocalFiles(dragged);
+}
+
+void SourceListView::ListView1_OLEDragDrop(const QMimeData* dragged)
+{
+    if (!ListView1_OLEDragOver(dragged))
+        return;
+    const QList<QUrl> urls = dragged->urls();
+    for (const QUrl& url : urls)
+        AppendRow(QDir::toNativeSeparators(url.toLocalFile()));
+}
+
+void SourceListView::mousePressEvent(QMouseEvent* event)
+{
+    QTreeWidget::mousePressEvent(event);
+    ListView1_MouseDown();
+    if (itemAt(event->position().toPoint()))
+        ListView1_ItemClick();
+}
+
+void SourceListView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_dragging)
+        QTreeWidget::mouseMoveEvent(event);
+    ListView1_MouseMove(event->position().toPoint());
+}
+
+void SourceListView::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTreeWidget::mouseReleaseEvent(event);
+    ListView1_MouseUp();
+}
+
+void SourceListView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    QTreeWidget::mouseDoubleClickEvent(event);
+    ListView1_DblClick();
+}
+
+void SourceListView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (ListView1_OLEDragOver(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void SourceListView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (ListView1_OLEDragOver(event->mimeData()))
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void SourceListView::dropEvent(QDropEvent* event)
+{
+    if (!ListView1_OLEDragOver(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    ListView1_OLEDragDrop(event->mimeData());
+    event->acceptProposedAction();
+}
+
+bool SourceListView::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        // The list's one tooltip shows anywhere over it, rows included.
+        const auto* help = static_cast<QHelpEvent*>(event);
+        QToolTip::showText(help->globalPos(), toolTip(), viewport());
+        return true;
+    }
+    return QTreeWidget::viewportEvent(event);
+}

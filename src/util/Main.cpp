@@ -1,0 +1,36 @@
+#include "Main.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTime>
+
+#include <cmath>
+#include <random>
+
+namespace Main {
+
+bool FileExists(const QString& path)
+{
+    return !path.isEmpty() && QFileInfo::exists(path);
+}
+
+void DeleteQuietly(const QString& path)
+{
+    if (!path.isEmpty())
+        QFile::remove(path);
+}
+
+bool HomePageDue(double draw)
+{
+    const int n = int(std::floor(draw * 100.0)) + 1;
+    return n == 7;
+}
+
+double DrawFromTimer()
+{
+    const auto seconds = unsigned(QTime::currentTime().msecsSinceStartOfDay() / 1000);
+    std::mt19937 generator(seconds);
+    return std::uniform_real_distribution<double>(0.0, 1.0)(generator);
+}
+
+} // namespace Main

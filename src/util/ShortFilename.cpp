@@ -1,0 +1,12 @@
+#include "ShortFilename.h"
+
+#include "Platform.h"
+
+namespace ShortFilename {
+
+QString GetShortName(const QString& path)
+{
+    return Platform::ShortPathName(path);
+}
+
+} // namespace ShortFilename

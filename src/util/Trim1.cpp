@@ -1,0 +1,35 @@
+#include "Trim1.h"
+
+#include "Platform.h"
+
+namespace Trim1 {
+
+QString FileNamePart(const QString& path)
+{
+    const qsizetype p = path.lastIndexOf(Platform::Separator());
+    return path.mid(p + 1);
+}
+
+QString StripExtension(const QString& text)
+{
+    const qsizetype d = text.lastIndexOf(QLatin1Char('.'));
+    // A name without a dot has no extension to strip: a file dropped without
+    // one keeps its whole name as base name.
+    return d < 0 ? text : text.left(d);
+}
+
+QString FolderPart(const QString& path)
+{
+    const qsizetype p = path.lastIndexOf(Platform::Separator());
+    return path.left(p + 1);
+}
+
+QString CollapseDoubledSeparators(const QString& path)
+{
+    const QString single = Platform::SeparatorString();
+    // QString::replace finds its matches in the original text only, so this is
+    // one pass that never rescans what it has just written.
+    return QString(path).replace(single + single, single);
+}
+
+} // namespace Trim1
