@@ -374,8 +374,22 @@ void Form1::ShowMessage(const QString& text)
 
 void Form1::mouseMoveEvent(QMouseEvent* event)
 {
-    Form_MouseMove();
+    // Moves over a control that has no rule of its own reach the window too;
+    // only the bare window's own area has the default-pointer rule.
+    if (!childAt(event->position().toPoint()))
+        Form_MouseMove();
     QWidget::mouseMoveEvent(event);
+}
+
+void Form1::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // The frame's size is only known once the window is on the screen; centre
+    // once more then, so that the whole window is in the middle.
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        CentreForm();
+    }
 }
 
 void Form1::closeEvent(QCloseEvent* event)

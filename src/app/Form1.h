@@ -83,6 +83,7 @@ public:
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -97,5 +98,6 @@ private:
     bool m_hasMouseIcon = false;
     QCursor m_mouseIcon;
     bool m_scanning = false;
+    bool m_shownOnce = false;
     std::unique_ptr<ExtractRun> m_extractRun;
 };

@@ -10,7 +10,12 @@ void Sort(QStringList& names)
 {
     if (names.size() < 2)
         return;
-    QCollator collator{QLocale::system()};
+    // The C locale collates byte by byte and ignores the numeric mode, so a
+    // machine without a language setting sorts as English does.
+    QLocale locale = QLocale::system();
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator collator{locale};
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::sort(names.begin(), names.end(), [&collator](const QString& a, const QString& b) {

@@ -1,0 +1,441 @@
+#include "TestPdf.h"
+#include "extract/ExtractRun.h"
+#include "extract/WorkCopy.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+
+namespace {
+
+// The window, as far as the run sees it.
+class Host : public ExtractHost
+{
+public:
+    QStringList rows;
+    QString outputFolder;
+    QList<int> progress;
+    QList<int> pointers;
+    QStringList messages;
+    std::function<void()> onProgress;
+
+    int SourceCount() const override { return int(rows.size()); }
+    QString SourceText(int row) const override { return rows.value(row - 1); }
+    QString OutputFolder() const override { return outputFolder; }
+    void SetProgress(int percent) override
+    {
+        progress.append(percent);
+        if (onProgress)
+            onProgress();
+    }
+    void SetMousePointer(int pointer) override { pointers.append(pointer); }
+    void ShowMessage(const QString& text) override { messages.append(text); }
+};
+
+QString Native(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+QString WithSeparator(const QString& path)
+{
+    return Native(path) + QDir::separator();
+}
+
+QList<TestPdf::Image> Images(int count, int firstWidth = 20, TestPdf::Kind kind = TestPdf::Kind::Rgb)
+{
+    QList<TestPdf::Image> images;
+    for (int i = 0; i < count; ++i)
+        images.append({kind, firstWidth + i, 10 + i, i});
+    return images;
+}
+
+// The files of a folder with the given suffix, in natural order.
+QStringList Files(const QString& folder, const QString& pattern)
+{
+    QDir dir(folder);
+    dir.setSorting(QDir::Name);
+    QStringList names = dir.entryList({pattern}, QDir::Files | QDir::Hidden);
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return a.size() != b.size() ? a.size() < b.size() : a < b;
+    });
+    return names;
+}
+
+QSize JpegSize(const QString& path)
+{
+    QImageReader reader(path);
+    if (reader.format() != "jpeg")
+        return {};
+    return reader.read().size();
+}
+
+} // namespace
+
+class TestExtractRun : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_app; // the application folder, tools on PATH
+    QTemporaryDir m_work;
+    QString m_child = qEnvironmentVariable("ORVALIN_CHILD");
+
+    QString MakePdf(const QString& name, const QList<TestPdf::Image>& images)
+    {
+        const QString path = m_work.filePath(name);
+        if (!TestPdf::Write(path, images))
+            return {};
+        return Native(path);
+    }
+
+    // A folder with copies of the child program standing in for the tools.
+    QString FakeTools(const QStringList& names)
+    {
+        const QString folder = m_work.filePath(QStringLiteral("tools-%1").arg(names.join(QLatin1Char('-'))));
+        QDir().mkpath(folder);
+        for (const QString& name : names)
+            QFile::copy(m_child, folder + QLatin1Char('/') + name);
+        return folder;
+    }
+
+private Q_SLOTS:
+    void onePdfThreeImages()
+    {
+        const QString out = m_work.filePath(QStringLiteral("one"));
+        QDir().mkpath(out);
+        Host host;
+        host.rows = {MakePdf(QStringLiteral("Report 2009.pdf"), Images(3, 30))};
+        host.outputFolder = WithSeparator(out);
+        ExtractRun run(host, ToolLocator(m_app.path()));
+        run.ExtractAll();
+
+        QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
+        QCOMPARE(Files(out, QStringLiteral("*")), (QStringList{"1.jpg", "2.jpg", "3.jpg"}));
+        for (int k = 1; k <= 3; ++k)
+            QCOMPARE(JpegSize(out + QStringLiteral("/%1.jpg").arg(k)), QSize(30 + k - 1, 10 + k - 1));
+        QCOMPARE(host.progress, (QList<int>{100, 0}));
+        QCOMPARE(host.pointers.constFirst(), 11);
+        QCOMPARE(host.pointers.constLast(), 0);
+        // The work copy stays in the application folder, a copy of the PDF.
+        QFile original(host.rows.constFirst());
+        QFile copy(m_app.filePath(QStringLiteral("current.pdf")));
+        QVERIFY(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::ReadOnly));
+        QCOMPARE(copy.readAll(), original.readAll());
+    }
+
+    void numbersNeverReplaceWhatIsThere()
+    {
+        const QString out = m_work.filePath(QStringLiteral("numbers"));
+        QDir().mkpath(out);
+        // The user's own files: a JPEG named like ours and an unrelated PPM.
+        QFile mine(out + QStringLiteral("/1.jpg"));
+        QVERIFY(mine.open(QIODevice::WriteOnly));
+        mine.write("mine");
+        mine.close();
+        QFile other(out + QStringLiteral("/other.ppm"));
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.write("P6\n1 1\n255\nabc");
+        other.close();
+
+        Host host;
+        host.rows = {MakePdf(QStringLiteral("first.pdf"), Images(3, 20)),
+                     MakePdf(QStringLiteral("second.pdf"), Images(3, 40))};
+        host.outputFolder = WithSeparator(out);
+        ExtractRun run(host, ToolLocator(m_app.path()));
+        run.ExtractAll();
+
+        QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
+        QCOMPARE(Files(out, QStringLiteral("*.jpg")),
+                 (QStringList{"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg", "6.jpg", "7.jpg"}));
+        QVERIFY(mine.open(QIODevice::ReadOnly));
+        QCOMPARE(mine.readAll(), QByteArray("mine"));
+        QCOMPARE(Files(out, QStringLiteral("*.ppm")), QStringList{QStringLiteral("other.ppm")});
+        // The first PDF's images come first, each in page order.
+        QCOMPARE(JpegSize(out + QStringLiteral("/2.jpg")), QSize(20, 10));
+        QCOMPARE(JpegSize(out + QStringLiteral("/4.jpg")), QSize(22, 12));
+        QCOMPARE(JpegSize(out + QStringLiteral("/5.jpg")), QSize(40, 10));
+        QCOMPARE(JpegSize(out + QStringLiteral("/7.jpg")), QSize(42, 12));
+        QCOMPARE(host.progress, (QList<int>{50, 100, 0}));
+    }
+
+    void twelveImagesInPageOrder()
+    {
+        const QString out = m_work.filePath(QStringLiteral("twelve"));
+        QDir().mkpath(out);
+        Host host;
+        host.rows = {MakePdf(QStringLiteral("twelve.pdf"), Images(12, 16))};
+        host.outputFolder = WithSeparator(out);
+        ExtractRun run(host, ToolLocator(m_app.path()));
+        run.ExtractAll();
+        QCOMPARE(Files(out, QStringLiteral("*")).size(), 12);
+        for (int k = 1; k <= 12; ++k)
+            QCOMPARE(JpegSize(out + QStringLiteral("/%1.jpg").arg(k)), QSize(16 + k - 1, 10 + k - 1));
+    }
+
+    void progressOfFourRows()
+    {
+        const QString out = m_work.filePath(QStringLiteral("four"));
+        Host host;
+        const QString pdf = MakePdf(QStringLiteral("small.pdf"), Images(1));
+        host.rows = {pdf, pdf, pdf, pdf};
+        host.outputFolder = WithSeparator(out);
+        ExtractRun run(host, ToolLocator(m_app.path()));
+        run.ExtractAll();
+        QCOMPARE(host.progress, (QList<int>{25, 50, 75, 100, 0}));
+        QCOMPARE(Files(out, QStringLiteral("*.jpg")).size(), 4);
+    }
+
+    void emptyList()
+    {
+        Host host;
+        ExtractRun run(host, ToolLocator(m_app.path()));
+        run.ExtractAll();
+        QCOMPARE(host.messages, QStringList{QStringLiteral("No files added.")});
+        QCOMPARE(host.progress, QList<int>{0});
+        QCOMPARE(host.pointers, (QList<int>{11, 0}));
+    }
+
+    void outputFolderWithoutFinalSeparatorIsAFolder()
+    {
+        // "out" names a folder that does not exist yet: it is made, and the
+        // images go into it, not beside it.
+        const QString out = m_work.filePath(QStringLiteral("typed/deeper/out"));
+        Host host;
+        host.rows = {MakePdf(QStringLiteral("typed.pdf"), Images(2))};
+        host.outputFolder = Native(out);
+        ExtractRun run(host, ToolLocator(m_app.path()));
+        run.ExtractAll();
+        QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
+        QCOMPARE(Files(out, QStringLiteral("*")), (QStringList{"1.jpg", "2.jpg"}));
+        QCOMPARE(Files(m_work.filePath(QStringLiteral("typed/deeper")), QStringLiteral("*.jpg")), QStringList{});
+    }
+
+    void awkwardNames_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("spaces") << QStringLiteral("my report 2009.pdf");
+        QTest::newRow("quotes") << QStringLiteral("say \"cheese\" 'now'.pdf");
+        QTest::newRow("leading dash") << QStringLiteral("-o.pdf");
+        QTest::newRow("non-ASCII and hash") << QStringLiteral("Grüße #1 ünïcödé.pdf");
+        QTest::newRow("no dot") << QStringLiteral("nodot");
+    }
+    void awkwardNames()
+    {
+        QFETCH(QString, name);
+        QTemporaryDir sourceDir;
+        QTemporaryDir outDir;
+        const QString pdf = sourceDir.filePath(name);
+        QVERIFY(TestPdf::Write(pdf, Images(2)));
+        Host host;
+        host.rows = {Native(pdf)};
+        // A relative output folder that begins with "-" as well.
+        QVERIFY(QDir::setCurrent(outDir.path()));
+        host.outputFolder = QStringLiteral("-out") + QDir::separator();
+        ExtractRun run(host, ToolLocator(m_app.path()));
+        run.ExtractAll();
+        QDir::setCurrent(QDir::tempPath());
+        QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
+        QCOMPARE(Files(outDir.filePath(QStringLiteral("-out")), QStringLiteral("*")), (QStringList{"1.jpg", "2.jpg"}));
+    }
+
+    void problemsAreReported_data()
+    {
+        QTest::addColumn<QString>("what");
+        QTest::addColumn<QString>("expectedLine");
+        QTest::newRow("missing source") << "missing" << "missing.pdf: the file is missing.";
+        QTest::newRow("not a PDF") << "text" << "notes.pdf: the file is damaged or is not a PDF file.";
+        QTest::newRow("damaged PDF") << "damaged" << "broken.pdf: the file is damaged or is not a PDF file.";
+        QTest::newRow("output folder cannot be made") << "badfolder"
+                                                      << "fine.pdf: the output folder %1 could not be created.";
+        QTest::newRow("no extractor") << "noextractor" << "fine.pdf: the image extractor (pdfimages) was not found.";
+        QTest::newRow("no encoder") << "noencoder" << "fine.pdf: the JPEG encoder (cjpeg) was not found.";
+        QTest::newRow("encoder fails") << "badencoder" << "fine.pdf: the JPEG encoder failed for 2 of 2 images.";
+        QTest::newRow("no images is fine") << "noimages" << "";
+    }
+    void problemsAreReported()
+    {
+        QFETCH(QString, what);
+        QFETCH(QString, expectedLine);
+        QTemporaryDir outDir;
+        QString out = WithSeparator(outDir.path());
+        QString source;
+        ToolLocator tools(m_app.path());
+        if (what == QLatin1String("missing")) {
+            source = Native(m_work.filePath(QStringLiteral("missing.pdf")));
+        } else if (what == QLatin1String("text")) {
+            source = Native(m_work.filePath(QStringLiteral("notes.pdf")));
+            QFile file(source);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("just some words, no PDF at all\n");
+        } else if (what == QLatin1String("damaged")) {
+            const QString good = MakePdf(QStringLiteral("good.pdf"), Images(1));
+            QFile file(good);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            const QByteArray bytes = file.readAll();
+            source = Native(m_work.filePath(QStringLiteral("broken.pdf")));
+            QFile broken(source);
+            QVERIFY(broken.open(QIODevice::WriteOnly));
+            broken.write(bytes.left(20));
+        } else {
+            source = MakePdf(QStringLiteral("fine.pdf"), what == QLatin1String("noimages") ? QList<TestPdf::Image>{} : Images(2));
+        }
+        if (what == QLatin1String("badfolder")) {
+            // A folder inside a plain file can never be made.
+            QFile blocker(outDir.filePath(QStringLiteral("file")));
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+            out = WithSeparator(outDir.filePath(QStringLiteral("file/sub")));
+            expectedLine = expectedLine.arg(out);
+        }
+        if (what == QLatin1String("noextractor"))
+            tools = ToolLocator(FakeTools({}), false);
+        if (what == QLatin1String("noencoder"))
+            tools = ToolLocator(PdfimagesOnly(), false);
+        if (what == QLatin1String("badencoder"))
+            tools = ToolLocator(WithFailingEncoder(), false);
+
+        Host host;
+        host.rows = {source};
+        host.outputFolder = out;
+        ExtractRun run(host, tools);
+        run.ExtractAll();
+        const QString expected = expectedLine.isEmpty() ? QStringLiteral("Done.") : QStringLiteral("Done.\n\n") + expectedLine;
+        QCOMPARE(host.messages, QStringList{expected});
+        // Whatever went wrong, nothing half-made stays behind.
+        QCOMPARE(Files(outDir.path(), QStringLiteral("*.ppm")), QStringList{});
+        QCOMPARE(Files(outDir.path(), QStringLiteral("*.jpg")), QStringList{});
+        QCOMPARE(host.pointers.constLast(), 0);
+        QCOMPARE(host.progress.constLast(), 0);
+    }
+
+    void runGoesOnAfterAProblem()
+    {
+        QTemporaryDir outDir;
+        Host host;
+        host.rows = {Native(m_work.filePath(QStringLiteral("gone.pdf"))), MakePdf(QStringLiteral("after.pdf"), Images(2))};
+        host.outputFolder = WithSeparator(outDir.path());
+        ExtractRun run(host, ToolLocator(m_app.path()));
+        run.ExtractAll();
+        QCOMPARE(host.messages, QStringList{QStringLiteral("Done.\n\ngone.pdf: the file is missing.")});
+        QCOMPARE(Files(outDir.path(), QStringLiteral("*.jpg")), (QStringList{"1.jpg", "2.jpg"}));
+    }
+
+    void sourceThatIsTheWorkCopy()
+    {
+        QTemporaryDir app;
+        QTemporaryDir outDir;
+        const QString workCopy = app.filePath(QStringLiteral("current.pdf"));
+        QVERIFY(TestPdf::Write(workCopy, Images(2)));
+        Host host;
+        host.rows = {Native(workCopy)};
+        host.outputFolder = WithSeparator(outDir.path());
+        ExtractRun run(host, ToolLocator(app.path()));
+        run.ExtractAll();
+        QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
+        QCOMPARE(Files(outDir.path(), QStringLiteral("*.jpg")), (QStringList{"1.jpg", "2.jpg"}));
+    }
+
+    void inputDuringARun()
+    {
+        QTemporaryDir outDir;
+        Host host;
+        const QString pdf = MakePdf(QStringLiteral("during.pdf"), Images(1));
+        host.rows = {pdf, pdf, pdf};
+        host.outputFolder = WithSeparator(outDir.path());
+        ExtractRun run(host, ToolLocator(m_app.path()));
+        int calls = 0;
+        host.onProgress = [&] {
+            if (++calls != 1)
+                return;
+            // A second "Extract!" while the run is on does nothing ...
+            run.ExtractAll();
+            // ... and rows removed meanwhile end the run at the list's end.
+            host.rows.removeLast();
+            host.rows.removeLast();
+        };
+        run.ExtractAll();
+        QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
+        QCOMPARE(host.progress, (QList<int>{33, 0}));
+        QCOMPARE(Files(outDir.path(), QStringLiteral("*.jpg")), QStringList{QStringLiteral("1.jpg")});
+        QVERIFY(!run.IsRunning());
+    }
+
+    void twoInstancesNeverShareAWorkCopy()
+    {
+        QTemporaryDir app;
+        WorkCopy first(app.path());
+        WorkCopy second(app.path());
+        QVERIFY(first.Acquire());
+        QVERIFY(second.Acquire());
+        QVERIFY(first.Path() != second.Path());
+        QCOMPARE(QFileInfo(first.Path()).fileName(), QStringLiteral("current.pdf"));
+        first.Release();
+        WorkCopy third(app.path());
+        QVERIFY(third.Acquire());
+        QCOMPARE(QFileInfo(third.Path()).fileName(), QStringLiteral("current.pdf"));
+    }
+
+    void unwritableApplicationFolderUsesTheCache()
+    {
+        QTemporaryDir parent;
+        const QString app = parent.filePath(QStringLiteral("app"));
+        QVERIFY(QDir().mkdir(app));
+        QFile::setPermissions(app, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        WorkCopy copy(app);
+        QVERIFY(copy.Acquire());
+        const bool writable = QFileInfo(copy.Path()).absolutePath() == QFileInfo(app).absoluteFilePath();
+        QFile::setPermissions(app, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        if (writable)
+            QSKIP("running with rights that write into any folder");
+        QVERIFY(!copy.Path().startsWith(app));
+    }
+
+    void argumentsThatLookLikeOptions()
+    {
+        QCOMPARE(ExtractRun::SafeArgument(QStringLiteral("-o")), QStringLiteral("./-o").replace(QLatin1Char('/'), QDir::separator()));
+        QCOMPARE(ExtractRun::SafeArgument(QStringLiteral("a-b")), QStringLiteral("a-b"));
+    }
+
+    void extractorFailuresInWords_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QByteArray>("said");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("password") << 1 << QByteArray("Command Line Error: Incorrect password\n")
+                                  << "the PDF is password-protected, so its images cannot be extracted";
+        QTest::newRow("damaged") << 1 << QByteArray("Syntax Error: Couldn't find trailer dictionary\n")
+                                 << "the file is damaged or is not a PDF file";
+        QTest::newRow("permissions") << 3 << QByteArray() << "the PDF's permissions do not allow its images to be extracted";
+        QTest::newRow("other") << 99 << QByteArray() << "the image extractor failed (exit code 99)";
+    }
+    void extractorFailuresInWords()
+    {
+        QFETCH(int, code);
+        QFETCH(QByteArray, said);
+        QFETCH(QString, words);
+        QCOMPARE(ExtractRun::DescribeExtractorFailure(code, said), words);
+    }
+
+private:
+    QString PdfimagesOnly()
+    {
+        const QString folder = m_work.filePath(QStringLiteral("only-extractor"));
+        QDir().mkpath(folder);
+        QFile::link(QStandardPaths::findExecutable(QStringLiteral("pdfimages")), folder + QStringLiteral("/pdfimages"));
+        return folder;
+    }
+    QString WithFailingEncoder()
+    {
+        const QString folder = FakeTools({QStringLiteral("cjpeg")});
+        QFile::link(QStandardPaths::findExecutable(QStringLiteral("pdfimages")), folder + QStringLiteral("/pdfimages"));
+        return folder;
+    }
+};
+
+QTEST_MAIN(TestExtractRun)
+#include "tst_ExtractRun.moc"

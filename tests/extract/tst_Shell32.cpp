@@ -1,0 +1,137 @@
+#include "extract/Shell32.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+class TestShell32 : public QObject
+{
+    Q_OBJECT
+
+    QString m_child = qEnvironmentVariable("ORVALIN_CHILD");
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(QFile::exists(m_child), qPrintable(m_child));
+    }
+
+    void windowStyle_data()
+    {
+        QTest::addColumn<int>("given");
+        QTest::addColumn<int>("settled");
+        QTest::newRow("-1") << -1 << 6;
+        QTest::newRow("0 hidden") << 0 << 0;
+        QTest::newRow("2") << 2 << 2;
+        QTest::newRow("5 passes") << 5 << 5;
+        QTest::newRow("6") << 6 << 6;
+        QTest::newRow("7") << 7 << 6;
+    }
+    void windowStyle()
+    {
+        QFETCH(int, given);
+        QFETCH(int, settled);
+        QCOMPARE(Shell32::SettleWindowStyle(given), settled);
+    }
+
+    void returnsTheExitCode_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::newRow("0") << 0;
+        QTest::newRow("3") << 3;
+        // Only a number like any other: it never means "still running".
+        QTest::newRow("259 & 255") << (259 & 255);
+    }
+    void returnsTheExitCode()
+    {
+        QFETCH(int, code);
+        QCOMPARE(Shell32::RunAndWait(m_child, {QStringLiteral("exit"), QString::number(code)}, 0), code);
+    }
+
+    void missingProgramFailsAtOnce()
+    {
+        QTemporaryDir dir;
+        const int result = Shell32::RunAndWait(dir.filePath(QStringLiteral("no-such-program")), {});
+        QCOMPARE(result, Shell32::kStartErrorBase + Shell32::kErrorFileNotFound);
+        QVERIFY(result < 0);
+        QVERIFY(Shell32::RunAndWait(QStringLiteral("orvalin-no-such-program-on-path"), {}) < 0);
+        const Shell32::Outcome outcome = Shell32::Run(dir.path(), {});
+        QVERIFY(!outcome.started);
+    }
+
+    void programThatMayNotRunFailsAtOnce()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("not-executable"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("#!/bin/sh\nexit 0\n");
+        file.close();
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        QVERIFY(Shell32::RunAndWait(path, {}) < 0);
+    }
+
+    void argumentsArriveUnchanged()
+    {
+        // No shell and no re-split command line: spaces, quotes and dashes pass whole.
+        const QString text = QStringLiteral("-a \"quoted\" 'single' $HOME ; & | spaces  here");
+        const Shell32::Outcome outcome = Shell32::Run(m_child, {QStringLiteral("say"), text, QStringLiteral("4")});
+        QVERIFY(outcome.started);
+        QCOMPARE(outcome.result, 4);
+        QCOMPARE(QString::fromUtf8(outcome.errorOutput), text);
+    }
+
+    void crashIsNotAnExitCode()
+    {
+        const int result = Shell32::RunAndWait(m_child, {QStringLiteral("crash")});
+        QCOMPARE(result, Shell32::kStartErrorBase + Shell32::kErrorCrashed);
+    }
+
+    void eventsAreHandledWhileWaiting()
+    {
+        // A timer set to fire during the wait fires during the wait.
+        int ticks = 0;
+        QTimer timer;
+        timer.setInterval(20);
+        connect(&timer, &QTimer::timeout, this, [&ticks] { ++ticks; });
+        timer.start();
+        const int result = Shell32::RunAndWait(m_child, {QStringLiteral("sleep"), QStringLiteral("400"), QStringLiteral("7")});
+        timer.stop();
+        QCOMPARE(result, 7);
+        QVERIFY2(ticks >= 3, qPrintable(QString::number(ticks)));
+    }
+
+    void nestedWaitsEachWaitForTheirOwnProgram()
+    {
+        int inner = -1;
+        QTimer::singleShot(30, this, [&] {
+            inner = Shell32::RunAndWait(m_child, {QStringLiteral("exit"), QStringLiteral("9")});
+        });
+        const int outer = Shell32::RunAndWait(m_child, {QStringLiteral("sleep"), QStringLiteral("300"), QStringLiteral("8")});
+        QCOMPARE(outer, 8);
+        QCOMPARE(inner, 9);
+    }
+
+    void severalAtOnce()
+    {
+        QList<Shell32::Command> commands;
+        for (int i = 0; i < 4; ++i)
+            commands.append({m_child, {QStringLiteral("sleep"), QStringLiteral("200"), QString::number(10 + i)}});
+        commands.append({QStringLiteral("orvalin-no-such-program"), {}});
+        const QList<Shell32::Outcome> outcomes = Shell32::RunAllAndWait(commands);
+        QCOMPARE(outcomes.size(), 5);
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY(outcomes.at(i).started);
+            QCOMPARE(outcomes.at(i).result, 10 + i);
+        }
+        QVERIFY(!outcomes.at(4).started);
+        QVERIFY(outcomes.at(4).result < 0);
+        QVERIFY(Shell32::RunAllAndWait({}).isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestShell32)
+#include "tst_Shell32.moc"

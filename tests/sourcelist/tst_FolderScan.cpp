@@ -1,0 +1,147 @@
+#include "sourcelist/FolderScan.h"
+#include "sourcelist/OpenDialogSelection.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+void Touch(const QString& path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+}
+
+QString Sep()
+{
+    return QString(QDir::separator());
+}
+} // namespace
+
+class TestFolderScan : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void breadthFirstByDepth()
+    {
+        // R with A and B; A holds A1 and A2, B holds B1, A1 holds A11.
+        QTemporaryDir dir;
+        const QString r = QDir::toNativeSeparators(dir.filePath(QStringLiteral("R")));
+        for (const char* sub : {"A/A1/A11", "A/A2", "B/B1"})
+            QVERIFY(QDir().mkpath(r + Sep() + QString::fromLatin1(sub)));
+        for (const char* file : {"r.pdf", "A/a.pdf", "B/b.pdf", "A/A1/a1.pdf", "A/A2/a2.pdf", "B/B1/b1.pdf", "A/A1/A11/a11.pdf"})
+            Touch(r + Sep() + QDir::toNativeSeparators(QString::fromLatin1(file)));
+
+        int yields = 0;
+        FolderScan scan([&yields] { ++yields; });
+        QStringList folders{r + Sep()};
+        scan.CollectSubfolders(folders, true);
+        const auto f = [&](const char* p) { return r + Sep() + QDir::toNativeSeparators(QString::fromLatin1(p)) + Sep(); };
+        QCOMPARE(folders, (QStringList{r + Sep(), f("A"), f("B"), f("A/A1"), f("A/A2"), f("B/B1"), f("A/A1/A11")}));
+        QVERIFY(yields > 0);
+
+        FolderScan rows;
+        const auto row = [&](const char* p) { return r + Sep() + QDir::toNativeSeparators(QString::fromLatin1(p)); };
+        QCOMPARE(rows.PdfFilesInTree(r), (QStringList{row("r.pdf"), row("A/a.pdf"), row("B/b.pdf"), row("A/A1/a1.pdf"),
+                                                       row("A/A2/a2.pdf"), row("B/B1/b1.pdf"), row("A/A1/A11/a11.pdf")}));
+        // A second scan of the same folder adds its files again.
+        QCOMPARE(rows.PdfFilesInTree(r).size(), 7);
+    }
+
+    void whatIsLeftOut()
+    {
+        QTemporaryDir dir;
+        const QString r = QDir::toNativeSeparators(dir.path());
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral(".hidden/deeper"))));
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("~tilde folder"))));
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("folder.pdf"))));
+        Touch(dir.filePath(QStringLiteral(".hidden/inside.pdf")));
+        Touch(dir.filePath(QStringLiteral(".hidden/deeper/deep.pdf")));
+        Touch(dir.filePath(QStringLiteral("~$lock.pdf")));
+        Touch(dir.filePath(QStringLiteral(".dotfile.pdf")));
+        Touch(dir.filePath(QStringLiteral("page-10.PDF")));
+        Touch(dir.filePath(QStringLiteral("page-9.pdf")));
+        Touch(dir.filePath(QStringLiteral("notes.txt")));
+        Touch(dir.filePath(QStringLiteral("~tilde folder/kept.pdf")));
+
+        FolderScan scan;
+        QCOMPARE(scan.PdfFilesInTree(r),
+                 (QStringList{r + Sep() + ".dotfile.pdf", r + Sep() + "page-9.pdf", r + Sep() + "page-10.PDF",
+                              r + Sep() + "~tilde folder" + Sep() + "kept.pdf"}));
+    }
+
+    void linksAreFollowedOnceAndCyclesEnd()
+    {
+        QTemporaryDir dir;
+        QTemporaryDir elsewhere;
+        const QString r = QDir::toNativeSeparators(dir.path());
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("a/b"))));
+        Touch(dir.filePath(QStringLiteral("a/b/in-b.pdf")));
+        Touch(elsewhere.filePath(QStringLiteral("outside.pdf")));
+        // Back up the tree, to the tree's own root, and twice to one folder outside.
+        if (!QFile::link(dir.filePath(QStringLiteral("a")), dir.filePath(QStringLiteral("a/b/up"))))
+            QSKIP("this file system makes no links");
+        QVERIFY(QFile::link(dir.path(), dir.filePath(QStringLiteral("a/root"))));
+        QVERIFY(QFile::link(elsewhere.path(), dir.filePath(QStringLiteral("x1"))));
+        QVERIFY(QFile::link(elsewhere.path(), dir.filePath(QStringLiteral("x2"))));
+
+        FolderScan scan;
+        QCOMPARE(scan.PdfFilesInTree(r), (QStringList{r + Sep() + "x1" + Sep() + "outside.pdf",
+                                                     r + Sep() + "a" + Sep() + "b" + Sep() + "in-b.pdf"}));
+    }
+
+    void unreadableFolderIsPassedOver()
+    {
+        QTemporaryDir dir;
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("closed/inner"))));
+        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("open"))));
+        Touch(dir.filePath(QStringLiteral("closed/inner/x.pdf")));
+        Touch(dir.filePath(QStringLiteral("open/y.pdf")));
+        const QString closed = dir.filePath(QStringLiteral("closed"));
+        QFile::setPermissions(closed, QFileDevice::WriteOwner);
+        const bool readable = QDir(closed).isReadable() && !QDir(closed).entryList().isEmpty();
+        FolderScan scan;
+        const QStringList rows = scan.PdfFilesInTree(QDir::toNativeSeparators(dir.path()));
+        QFile::setPermissions(closed, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        if (readable)
+            QSKIP("running with rights that read any folder");
+        QCOMPARE(rows, QStringList{QDir::toNativeSeparators(dir.filePath(QStringLiteral("open/y.pdf")))});
+    }
+
+    void openDialogAnswers_data()
+    {
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QStringList>("rows");
+        const QChar nul(0);
+        const QString s = Sep();
+        QTest::newRow("one file") << s + "docs" + s + "a b.pdf" << QStringList{s + "docs" + s + "a b.pdf"};
+        QTest::newRow("three files") << s + "docs" + nul + "c.pdf" + nul + "a.pdf" + nul + "b.pdf"
+                                     << QStringList{s + "docs" + s + "c.pdf", s + "docs" + s + "a.pdf", s + "docs" + s + "b.pdf"};
+        QTest::newRow("root folder") << s + nul + "a.pdf" + nul + "b.pdf" << QStringList{s + "a.pdf", s + "b.pdf"};
+        QTest::newRow("doubled at the front") << s + s + "server" + s + "share" + nul + "a.pdf" + nul + "b.pdf"
+                                              << QStringList{s + "server" + s + "share" + s + "a.pdf", s + "server" + s + "share" + s + "b.pdf"};
+        QTest::newRow("cancel") << QString() << QStringList{};
+    }
+    void openDialogAnswers()
+    {
+        QFETCH(QString, answer);
+        QFETCH(QStringList, rows);
+        QCOMPARE(OpenDialogSelection::Rows(answer), rows);
+    }
+
+    void composeAsTheDialogAnswers()
+    {
+        QTemporaryDir dir;
+        const QString a = dir.filePath(QStringLiteral("a.pdf"));
+        const QString b = dir.filePath(QStringLiteral("b.pdf"));
+        QCOMPARE(OpenDialogSelection::Compose({a}), QDir::toNativeSeparators(a));
+        QCOMPARE(OpenDialogSelection::Rows(OpenDialogSelection::Compose({a, b})),
+                 (QStringList{QDir::toNativeSeparators(a), QDir::toNativeSeparators(b)}));
+        QCOMPARE(OpenDialogSelection::Compose({}), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFolderScan)
+#include "tst_FolderScan.moc"

@@ -1,0 +1,166 @@
+#include "TestPdf.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QFile>
+#include <QImage>
+
+namespace TestPdf {
+
+namespace {
+
+QImage Picture(const Image& spec)
+{
+    QImage image(spec.width, spec.height, QImage::Format_RGB32);
+    for (int y = 0; y < spec.height; ++y)
+        for (int x = 0; x < spec.width; ++x) {
+            // Smooth gradients with a little texture, different for every seed.
+            const int r = (x * 255 / qMax(1, spec.width - 1) + spec.seed * 37) & 0xff;
+            const int g = (y * 255 / qMax(1, spec.height - 1) + spec.seed * 91) & 0xff;
+            const int b = ((x ^ y) * 7 + spec.seed * 53) & 0xff;
+            image.setPixel(x, y, qRgb(r, g, b));
+        }
+    return image;
+}
+
+QByteArray Deflate(const QByteArray& data)
+{
+    // qCompress puts a four-byte length before a zlib stream; PDF wants the
+    // zlib stream alone.
+    return qCompress(data, 6).mid(4);
+}
+
+struct ImageObject {
+    QByteArray dictionary;
+    QByteArray stream;
+};
+
+ImageObject Encode(const Image& spec)
+{
+    const QImage picture = Picture(spec);
+    ImageObject object;
+    QByteArray head = "/Type /XObject /Subtype /Image /Width " + QByteArray::number(spec.width) + " /Height "
+                      + QByteArray::number(spec.height);
+    QByteArray raw;
+    switch (spec.kind) {
+    case Kind::Rgb:
+        for (int y = 0; y < spec.height; ++y)
+            for (int x = 0; x < spec.width; ++x) {
+                const QRgb p = picture.pixel(x, y);
+                raw.append(char(qRed(p))).append(char(qGreen(p))).append(char(qBlue(p)));
+            }
+        object.stream = Deflate(raw);
+        object.dictionary = head + " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /FlateDecode";
+        break;
+    case Kind::Gray:
+        for (int y = 0; y < spec.height; ++y)
+            for (int x = 0; x < spec.width; ++x)
+                raw.append(char(qGray(picture.pixel(x, y))));
+        object.stream = Deflate(raw);
+        object.dictionary = head + " /ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /FlateDecode";
+        break;
+    case Kind::Mono: {
+        const int rowBytes = (spec.width + 7) / 8;
+        for (int y = 0; y < spec.height; ++y) {
+            QByteArray row(rowBytes, 0);
+            for (int x = 0; x < spec.width; ++x)
+                if (qGray(picture.pixel(x, y)) > 127)
+                    row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
+            raw.append(row);
+        }
+        object.stream = Deflate(raw);
+        object.dictionary = head + " /ColorSpace /DeviceGray /BitsPerComponent 1 /Filter /FlateDecode";
+        break;
+    }
+    case Kind::Jpeg: {
+        QBuffer buffer(&object.stream);
+        buffer.open(QIODevice::WriteOnly);
+        picture.save(&buffer, "JPG", 85);
+        object.dictionary = head + " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /DCTDecode";
+        break;
+    }
+    }
+    object.dictionary += " /Length " + QByteArray::number(object.stream.size());
+    return object;
+}
+
+class Writer
+{
+public:
+    int Reserve() { m_offsets.append(0); return int(m_offsets.size()); }
+    void Object(int number, const QByteArray& body, const QByteArray& stream = {}, bool hasStream = false)
+    {
+        m_offsets[number - 1] = m_out.size();
+        m_out += QByteArray::number(number) + " 0 obj\n<< " + body + " >>\n";
+        if (hasStream)
+            m_out += "stream\n" + stream + "\nendstream\n";
+        m_out += "endobj\n";
+    }
+    QByteArray Finish(int root)
+    {
+        const qsizetype xref = m_out.size();
+        m_out += "xref\n0 " + QByteArray::number(m_offsets.size() + 1) + "\n0000000000 65535 f \n";
+        for (qsizetype offset : std::as_const(m_offsets))
+            m_out += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+        m_out += "trailer\n<< /Size " + QByteArray::number(m_offsets.size() + 1) + " /Root "
+                 + QByteArray::number(root) + " 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+        return m_out;
+    }
+    QByteArray m_out = "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n";
+
+private:
+    QList<qsizetype> m_offsets;
+};
+
+bool Save(const QString& path, const QByteArray& data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+} // namespace
+
+bool Write(const QString& path, const QList<Image>& images)
+{
+    Writer writer;
+    const int catalog = writer.Reserve();
+    const int pages = writer.Reserve();
+    QList<int> pageObjects;
+    for (const Image& spec : images) {
+        const int image = writer.Reserve();
+        const int content = writer.Reserve();
+        const int page = writer.Reserve();
+        const ImageObject encoded = Encode(spec);
+        writer.Object(image, encoded.dictionary, encoded.stream, true);
+        const QByteArray draw = "q " + QByteArray::number(spec.width) + " 0 0 " + QByteArray::number(spec.height)
+                                + " 0 0 cm /Im0 Do Q";
+        writer.Object(content, "/Length " + QByteArray::number(draw.size()), draw, true);
+        writer.Object(page, "/Type /Page /Parent " + QByteArray::number(pages) + " 0 R /MediaBox [0 0 "
+                                + QByteArray::number(spec.width) + ' ' + QByteArray::number(spec.height)
+                                + "] /Resources << /XObject << /Im0 " + QByteArray::number(image)
+                                + " 0 R >> >> /Contents " + QByteArray::number(content) + " 0 R");
+        pageObjects.append(page);
+    }
+    if (images.isEmpty()) {
+        const int content = writer.Reserve();
+        const int page = writer.Reserve();
+        const QByteArray draw = "0 0 1 rg 10 10 50 50 re f";
+        writer.Object(content, "/Length " + QByteArray::number(draw.size()), draw, true);
+        writer.Object(page, "/Type /Page /Parent " + QByteArray::number(pages)
+                                + " 0 R /MediaBox [0 0 100 100] /Contents " + QByteArray::number(content) + " 0 R");
+        pageObjects.append(page);
+    }
+    QByteArray kids;
+    for (int page : std::as_const(pageObjects))
+        kids += QByteArray::number(page) + " 0 R ";
+    writer.Object(pages, "/Type /Pages /Kids [ " + kids + "] /Count " + QByteArray::number(pageObjects.size()));
+    writer.Object(catalog, "/Type /Catalog /Pages " + QByteArray::number(pages) + " 0 R");
+    return Save(path, writer.Finish(catalog));
+}
+
+bool WriteWithoutImages(const QString& path)
+{
+    return Write(path, {});
+}
+
+} // namespace TestPdf

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// Writes small but real PDF files for the tests: one image per page, in page
+// order, of the kinds a scanner or an office program puts into PDFs.
+namespace TestPdf {
+
+enum class Kind {
+    Rgb,   // 8-bit colour, deflated
+    Gray,  // 8-bit grey, deflated
+    Jpeg,  // colour, as a JPEG (DCT) stream
+    Mono,  // 1-bit black and white, deflated
+};
+
+struct Image {
+    Kind kind = Kind::Rgb;
+    int width = 16;
+    int height = 16;
+    int seed = 0; // varies the picture so images can be told apart
+};
+
+// Writes a PDF holding the images; returns false when the file could not be
+// written.
+bool Write(const QString& path, const QList<Image>& images);
+
+// Writes a PDF with one page and no image.
+bool WriteWithoutImages(const QString& path);
+
+
+} // namespace TestPdf

@@ -1,0 +1,70 @@
+#include "util/Main.h"
+#include "util/ShortFilename.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestMain : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fileExistsAndDeleteQuietly()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("a file.pdf"));
+        QVERIFY(!Main::FileExists(path));
+        QVERIFY(!Main::FileExists(QString()));
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(Main::FileExists(path));
+        Main::DeleteQuietly(path);
+        QVERIFY(!Main::FileExists(path));
+        // Deleting what is not there, or a folder, changes nothing and says nothing.
+        Main::DeleteQuietly(path);
+        Main::DeleteQuietly(QString());
+        Main::DeleteQuietly(dir.path());
+        QVERIFY(QFileInfo(dir.path()).isDir());
+    }
+
+    void shortNameOfExistingAndMissingPaths()
+    {
+        QTemporaryDir dir;
+        const QString folder = QDir::toNativeSeparators(dir.path()) + QDir::separator();
+        QVERIFY(!ShortFilename::GetShortName(folder).isEmpty());
+        QVERIFY(QFileInfo(ShortFilename::GetShortName(folder)).isDir());
+        QCOMPARE(ShortFilename::GetShortName(folder + QStringLiteral("missing")), QString());
+        QCOMPARE(ShortFilename::GetShortName(QString()), QString());
+    }
+
+    void homePageChance_data()
+    {
+        QTest::addColumn<double>("draw");
+        QTest::addColumn<bool>("due");
+        QTest::newRow("0 gives 1") << 0.0 << false;
+        QTest::newRow("0.059 gives 6") << 0.059 << false;
+        QTest::newRow("0.06 gives 7") << 0.06 << true;
+        QTest::newRow("0.0699 gives 7") << 0.0699 << true;
+        QTest::newRow("0.07 gives 8") << 0.07 << false;
+        QTest::newRow("0.9999 gives 100") << 0.9999 << false;
+    }
+    void homePageChance()
+    {
+        QFETCH(double, draw);
+        QFETCH(bool, due);
+        QCOMPARE(Main::HomePageDue(draw), due);
+    }
+
+    void drawsStayInRange()
+    {
+        const double r = Main::DrawFromTimer();
+        QVERIFY(r >= 0.0 && r < 1.0);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestMain)
+#include "tst_Main.moc"

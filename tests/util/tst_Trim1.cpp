@@ -1,0 +1,100 @@
+#include "util/Trim1.h"
+
+#include <QDir>
+#include <QTest>
+
+namespace {
+// Writes a path with "\" standing for this platform's separator.
+QString P(const char* text)
+{
+    return QString::fromUtf8(text).replace(QLatin1Char('\\'), QDir::separator());
+}
+} // namespace
+
+class TestTrim1 : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void fileNamePart_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("full path") << P("\\docs\\report.pdf") << P("report.pdf");
+        QTest::newRow("bare name") << P("report.pdf") << P("report.pdf");
+        QTest::newRow("ends with separator") << P("\\docs\\") << QString();
+        QTest::newRow("empty") << QString() << QString();
+        QTest::newRow("spaces and dots") << P("\\a b\\Report 2009.v2.pdf") << P("Report 2009.v2.pdf");
+    }
+    void fileNamePart()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        QCOMPARE(Trim1::FileNamePart(path), expected);
+    }
+
+    void stripExtension_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("simple") << "report.pdf" << "report";
+        QTest::newRow("two dots") << "archive.tar.gz" << "archive.tar";
+        QTest::newRow("only extension") << ".pdf" << "";
+        QTest::newRow("dot in folder, none in name") << P("\\my.docs\\report") << P("\\my");
+        QTest::newRow("no dot at all keeps the whole text") << "README" << "README";
+        QTest::newRow("empty") << "" << "";
+    }
+    void stripExtension()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QCOMPARE(Trim1::StripExtension(text), expected);
+    }
+
+    void folderPart_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("file in folder") << P("\\docs\\report.pdf") << P("\\docs\\");
+        QTest::newRow("root") << P("\\") << P("\\");
+        QTest::newRow("bare name") << "report.pdf" << "";
+        QTest::newRow("empty") << "" << "";
+    }
+    void folderPart()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        QCOMPARE(Trim1::FolderPart(path), expected);
+    }
+
+    void collapse_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("none") << P("\\out\\a") << P("\\out\\a");
+        QTest::newRow("root picked, name joined") << P("\\\\Report") << P("\\Report");
+        QTest::newRow("three become two") << P("\\out\\\\\\a") << P("\\out\\\\a");
+        QTest::newRow("four become two") << P("\\\\\\\\") << P("\\\\");
+        QTest::newRow("leading pair") << P("\\\\server\\share\\") << P("\\server\\share\\");
+    }
+    void collapse()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, expected);
+        QCOMPARE(Trim1::CollapseDoubledSeparators(path), expected);
+    }
+
+    void longStrings()
+    {
+        // 32,766 characters: the longest path text the program has to handle.
+        const QString folder = QDir::separator() + QString(32759, QLatin1Char('a')) + QDir::separator();
+        const QString path = folder + QStringLiteral("x.pdf");
+        QCOMPARE(path.size(), 32766);
+        QCOMPARE(Trim1::FileNamePart(path), QStringLiteral("x.pdf"));
+        QCOMPARE(Trim1::FolderPart(path), folder);
+        QCOMPARE(Trim1::StripExtension(path), folder + QLatin1Char('x'));
+    }
+};
+
+QTEST_APPLESS_MAIN(TestTrim1)
+#include "tst_Trim1.moc"
