@@ -1,5 +1,6 @@
 #include "ExtractRun.h"
 
+#include "PbmToPgm.h"
 #include "Shell32.h"
 #include "WorkCopy.h"
 #include "util/AddFolder.h"
@@ -15,6 +16,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryFile>
+#include <QThread>
 
 namespace {
 
@@ -36,20 +38,20 @@ private:
 };
 
 // The names the extractor gives the images of one PDF: the base name, "-",
-// its image number and ".ppm".
+// its image number and ".ppm", or ".pbm" for a black-and-white image.
 QRegularExpression ImageNamePattern(const QString& baseName)
 {
     QRegularExpression::PatternOptions options = QRegularExpression::NoPatternOption;
 #ifdef Q_OS_WIN
     options |= QRegularExpression::CaseInsensitiveOption;
 #endif
-    return QRegularExpression(QStringLiteral("^%1-[0-9]+\\.ppm$").arg(QRegularExpression::escape(baseName)), options);
+    return QRegularExpression(QStringLiteral("^%1-[0-9]+\\.p[pb]m$").arg(QRegularExpression::escape(baseName)), options);
 }
 
 QStringList ExtractorImages(const QString& imageFolder, const QRegularExpression& pattern)
 {
     QStringList images;
-    for (const QString& name : AddFolder::ListFiles(imageFolder, QStringLiteral("*.ppm")))
+    for (const QString& name : AddFolder::ListFiles(imageFolder, QStringLiteral("*.p?m")))
         if (pattern.match(name).hasMatch())
             images.append(name);
     return images;
@@ -78,6 +80,7 @@ bool NonEmptyFile(const QString& path)
 ExtractRun::ExtractRun(ExtractHost& host, ToolLocator tools)
     : m_host(host)
     , m_tools(std::move(tools))
+    , m_parallelEncoders(qMax(1, QThread::idealThreadCount()))
 {
 }
 
@@ -247,53 +250,65 @@ int ExtractRun::EncodeImages(const QString& imageFolder, const QStringList& imag
 
     int failed = 0;
     int number = 1;
-    for (qsizetype first = 0; first < images.size(); first += m_parallelEncoders) {
-        const qsizetype last = qMin(images.size(), first + m_parallelEncoders);
-        QList<Image> batch;
-        QList<Shell32::Command> commands;
-        for (qsizetype k = first; k < last; ++k) {
-            m_host.SetMousePointer(kBusy);
-            QCoreApplication::processEvents();
+    QList<Image> prepared(images.size());
 
-            QString folder = ShortFilename::GetShortName(imageFolder);
-            if (folder.isEmpty())
-                folder = imageFolder; // never the process's current folder
-            // The lowest number from here on whose JPEG and numbered copy are
-            // both free: nothing already in the folder is ever replaced.
-            while (QFileInfo::exists(folder + QString::number(number) + QStringLiteral(".jpg"))
-                   || QFileInfo::exists(folder + QString::number(number) + QStringLiteral(".ppm")))
-                ++number;
-            Image image;
-            image.listed = imageFolder + images.at(k);
-            image.numbered = folder + QString::number(number) + QStringLiteral(".ppm");
-            image.jpeg = Trim1::StripExtension(image.numbered) + QStringLiteral(".jpg");
+    // Each image gets its number and numbered copy just before its encoder
+    // starts, in image order, so the numbers never depend on which encoder
+    // happens to end first.
+    const auto prepare = [&](int k) -> std::optional<Shell32::Command> {
+        m_host.SetMousePointer(kBusy);
+        QCoreApplication::processEvents();
+
+        QString folder = ShortFilename::GetShortName(imageFolder);
+        if (folder.isEmpty())
+            folder = imageFolder; // never the process's current folder
+        // The lowest number from here on whose JPEG and numbered copies are
+        // all free: nothing already in the folder is ever replaced.
+        const auto taken = [&folder](int n) {
+            const QString stem = folder + QString::number(n);
+            return QFileInfo::exists(stem + QStringLiteral(".jpg")) || QFileInfo::exists(stem + QStringLiteral(".ppm"))
+                   || QFileInfo::exists(stem + QStringLiteral(".pgm"));
+        };
+        while (taken(number))
             ++number;
+        Image& image = prepared[k];
+        image.listed = imageFolder + images.at(k);
+        const bool blackAndWhite = image.listed.endsWith(QLatin1String(".pbm"), Qt::CaseInsensitive);
+        image.numbered = folder + QString::number(number) + (blackAndWhite ? QStringLiteral(".pgm") : QStringLiteral(".ppm"));
+        image.jpeg = Trim1::StripExtension(image.numbered) + QStringLiteral(".jpg");
+        ++number;
 
-            // The listed file goes away afterwards anyway: renaming it gives the
-            // same numbered copy without copying any image data.
-            if (!QFile::rename(image.listed, image.numbered) && !QFile::copy(image.listed, image.numbered)) {
-                ++failed;
-                Main::DeleteQuietly(image.listed);
-                continue;
-            }
-            batch.append(image);
-            commands.append({encoder,
-                             {QStringLiteral("-outfile"), ExtractRun::SafeArgument(image.jpeg),
-                              ExtractRun::SafeArgument(image.numbered)}});
+        bool ready;
+        if (blackAndWhite) {
+            // The encoder reads no 1-bit images: it gets them as grey.
+            ready = PbmToPgm::Convert(image.listed, image.numbered);
+        } else {
+            // The listed file goes away afterwards anyway: renaming it gives
+            // the same numbered copy without copying any image data.
+            ready = QFile::rename(image.listed, image.numbered) || QFile::copy(image.listed, image.numbered);
         }
+        if (!ready) {
+            ++failed;
+            Main::DeleteQuietly(image.listed);
+            Main::DeleteQuietly(image.numbered);
+            return std::nullopt;
+        }
+        return Shell32::Command{encoder,
+                                {QStringLiteral("-outfile"), SafeArgument(image.jpeg), SafeArgument(image.numbered)}};
+    };
 
-        const QList<Shell32::Outcome> outcomes = Shell32::RunAllAndWait(commands, kHidden);
-        for (qsizetype j = 0; j < batch.size(); ++j) {
-            const Image& image = batch.at(j);
-            if (outcomes.at(j).result != 0 || !NonEmptyFile(image.jpeg)) {
-                ++failed;
-                Main::DeleteQuietly(image.jpeg); // no empty or partial JPEG stays behind
-            }
-            if (Main::FileExists(image.listed))
-                Main::DeleteQuietly(image.listed);
-            if (Main::FileExists(image.numbered))
-                Main::DeleteQuietly(image.numbered);
+    const auto finished = [&](int k, const Shell32::Outcome& outcome) {
+        const Image& image = prepared.at(k);
+        if (outcome.result != 0 || !NonEmptyFile(image.jpeg)) {
+            ++failed;
+            Main::DeleteQuietly(image.jpeg); // no empty or partial JPEG stays behind
         }
-    }
+        if (Main::FileExists(image.listed))
+            Main::DeleteQuietly(image.listed);
+        if (Main::FileExists(image.numbered))
+            Main::DeleteQuietly(image.numbered);
+    };
+
+    Shell32::RunEachAndWait(int(images.size()), m_parallelEncoders, prepare, finished, kHidden);
     return failed;
 }

@@ -14,7 +14,8 @@ class ExtractRun
 public:
     ExtractRun(ExtractHost& host, ToolLocator tools);
 
-    // How many encoders may run at once (1: one image after the other).
+    // How many encoders may run at once (1: one image after the other); as
+    // many as the machine has cores unless set.
     void SetParallelEncoders(int count) { m_parallelEncoders = count < 1 ? 1 : count; }
     int ParallelEncoders() const { return m_parallelEncoders; }
 
@@ -46,7 +47,7 @@ private:
 
     ExtractHost& m_host;
     ToolLocator m_tools;
-    int m_parallelEncoders = 1;
+    int m_parallelEncoders;
     bool m_running = false;
     QStringList m_problems;
 };

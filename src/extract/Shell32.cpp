@@ -58,6 +58,7 @@ void ApplyWindowStyle(QProcess& process, int windowStyle)
 
 // One started program and what became of it.
 struct Job {
+    int index = 0;
     QProcess process;
     Outcome outcome;
     bool done = false;
@@ -75,63 +76,95 @@ void Finish(Job& job)
 
 } // namespace
 
-QList<Outcome> RunAllAndWait(const QList<Command>& commands, int windowStyle)
+void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<Command>(int)>& prepare,
+                    const std::function<void(int, const Outcome&)>& finished, int windowStyle)
 {
     const int style = SettleWindowStyle(windowStyle);
-    std::vector<std::unique_ptr<Job>> jobs;
-    jobs.reserve(size_t(commands.size()));
+    const int limit = qMax(1, maxAtOnce);
     QEventLoop loop;
-    int pending = 0;
+    std::vector<std::unique_ptr<Job>> running;
+    std::vector<std::unique_ptr<Job>> ended;  // ended, not yet handed to finished
+    std::vector<std::unique_ptr<Job>> retired; // kept until the wait is over
+    int next = 0;
 
-    for (const Command& command : commands) {
-        auto job = std::make_unique<Job>();
-        Job* j = job.get();
-        jobs.push_back(std::move(job));
+    // The signal handlers only move a job from running to ended: the callers'
+    // callbacks run out here, never inside a process's own signal, so they may
+    // let the event loop run as they please.
+    const auto end = [&](Job* job) {
+        for (auto it = running.begin(); it != running.end(); ++it)
+            if (it->get() == job) {
+                ended.push_back(std::move(*it));
+                running.erase(it);
+                break;
+            }
+        loop.quit();
+    };
 
+    const auto start = [&](int index, const Command& command) {
         QString resolved;
         if (const int problem = StartProblem(command.program, &resolved)) {
-            j->outcome.result = kStartErrorBase + problem;
-            j->done = true;
-            continue;
+            Outcome outcome;
+            outcome.result = kStartErrorBase + problem;
+            finished(index, outcome);
+            return;
         }
+        auto job = std::make_unique<Job>();
+        Job* j = job.get();
+        j->index = index;
+        running.push_back(std::move(job));
         j->process.setProgram(resolved);
         j->process.setArguments(command.arguments);
         j->process.setStandardOutputFile(QProcess::nullDevice());
         j->process.setStandardInputFile(QProcess::nullDevice());
         ApplyWindowStyle(j->process, style);
-        QObject::connect(&j->process, &QProcess::finished, &loop, [j, &pending, &loop] {
+        QObject::connect(&j->process, &QProcess::finished, &loop, [j, &end] {
             if (j->done)
                 return;
             Finish(*j);
-            if (--pending == 0)
-                loop.quit();
+            end(j);
         });
-        QObject::connect(&j->process, &QProcess::errorOccurred, &loop, [j, &pending, &loop](QProcess::ProcessError error) {
+        QObject::connect(&j->process, &QProcess::errorOccurred, &loop, [j, &end](QProcess::ProcessError error) {
             if (j->done || error != QProcess::FailedToStart)
                 return;
             j->done = true;
             j->outcome.started = false;
             j->outcome.result = kStartErrorBase + kErrorStartFailed;
-            if (--pending == 0)
-                loop.quit();
+            end(j);
         });
         // Keep the error channel drained so a talkative program never blocks.
-        QObject::connect(&j->process, &QProcess::readyReadStandardError, &loop, [j] {
-            j->outcome.errorOutput += j->process.readAllStandardError();
-        });
-        ++pending;
+        QObject::connect(&j->process, &QProcess::readyReadStandardError, &loop,
+                         [j] { j->outcome.errorOutput += j->process.readAllStandardError(); });
         j->outcome.started = true;
         j->process.start();
-    }
+    };
 
-    // The finish of each program arrives as an event; nothing polls.
-    if (pending > 0)
+    for (;;) {
+        while (!ended.empty()) {
+            std::unique_ptr<Job> job = std::move(ended.front());
+            ended.erase(ended.begin());
+            finished(job->index, job->outcome);
+            retired.push_back(std::move(job));
+        }
+        while (int(running.size()) < limit && next < count && ended.empty()) {
+            const int index = next++;
+            if (const std::optional<Command> command = prepare(index))
+                start(index, *command);
+        }
+        if (!ended.empty())
+            continue;
+        if (running.empty() && next >= count)
+            break;
+        // The end of each program arrives as an event; nothing polls.
         loop.exec();
+    }
+}
 
-    QList<Outcome> outcomes;
-    outcomes.reserve(qsizetype(jobs.size()));
-    for (auto& job : jobs)
-        outcomes.append(job->outcome);
+QList<Outcome> RunAllAndWait(const QList<Command>& commands, int windowStyle)
+{
+    QList<Outcome> outcomes(commands.size());
+    RunEachAndWait(
+        int(commands.size()), int(commands.size()), [&commands](int i) { return std::optional<Command>(commands.at(i)); },
+        [&outcomes](int i, const Outcome& outcome) { outcomes[i] = outcome; }, windowStyle);
     return outcomes;
 }
 

@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+#include <optional>
+
 namespace Shell32 {
 
 // What a program that could not be started returns: this base plus an error
@@ -33,13 +36,22 @@ Outcome Run(const QString& program, const QStringList& arguments, int windowStyl
 // The same as Run, returning only the result.
 int RunAndWait(const QString& program, const QStringList& arguments, int windowStyle = 6);
 
-// Runs several programs at once (each an entry of programs/argumentLists) and
-// returns when all have ended, their outcomes in the same order.
 struct Command {
     QString program;
     QStringList arguments;
 };
+
+// Runs all commands at once and returns when all have ended, their outcomes
+// in the same order.
 QList<Outcome> RunAllAndWait(const QList<Command>& commands, int windowStyle = 6);
+
+// Runs count programs, at most maxAtOnce at a time, starting the next as soon
+// as one ends. prepare(i) is called just before program i starts and gives its
+// command, or nothing to pass over it; finished(i, outcome) is called as soon
+// as program i has ended (or failed to start). Returns when all have ended;
+// the event loop runs meanwhile.
+void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<Command>(int)>& prepare,
+                    const std::function<void(int, const Outcome&)>& finished, int windowStyle = 6);
 
 // Pre-flight check: the error number that would keep program from starting,
 // or 0 when it looks startable. Resolves bare names on PATH.

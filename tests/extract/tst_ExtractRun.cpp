@@ -1,5 +1,6 @@
 #include "TestPdf.h"
 #include "extract/ExtractRun.h"
+#include "extract/PbmToPgm.h"
 #include "extract/WorkCopy.h"
 
 #include <QDir>
@@ -303,7 +304,10 @@ private Q_SLOTS:
         host.rows = {source};
         host.outputFolder = out;
         ExtractRun run(host, tools);
+        if (what == QLatin1String("badencoder"))
+            qputenv("ORVALIN_FAIL_BYTES", "all");
         run.ExtractAll();
+        qunsetenv("ORVALIN_FAIL_BYTES");
         const QString expected = expectedLine.isEmpty() ? QStringLiteral("Done.") : QStringLiteral("Done.\n\n") + expectedLine;
         QCOMPARE(host.messages, QStringList{expected});
         // Whatever went wrong, nothing half-made stays behind.
@@ -419,6 +423,108 @@ private Q_SLOTS:
         QFETCH(QByteArray, said);
         QFETCH(QString, words);
         QCOMPARE(ExtractRun::DescribeExtractorFailure(code, said), words);
+    }
+
+    void blackAndWhiteImagesBecomeGreyJpegs()
+    {
+        QTemporaryDir outDir;
+        using TestPdf::Kind;
+        Host host;
+        host.rows = {MakePdf(QStringLiteral("scan.pdf"), {{Kind::Rgb, 21, 11, 1}, {Kind::Mono, 203, 97, 2}, {Kind::Gray, 23, 13, 3},
+                                                          {Kind::Jpeg, 64, 48, 4}, {Kind::Mono, 8, 5, 5}})};
+        host.outputFolder = WithSeparator(outDir.path());
+        ExtractRun run(host, ToolLocator(m_app.path()));
+        run.ExtractAll();
+        QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
+        QCOMPARE(Files(outDir.path(), QStringLiteral("*")), (QStringList{"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg"}));
+        const QList<QSize> sizes{{21, 11}, {203, 97}, {23, 13}, {64, 48}, {8, 5}};
+        for (int k = 1; k <= 5; ++k)
+            QCOMPARE(JpegSize(outDir.filePath(QStringLiteral("%1.jpg").arg(k))), sizes.at(k - 1));
+        for (int k : {2, 5})
+            QVERIFY(QImage(outDir.filePath(QStringLiteral("%1.jpg").arg(k))).isGrayscale());
+    }
+
+    void parallelAndOneAtATimeGiveTheSameFiles()
+    {
+        using TestPdf::Kind;
+        QList<TestPdf::Image> images;
+        for (int i = 0; i < 9; ++i)
+            images.append({i % 3 == 0 ? Kind::Mono : (i % 3 == 1 ? Kind::Jpeg : Kind::Rgb), 40 + 7 * i, 30 + 3 * i, i});
+        const QString pdf = MakePdf(QStringLiteral("mixed.pdf"), images);
+        QList<QHash<QString, QByteArray>> results;
+        for (int encoders : {1, 4}) {
+            QTemporaryDir outDir;
+            Host host;
+            host.rows = {pdf, pdf};
+            host.outputFolder = WithSeparator(outDir.path());
+            ExtractRun run(host, ToolLocator(m_app.path()));
+            run.SetParallelEncoders(encoders);
+            run.ExtractAll();
+            QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
+            QCOMPARE(host.progress, (QList<int>{50, 100, 0}));
+            QHash<QString, QByteArray> files;
+            for (const QString& name : QDir(outDir.path()).entryList(QDir::Files)) {
+                QFile file(outDir.filePath(name));
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                files.insert(name, file.readAll());
+            }
+            QCOMPARE(files.size(), 18);
+            results.append(files);
+        }
+        QVERIFY(results.at(0) == results.at(1));
+    }
+
+    void oneFailedEncodingLeavesTheOthers()
+    {
+        QTemporaryDir outDir;
+        using TestPdf::Kind;
+        Host host;
+        host.rows = {MakePdf(QStringLiteral("three.pdf"), {{Kind::Rgb, 10, 10, 1}, {Kind::Rgb, 20, 10, 2}, {Kind::Rgb, 30, 10, 3}})};
+        host.outputFolder = WithSeparator(outDir.path());
+        // The second image's PPM: a header of 13 bytes and 20 x 10 pixels.
+        qputenv("ORVALIN_FAIL_BYTES", QByteArray::number(13 + 20 * 10 * 3));
+        ExtractRun run(host, ToolLocator(WithFailingEncoder(), false));
+        run.ExtractAll();
+        qunsetenv("ORVALIN_FAIL_BYTES");
+        QCOMPARE(host.messages, QStringList{QStringLiteral("Done.\n\nthree.pdf: the JPEG encoder failed for 1 of 3 images.")});
+        QCOMPARE(Files(outDir.path(), QStringLiteral("*")), (QStringList{"1.jpg", "3.jpg"}));
+        QCOMPARE(JpegSize(outDir.filePath(QStringLiteral("3.jpg"))), QSize(30, 10));
+    }
+
+    void malformedBlackAndWhiteFiles_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("not a PBM") << QByteArray("P6\n1 1\n255\nabc");
+        QTest::newRow("truncated pixels") << QByteArray("P4\n16 2\n\x01\x02\x03");
+        QTest::newRow("no size") << QByteArray("P4\n# comment only\n");
+        QTest::newRow("absurd size") << QByteArray("P4\n99999999 99999999\n\x00");
+    }
+    void malformedBlackAndWhiteFiles()
+    {
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        QFile in(dir.filePath(QStringLiteral("in.pbm")));
+        QVERIFY(in.open(QIODevice::WriteOnly));
+        in.write(content);
+        in.close();
+        QVERIFY(!PbmToPgm::Convert(in.fileName(), dir.filePath(QStringLiteral("out.pgm"))));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("out.pgm"))));
+    }
+
+    void blackAndWhiteConversion()
+    {
+        QTemporaryDir dir;
+        QFile in(dir.filePath(QStringLiteral("in.pbm")));
+        QVERIFY(in.open(QIODevice::WriteOnly));
+        // 10 x 2 with a comment: row one black then white, row two the reverse.
+        in.write(QByteArray("P4\n# made by hand\n10 2\n") + QByteArray("\xf8\x00\x07\xc0", 4));
+        in.close();
+        QVERIFY(PbmToPgm::Convert(in.fileName(), dir.filePath(QStringLiteral("out.pgm"))));
+        QFile out(dir.filePath(QStringLiteral("out.pgm")));
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        const QByteArray black(5, char(0));
+        const QByteArray white(5, char(255));
+        QCOMPARE(out.readAll(), QByteArray("P5\n10 2\n255\n") + black + white + white + black);
     }
 
 private:
