@@ -317,17 +317,7 @@ void Form1::Check4_Click()
             return;
         m_scanning = true;
         SetMousePointer(kPointerBusy);
-        QElapsedTimer sinceYield;
-        sinceYield.start();
-        FolderScan scan([&sinceYield] {
-            // Handing the event loop a turn costs far more than looking at a
-            // directory entry; a turn every few milliseconds keeps the window
-            // as lively as a turn per entry would.
-            if (sinceYield.elapsed() >= 5) {
-                QCoreApplication::processEvents();
-                sinceYield.restart();
-            }
-        });
+        FolderScan scan(FolderScan::EventLoopYield());
         for (const QString& row : scan.PdfFilesInTree(folder))
             ListView1->AppendRow(row);
         SetMousePointer(kPointerDefault);

@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QFile>
-#include <QSaveFile>
+
+#include <array>
+#include <cstring>
 
 namespace PbmToPgm {
 
@@ -56,16 +58,39 @@ bool Convert(const QString& from, const QString& to)
     QByteArray out = "P5\n" + QByteArray::number(width) + ' ' + QByteArray::number(height) + "\n255\n";
     const qsizetype header = out.size();
     out.resize(header + width * height);
+    // Eight grey pixels for every possible byte of eight black-and-white ones:
+    // scanned pages run to millions of pixels, one table look-up per byte.
+    static const auto kSpread = [] {
+        std::array<std::array<char, 8>, 256> table{};
+        for (int byte = 0; byte < 256; ++byte)
+            for (int bit = 0; bit < 8; ++bit)
+                table[size_t(byte)][size_t(bit)] = (byte & (0x80 >> bit)) ? char(0) : char(255);
+        return table;
+    }();
     char* pixel = out.data() + header;
     const auto* bits = reinterpret_cast<const unsigned char*>(data.constData() + at);
-    for (qint64 y = 0; y < height; ++y, bits += rowBytes)
-        for (qint64 x = 0; x < width; ++x)
-            *pixel++ = (bits[x >> 3] & (0x80 >> (x & 7))) ? char(0) : char(255);
+    const qint64 wholeBytes = width / 8;
+    const qint64 rest = width % 8;
+    for (qint64 y = 0; y < height; ++y, bits += rowBytes) {
+        for (qint64 b = 0; b < wholeBytes; ++b, pixel += 8)
+            std::memcpy(pixel, kSpread[bits[b]].data(), 8);
+        if (rest) {
+            std::memcpy(pixel, kSpread[bits[wholeBytes]].data(), size_t(rest));
+            pixel += rest;
+        }
+    }
 
-    QSaveFile file(to);
-    if (!file.open(QIODevice::WriteOnly) || file.write(out) != out.size())
+    // A plain file, not a QSaveFile: this copy lives for one encoder run, and
+    // flushing it to the disk first would cost more than the encoding.
+    QFile file(to);
+    if (!file.open(QIODevice::WriteOnly))
         return false;
-    return file.commit();
+    if (file.write(out) != out.size()) {
+        file.close();
+        file.remove();
+        return false;
+    }
+    return true;
 }
 
 } // namespace PbmToPgm

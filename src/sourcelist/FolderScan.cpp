@@ -4,12 +4,28 @@
 #include "util/NaturalOrder.h"
 #include "util/Platform.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
+
+#include <memory>
 
 FolderScan::FolderScan(std::function<void()> yield)
     : m_yield(std::move(yield))
 {
+}
+
+std::function<void()> FolderScan::EventLoopYield()
+{
+    auto sinceYield = std::make_shared<QElapsedTimer>();
+    sinceYield->start();
+    return [sinceYield] {
+        if (sinceYield->elapsed() >= 5) {
+            QCoreApplication::processEvents();
+            sinceYield->restart();
+        }
+    };
 }
 
 void FolderScan::Yield()

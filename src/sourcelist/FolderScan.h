@@ -13,6 +13,11 @@ public:
     // yield is called where the scan lets the window handle its events.
     explicit FolderScan(std::function<void()> yield = {});
 
+    // A yield that lets the event loop run every few milliseconds: handing
+    // the loop a turn costs far more than looking at a directory entry, and a
+    // turn every few milliseconds keeps the window as lively as one per entry.
+    static std::function<void()> EventLoopYield();
+
     // Appends to list every folder below the folders it holds (each entry ends
     // with a separator), depth by depth: first all children of the entries in
     // list order, then all grandchildren grouped by parent in that order, and

@@ -1,0 +1,250 @@
+// orvalin_bench [repeats]
+//
+// Makes its own corpus in a temporary folder and times, alternating, in one run:
+//  (a) the extraction run, driven headless,
+//  (b) the bare pipeline: the same pdfimages and cjpeg calls one after another,
+// then how soon the runner notices a program's end, and the folder scan of a
+// large tree against find. Prints medians and ratios.
+
+#include "TestPdf.h"
+#include "extract/ExtractRun.h"
+#include "extract/PbmToPgm.h"
+#include "extract/Shell32.h"
+#include "sourcelist/FolderScan.h"
+#include "util/AddFolder.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <algorithm>
+#include <cstdio>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
+
+namespace {
+
+class Host : public ExtractHost
+{
+public:
+    QStringList rows;
+    QString outputFolder;
+    QStringList messages;
+    int SourceCount() const override { return int(rows.size()); }
+    QString SourceText(int row) const override { return rows.value(row - 1); }
+    QString OutputFolder() const override { return outputFolder; }
+    void SetProgress(int) override {}
+    void SetMousePointer(int) override {}
+    void ShowMessage(const QString& text) override { messages.append(text); }
+};
+
+double Median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    return n % 2 ? values.at(n / 2) : (values.at(n / 2 - 1) + values.at(n / 2)) / 2;
+}
+
+// The pipeline with no tool around it: the extractor, then the encoder for
+// each image in turn, each started and waited for directly.
+void BarePipeline(const QString& pdfimages, const QString& cjpeg, const QString& pdf, const QString& out)
+{
+    QProcess::execute(pdfimages, {pdf, out + QStringLiteral("corpus")});
+    QStringList images = QDir(out).entryList({QStringLiteral("*.ppm"), QStringLiteral("*.pbm")}, QDir::Files, QDir::Name);
+    int k = 1;
+    for (const QString& name : images) {
+        const QString input = out + name;
+        QString encodable = input;
+        if (name.endsWith(QLatin1String(".pbm"))) {
+            // The encoder reads no 1-bit images; the bare pipeline converts
+            // them with the same code the run uses, so both do the same work.
+            encodable = out + QString::number(k) + QStringLiteral(".pgm");
+            PbmToPgm::Convert(input, encodable);
+        }
+        QProcess::execute(cjpeg, {QStringLiteral("-outfile"), out + QString::number(k) + QStringLiteral(".jpg"), encodable});
+        QFile::remove(input);
+        if (encodable != input)
+            QFile::remove(encodable);
+        ++k;
+    }
+}
+
+long PeakKilobytes(bool children)
+{
+#ifdef Q_OS_UNIX
+    rusage usage{};
+    getrusage(children ? RUSAGE_CHILDREN : RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+#else
+    Q_UNUSED(children);
+    return -1;
+#endif
+}
+
+bool MakeCorpus(const QString& pdf, bool withBlackAndWhite)
+{
+    using TestPdf::Kind;
+    QList<TestPdf::Image> images;
+    for (int i = 0; i < 40; ++i)
+        images.append({Kind::Jpeg, 1024, 768, i});
+    for (int i = 0; i < 20; ++i)
+        images.append({Kind::Rgb, 640, 480, 100 + i});
+    for (int i = 0; i < 100; ++i)
+        images.append({i % 2 ? Kind::Gray : Kind::Rgb, 64, 64, 200 + i});
+    // Black-and-white pages as a scanner makes them: A4 at 300 dots per inch.
+    if (withBlackAndWhite)
+        for (int i = 0; i < 10; ++i)
+            images.append({Kind::Mono, 2480, 3508, 300 + i});
+    return TestPdf::Write(pdf, images);
+}
+
+void MakeTree(const QString& root, int folders, int filesPerFolder)
+{
+    // Ten folders per level, so 5,000 folders reach four levels deep.
+    for (int f = 0; f < folders; ++f) {
+        QString path = root;
+        for (int n = f; ; n /= 10) {
+            path += QStringLiteral("/d%1").arg(n % 10);
+            if (n < 10)
+                break;
+        }
+        path += QStringLiteral("/f%1").arg(f);
+        QDir().mkpath(path);
+        for (int i = 0; i < filesPerFolder; ++i) {
+            QFile file(path + QStringLiteral("/%1-%2.%3").arg(i).arg(f).arg(i % 2 ? QStringLiteral("pdf") : QStringLiteral("txt")));
+            file.open(QIODevice::WriteOnly);
+        }
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    const int repeats = argc > 1 ? qMax(1, atoi(argv[1])) : 5;
+    const QString pdfimages = QStandardPaths::findExecutable(QStringLiteral("pdfimages"));
+    const QString cjpeg = QStandardPaths::findExecutable(QStringLiteral("cjpeg"));
+    if (pdfimages.isEmpty() || cjpeg.isEmpty()) {
+        std::fprintf(stderr, "pdfimages and cjpeg must be on PATH\n");
+        return 1;
+    }
+    QTemporaryDir work;
+    std::printf("machine: %d cores (QThread::idealThreadCount)\n", QThread::idealThreadCount());
+
+    for (bool withBlackAndWhite : {false, true}) {
+        const QString pdf = work.filePath(withBlackAndWhite ? QStringLiteral("corpus-bw.pdf") : QStringLiteral("corpus.pdf"));
+        if (!MakeCorpus(pdf, withBlackAndWhite)) {
+            std::fprintf(stderr, "cannot write the corpus\n");
+            return 1;
+        }
+        QProcess list;
+        list.start(pdfimages, {QStringLiteral("-list"), pdf});
+        list.waitForFinished(-1);
+        const QString listing = QString::fromLocal8Bit(list.readAllStandardOutput());
+        const auto count = [&listing](const QString& word) {
+            int n = 0;
+            for (const QString& line : listing.split(QLatin1Char('\n')))
+                if (line.simplified().split(QLatin1Char(' ')).value(8) == word)
+                    ++n;
+            return n;
+        };
+        std::printf("\ncorpus %s: %lld bytes; encodings: %d jpeg, %d raw (flate); black-and-white: %d\n",
+                    withBlackAndWhite ? "with black-and-white scans" : "colour and grey",
+                    QFileInfo(pdf).size(), count(QStringLiteral("jpeg")), count(QStringLiteral("image")),
+                    int(listing.count(QStringLiteral(" 1  image"))));
+
+        for (int encoders : {1, QThread::idealThreadCount()}) {
+            QList<double> runTimes;
+            QList<double> bareTimes;
+            for (int r = 0; r < repeats; ++r) {
+                for (int which = 0; which < 2; ++which) {
+                    QTemporaryDir out;
+                    const QString folder = out.path() + QLatin1Char('/');
+                    QElapsedTimer clock;
+                    clock.start();
+                    if ((which + r) % 2 == 0) {
+                        Host host;
+                        host.rows = {pdf};
+                        host.outputFolder = folder;
+                        ExtractRun run(host, ToolLocator(work.path()));
+                        run.SetParallelEncoders(encoders);
+                        run.ExtractAll();
+                        runTimes.append(double(clock.nsecsElapsed()) / 1e6);
+                        if (host.messages != QStringList{QStringLiteral("Done.")})
+                            std::fprintf(stderr, "run said: %s\n", qPrintable(host.messages.join(QLatin1Char('|'))));
+                    } else {
+                        BarePipeline(pdfimages, cjpeg, pdf, folder);
+                        bareTimes.append(double(clock.nsecsElapsed()) / 1e6);
+                    }
+                }
+            }
+            const double a = Median(runTimes);
+            const double b = Median(bareTimes);
+            std::printf("  encoders at once %d: run %.0f ms, bare sequential pipeline %.0f ms, ratio %.3f\n", encoders, a,
+                        b, a / b);
+        }
+    }
+
+    // How soon the runner notices that a program has ended, against a bare
+    // start and wait of the same program.
+    const QString program = QStandardPaths::findExecutable(QStringLiteral("true"));
+    if (!program.isEmpty()) {
+        QList<double> runner;
+        QList<double> bare;
+        for (int i = 0; i < 40; ++i) {
+            QElapsedTimer clock;
+            clock.start();
+            Shell32::RunAndWait(program, {});
+            runner.append(double(clock.nsecsElapsed()) / 1e6);
+            clock.restart();
+            QProcess process;
+            process.start(program, QStringList());
+            process.waitForFinished(-1);
+            bare.append(double(clock.nsecsElapsed()) / 1e6);
+        }
+        std::printf("\nrunner on an instant program: %.2f ms median, bare start and wait %.2f ms, notice overhead %.2f ms\n",
+                    Median(runner), Median(bare), Median(runner) - Median(bare));
+    }
+
+    // The folder scan of a large tree against find.
+    {
+        QTemporaryDir tree;
+        MakeTree(tree.path(), 5000, 10);
+        const QString find = QStandardPaths::findExecutable(QStringLiteral("find"));
+        QList<double> scanTimes;
+        QList<double> findTimes;
+        qsizetype rows = 0;
+        for (int r = 0; r < repeats; ++r) {
+            QElapsedTimer clock;
+            clock.start();
+            FolderScan scan(FolderScan::EventLoopYield());
+            rows = scan.PdfFilesInTree(tree.path()).size();
+            scanTimes.append(double(clock.nsecsElapsed()) / 1e6);
+            if (!find.isEmpty()) {
+                clock.restart();
+                QProcess process;
+                process.setStandardOutputFile(QProcess::nullDevice());
+                process.start(find, {tree.path(), QStringLiteral("-iname"), QStringLiteral("*.pdf")});
+                process.waitForFinished(-1);
+                findTimes.append(double(clock.nsecsElapsed()) / 1e6);
+            }
+        }
+        std::printf("\nfolder scan of 5,000 folders and 50,000 files (%lld PDF rows): %.0f ms", qlonglong(rows),
+                    Median(scanTimes));
+        if (!findTimes.isEmpty())
+            std::printf(", find %.0f ms, ratio %.2f", Median(findTimes), Median(scanTimes) / Median(findTimes));
+        std::printf("\n");
+    }
+
+    std::printf("\npeak memory: this process %ld KiB, largest child %ld KiB\n", PeakKilobytes(false), PeakKilobytes(true));
+    return 0;
+}
