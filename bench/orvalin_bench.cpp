@@ -105,21 +105,19 @@ bool MakeCorpus(const QString& pdf, bool withBlackAndWhite)
     return TestPdf::Write(pdf, images);
 }
 
-void MakeTree(const QString& root, int folders, int filesPerFolder)
+// 50 folders of 99 subfolders each: 5,000 folders, each with files files,
+// half of them PDF files.
+void MakeTree(const QString& root, int files)
 {
-    // Ten folders per level, so 5,000 folders reach four levels deep.
-    for (int f = 0; f < folders; ++f) {
-        QString path = root;
-        for (int n = f; ; n /= 10) {
-            path += QStringLiteral("/d%1").arg(n % 10);
-            if (n < 10)
-                break;
-        }
-        path += QStringLiteral("/f%1").arg(f);
-        QDir().mkpath(path);
-        for (int i = 0; i < filesPerFolder; ++i) {
-            QFile file(path + QStringLiteral("/%1-%2.%3").arg(i).arg(f).arg(i % 2 ? QStringLiteral("pdf") : QStringLiteral("txt")));
-            file.open(QIODevice::WriteOnly);
+    for (int top = 0; top < 50; ++top) {
+        const QString parent = root + QStringLiteral("/top-%1").arg(top);
+        for (int sub = 0; sub <= 99; ++sub) {
+            const QString folder = sub == 0 ? parent : parent + QStringLiteral("/sub-%1").arg(sub);
+            QDir().mkpath(folder);
+            for (int i = 0; i < files; ++i) {
+                QFile file(folder + QStringLiteral("/file-%1.%2").arg(i).arg(i % 2 ? QStringLiteral("pdf") : QStringLiteral("txt")));
+                file.open(QIODevice::WriteOnly);
+            }
         }
     }
 }
@@ -218,7 +216,7 @@ int main(int argc, char* argv[])
     // The folder scan of a large tree against find.
     {
         QTemporaryDir tree;
-        MakeTree(tree.path(), 5000, 10);
+        MakeTree(tree.path(), 10);
         const QString find = QStandardPaths::findExecutable(QStringLiteral("find"));
         QList<double> scanTimes;
         QList<double> findTimes;

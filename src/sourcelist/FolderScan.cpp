@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
@@ -34,28 +35,46 @@ void FolderScan::Yield()
         m_yield();
 }
 
+QString FolderScan::Canonical(const QString& folder)
+{
+    const auto known = m_canonical.constFind(folder);
+    return known != m_canonical.cend() ? *known : QFileInfo(folder).canonicalFilePath();
+}
+
 void FolderScan::CollectSubfolders(QStringList& list, bool recurse)
 {
-    for (const QString& folder : std::as_const(list))
-        m_visited.insert(QFileInfo(folder).canonicalFilePath());
-
     QStringList found;
     for (const QString& folder : std::as_const(list)) {
+        const QString parent = Canonical(folder);
+        m_visited.insert(parent);
         // Hidden folders are left out because QDir::Hidden is not asked for;
         // on Windows the same holds for folders with the system attribute.
-        QStringList names = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
+        QDirIterator it(folder, QDir::Dirs | QDir::NoDotAndDotDot);
         Yield();
+        QStringList names;
+        QSet<QString> links;
+        while (it.hasNext()) {
+            it.next();
+            names.append(it.fileName());
+            if (it.fileInfo().isSymLink() || it.fileInfo().isJunction())
+                links.insert(it.fileName());
+        }
         NaturalOrder::Sort(names);
         for (const QString& name : std::as_const(names)) {
             Yield();
-            const QString path = folder + name;
-            const QString canonical = QFileInfo(path).canonicalFilePath();
+            const QString path = folder + name + Platform::Separator();
+            // Only a link can lead somewhere already found; any other folder's
+            // real path follows from its parent's without asking the system.
+            const QString canonical = links.contains(name) || parent.isEmpty()
+                                          ? QFileInfo(folder + name).canonicalFilePath()
+                                          : parent + QLatin1Char('/') + name;
             // A link back up the tree, or a second way to a folder already
             // found, would make the scan go round or list files twice.
             if (canonical.isEmpty() || m_visited.contains(canonical))
                 continue;
             m_visited.insert(canonical);
-            found.append(path + Platform::Separator());
+            m_canonical.insert(path, canonical);
+            found.append(path);
         }
     }
 
@@ -71,6 +90,7 @@ void FolderScan::CollectSubfolders(QStringList& list, bool recurse)
 QStringList FolderScan::PdfFilesInTree(const QString& folder)
 {
     m_visited.clear();
+    m_canonical.clear();
     QStringList folders{folder + Platform::Separator()};
     CollectSubfolders(folders, true);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -34,7 +35,11 @@ public:
 
 private:
     void Yield();
+    // The real path of a folder of the list, without asking the system when
+    // the scan already knows it.
+    QString Canonical(const QString& folder);
 
     std::function<void()> m_yield;
-    QSet<QString> m_visited; // canonical paths of the folders already found
+    QSet<QString> m_visited;             // real paths of the folders already found
+    QHash<QString, QString> m_canonical; // folder as listed -> its real path
 };

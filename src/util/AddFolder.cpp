@@ -4,6 +4,9 @@
 #include "Platform.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QHash>
+#include <QRegularExpression>
 
 namespace AddFolder {
 
@@ -19,8 +22,22 @@ QStringList ListFiles(const QString& folder, const QString& pattern)
     // "system" means sockets and devices, which are never wanted.
     filters |= QDir::System;
 #endif
-    // Without QDir::CaseSensitive the name filter ignores letter case.
-    QStringList names = QDir(path).entryList(QStringList{pattern}, filters, QDir::NoSort);
+    // The pattern is compiled once, not once per folder: a folder scan lists
+    // thousands of folders with the same pattern.
+    thread_local QHash<QString, QRegularExpression> compiled;
+    auto found = compiled.find(pattern);
+    if (found == compiled.end())
+        found = compiled.insert(pattern, QRegularExpression::fromWildcard(pattern, Qt::CaseInsensitive));
+    const QRegularExpression& match = *found;
+
+    QStringList names;
+    QDirIterator it(path, filters);
+    while (it.hasNext()) {
+        it.next();
+        const QString name = it.fileName();
+        if (match.match(name).hasMatch())
+            names.append(name);
+    }
     NaturalOrder::Sort(names);
     return names;
 }
