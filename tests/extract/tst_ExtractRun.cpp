@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImageReader>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -252,6 +253,8 @@ private Q_SLOTS:
         QTest::newRow("missing source") << "missing" << "missing.pdf: the file is missing.";
         QTest::newRow("not a PDF") << "text" << "notes.pdf: the file is damaged or is not a PDF file.";
         QTest::newRow("damaged PDF") << "damaged" << "broken.pdf: the file is damaged or is not a PDF file.";
+        QTest::newRow("password-protected PDF")
+            << "password" << "locked.pdf: the PDF is password-protected, so its images cannot be extracted.";
         QTest::newRow("output folder cannot be made") << "badfolder"
                                                       << "fine.pdf: the output folder %1 could not be created.";
         QTest::newRow("no extractor") << "noextractor" << "fine.pdf: the image extractor (pdfimages) was not found.";
@@ -283,6 +286,14 @@ private Q_SLOTS:
             QFile broken(source);
             QVERIFY(broken.open(QIODevice::WriteOnly));
             broken.write(bytes.left(20));
+        } else if (what == QLatin1String("password")) {
+            const QString qpdf = QStandardPaths::findExecutable(QStringLiteral("qpdf"));
+            QVERIFY2(!qpdf.isEmpty(), "qpdf makes the password-protected PDF");
+            const QString open = MakePdf(QStringLiteral("open.pdf"), Images(2));
+            source = Native(m_work.filePath(QStringLiteral("locked.pdf")));
+            QCOMPARE(QProcess::execute(qpdf, {QStringLiteral("--encrypt"), QStringLiteral("secret"), QStringLiteral("owner"),
+                                              QStringLiteral("256"), QStringLiteral("--"), open, source}),
+                     0);
         } else {
             source = MakePdf(QStringLiteral("fine.pdf"), what == QLatin1String("noimages") ? QList<TestPdf::Image>{} : Images(2));
         }
