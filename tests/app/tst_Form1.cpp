@@ -16,6 +16,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace {
 QString Sep()
@@ -343,6 +344,30 @@ private Q_SLOTS:
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
         QCOMPARE(m_form->ListView1->RowCount(), 0);
         QCOMPARE(m_messages.size(), 1);
+    }
+
+    void aSecondScanDuringAScanDoesNothing()
+    {
+        QTemporaryDir dir;
+        for (int i = 0; i < 400; ++i) {
+            QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("f%1/g").arg(i))));
+            QFile file(dir.filePath(QStringLiteral("f%1/g/x.pdf").arg(i)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        const QString root = QDir::toNativeSeparators(dir.path());
+        FolderPicker::SetNextAnswerForTests(root);
+        FolderPicker::SetNextAnswerForTests(root);
+        // Pressed again as soon as the scan lets the window handle events.
+        int pointerDuringScan = -1;
+        QTimer::singleShot(0, m_form.get(), [this, &pointerDuringScan] {
+            pointerDuringScan = m_form->MousePointer();
+            QTest::mouseClick(m_form->Check4, Qt::LeftButton);
+        });
+        QTest::mouseClick(m_form->Check4, Qt::LeftButton);
+        QCOMPARE(pointerDuringScan, 11);
+        QCOMPARE(m_form->ListView1->RowCount(), 400);
+        // The second answer was never asked for.
+        QCOMPARE(FolderPicker::BrowseForFolder(nullptr, QStringLiteral("drain")), root);
     }
 
     void addAllFilesOfAFolder()
