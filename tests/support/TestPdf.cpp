@@ -9,15 +9,15 @@ namespace TestPdf {
 
 namespace {
 
-QImage Picture(const Image& spec)
+QImage Picture(const Image& wanted)
 {
-    QImage image(spec.width, spec.height, QImage::Format_RGB32);
-    for (int y = 0; y < spec.height; ++y)
-        for (int x = 0; x < spec.width; ++x) {
+    QImage image(wanted.width, wanted.height, QImage::Format_RGB32);
+    for (int y = 0; y < wanted.height; ++y)
+        for (int x = 0; x < wanted.width; ++x) {
             // Smooth gradients with a little texture, different for every seed.
-            const int r = (x * 255 / qMax(1, spec.width - 1) + spec.seed * 37) & 0xff;
-            const int g = (y * 255 / qMax(1, spec.height - 1) + spec.seed * 91) & 0xff;
-            const int b = ((x ^ y) * 7 + spec.seed * 53) & 0xff;
+            const int r = (x * 255 / qMax(1, wanted.width - 1) + wanted.seed * 37) & 0xff;
+            const int g = (y * 255 / qMax(1, wanted.height - 1) + wanted.seed * 91) & 0xff;
+            const int b = ((x ^ y) * 7 + wanted.seed * 53) & 0xff;
             image.setPixel(x, y, qRgb(r, g, b));
         }
     return image;
@@ -35,17 +35,17 @@ struct ImageObject {
     QByteArray stream;
 };
 
-ImageObject Encode(const Image& spec)
+ImageObject Encode(const Image& wanted)
 {
-    const QImage picture = Picture(spec);
+    const QImage picture = Picture(wanted);
     ImageObject object;
-    QByteArray head = "/Type /XObject /Subtype /Image /Width " + QByteArray::number(spec.width) + " /Height "
-                      + QByteArray::number(spec.height);
+    QByteArray head = "/Type /XObject /Subtype /Image /Width " + QByteArray::number(wanted.width) + " /Height "
+                      + QByteArray::number(wanted.height);
     QByteArray raw;
-    switch (spec.kind) {
+    switch (wanted.kind) {
     case Kind::Rgb:
-        for (int y = 0; y < spec.height; ++y)
-            for (int x = 0; x < spec.width; ++x) {
+        for (int y = 0; y < wanted.height; ++y)
+            for (int x = 0; x < wanted.width; ++x) {
                 const QRgb p = picture.pixel(x, y);
                 raw.append(char(qRed(p))).append(char(qGreen(p))).append(char(qBlue(p)));
             }
@@ -53,17 +53,17 @@ ImageObject Encode(const Image& spec)
         object.dictionary = head + " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /FlateDecode";
         break;
     case Kind::Gray:
-        for (int y = 0; y < spec.height; ++y)
-            for (int x = 0; x < spec.width; ++x)
+        for (int y = 0; y < wanted.height; ++y)
+            for (int x = 0; x < wanted.width; ++x)
                 raw.append(char(qGray(picture.pixel(x, y))));
         object.stream = Deflate(raw);
         object.dictionary = head + " /ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /FlateDecode";
         break;
     case Kind::Mono: {
-        const int rowBytes = (spec.width + 7) / 8;
-        for (int y = 0; y < spec.height; ++y) {
+        const int rowBytes = (wanted.width + 7) / 8;
+        for (int y = 0; y < wanted.height; ++y) {
             QByteArray row(rowBytes, 0);
-            for (int x = 0; x < spec.width; ++x)
+            for (int x = 0; x < wanted.width; ++x)
                 if (qGray(picture.pixel(x, y)) > 127)
                     row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
             raw.append(row);
@@ -126,17 +126,17 @@ bool Write(const QString& path, const QList<Image>& images)
     const int catalog = writer.Reserve();
     const int pages = writer.Reserve();
     QList<int> pageObjects;
-    for (const Image& spec : images) {
+    for (const Image& wanted : images) {
         const int image = writer.Reserve();
         const int content = writer.Reserve();
         const int page = writer.Reserve();
-        const ImageObject encoded = Encode(spec);
+        const ImageObject encoded = Encode(wanted);
         writer.Object(image, encoded.dictionary, encoded.stream, true);
-        const QByteArray draw = "q " + QByteArray::number(spec.width) + " 0 0 " + QByteArray::number(spec.height)
+        const QByteArray draw = "q " + QByteArray::number(wanted.width) + " 0 0 " + QByteArray::number(wanted.height)
                                 + " 0 0 cm /Im0 Do Q";
         writer.Object(content, "/Length " + QByteArray::number(draw.size()), draw, true);
         writer.Object(page, "/Type /Page /Parent " + QByteArray::number(pages) + " 0 R /MediaBox [0 0 "
-                                + QByteArray::number(spec.width) + ' ' + QByteArray::number(spec.height)
+                                + QByteArray::number(wanted.width) + ' ' + QByteArray::number(wanted.height)
                                 + "] /Resources << /XObject << /Im0 " + QByteArray::number(image)
                                 + " 0 R >> >> /Contents " + QByteArray::number(content) + " 0 R");
         pageObjects.append(page);
