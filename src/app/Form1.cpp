@@ -170,6 +170,7 @@ void Form1::CreateControls()
     connect(Check3, &QAbstractButton::clicked, this, &Form1::Check3_Click);
     connect(Check4, &QAbstractButton::clicked, this, &Form1::Check4_Click);
     connect(Check5, &QAbstractButton::clicked, this, &Form1::Check5_Click);
+    connect(Text1, &OutputFolderBox::gotFocus, this, &Form1::Text1_GotFocus);
     for (PushCheckBox* box : {Check1, Check2, Check3, Check4}) {
         box->setMouseTracking(true);
         box->installEventFilter(this);

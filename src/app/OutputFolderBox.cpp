@@ -16,7 +16,7 @@ void OutputFolderBox::SelectAll()
 void OutputFolderBox::focusInEvent(QFocusEvent* event)
 {
     QLineEdit::focusInEvent(event);
-    SelectAll();
+    Q_EMIT gotFocus();
     // The click that brought the focus would place the caret and undo the
     // selection; it is restored once that click is over.
     m_selectOnRelease = event->reason() == Qt::MouseFocusReason;

@@ -11,8 +11,10 @@ class OutputFolderBox : public QLineEdit
 public:
     explicit OutputFolderBox(QWidget* parent = nullptr);
 
-    // What the GotFocus handler does.
     void SelectAll();
+
+Q_SIGNALS:
+    void gotFocus();
 
 protected:
     void focusInEvent(QFocusEvent* event) override;
