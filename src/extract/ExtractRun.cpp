@@ -199,12 +199,20 @@ QString ExtractRun::ExtractOne(int row, const QString& workCopy)
             return QStringLiteral("the file could not be copied to the work copy %1").arg(workCopy);
     }
 
-    // Only what this extractor run writes is ever converted and removed.
-    const QRegularExpression pattern = ImageNamePattern(Trim1::FileNamePart(imagePrefix));
-    const QStringList before = ExtractorImages(imageFolder, pattern);
+    // Only what this extractor run writes is ever converted and removed. The
+    // extractor replaces files that bear the names it writes, so when the
+    // folder already holds such files it is given another prefix instead.
+    QString prefix = imagePrefix;
+    QRegularExpression pattern = ImageNamePattern(Trim1::FileNamePart(prefix));
+    QStringList before = ExtractorImages(imageFolder, pattern);
+    for (int n = 2; !before.isEmpty() && n < 1000; ++n) {
+        prefix = imagePrefix + QStringLiteral(" (%1)").arg(n);
+        pattern = ImageNamePattern(Trim1::FileNamePart(prefix));
+        before = ExtractorImages(imageFolder, pattern);
+    }
 
     const Shell32::Outcome extracted = Shell32::Run(
-        extractor, {SafeArgument(input), SafeArgument(imagePrefix)}, kHidden);
+        extractor, {SafeArgument(input), SafeArgument(prefix)}, kHidden);
     if (!extracted.started)
         return QStringLiteral("the image extractor could not be started");
 

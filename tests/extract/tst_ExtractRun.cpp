@@ -140,10 +140,12 @@ private Q_SLOTS:
         QVERIFY(mine.open(QIODevice::WriteOnly));
         mine.write("mine");
         mine.close();
-        QFile other(out + QStringLiteral("/other.ppm"));
-        QVERIFY(other.open(QIODevice::WriteOnly));
-        other.write("P6\n1 1\n255\nabc");
-        other.close();
+        // And files named as the extractor names its own, which it would replace.
+        for (const char* name : {"other.ppm", "first-000.ppm", "first-001.pbm"}) {
+            QFile other(out + QLatin1Char('/') + QLatin1String(name));
+            QVERIFY(other.open(QIODevice::WriteOnly));
+            other.write("P6\n1 1\n255\nabc");
+        }
 
         Host host;
         host.rows = {MakePdf(QStringLiteral("first.pdf"), Images(3, 20)),
@@ -157,7 +159,12 @@ private Q_SLOTS:
                  (QStringList{"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg", "6.jpg", "7.jpg"}));
         QVERIFY(mine.open(QIODevice::ReadOnly));
         QCOMPARE(mine.readAll(), QByteArray("mine"));
-        QCOMPARE(Files(out, QStringLiteral("*.ppm")), QStringList{QStringLiteral("other.ppm")});
+        QCOMPARE(Files(out, QStringLiteral("*.p?m")), (QStringList{"other.ppm", "first-000.ppm", "first-001.pbm"}));
+        for (const char* name : {"other.ppm", "first-000.ppm", "first-001.pbm"}) {
+            QFile other(out + QLatin1Char('/') + QLatin1String(name));
+            QVERIFY(other.open(QIODevice::ReadOnly));
+            QCOMPARE(other.readAll(), QByteArray("P6\n1 1\n255\nabc"));
+        }
         // The first PDF's images come first, each in page order.
         QCOMPARE(JpegSize(out + QStringLiteral("/2.jpg")), QSize(20, 10));
         QCOMPARE(JpegSize(out + QStringLiteral("/4.jpg")), QSize(22, 12));
