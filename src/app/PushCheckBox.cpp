@@ -33,7 +33,7 @@ void PushCheckBox::paintEvent(QPaintEvent*)
     QRect textArea = rect().adjusted(3 + shift, 2 + shift, -3 + shift, -2 + shift);
     if (!m_picture.isNull()) {
         const QSize size = m_picture.deviceIndependentSize().toSize();
-        const QPoint topLeft((width() - size.width()) / 2 + shift, 6 + shift);
+        const QPoint topLeft((width() - size.width()) / 2 + shift, 4 + shift);
         painter.drawPixmap(QRect(topLeft, size), m_picture);
         textArea.setTop(topLeft.y() + size.height() + 1);
     }
