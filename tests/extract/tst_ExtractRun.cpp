@@ -1,7 +1,5 @@
 #include "TestPdf.h"
 #include "extract/ExtractRun.h"
-#include "extract/PbmToPgm.h"
-#include "extract/WorkCopy.h"
 
 #include <QDir>
 #include <QFile>
@@ -387,36 +385,6 @@ private Q_SLOTS:
         QVERIFY(!run.IsRunning());
     }
 
-    void twoInstancesNeverShareAWorkCopy()
-    {
-        QTemporaryDir app;
-        WorkCopy first(app.path());
-        WorkCopy second(app.path());
-        QVERIFY(first.Acquire());
-        QVERIFY(second.Acquire());
-        QVERIFY(first.Path() != second.Path());
-        QCOMPARE(QFileInfo(first.Path()).fileName(), QStringLiteral("current.pdf"));
-        first.Release();
-        WorkCopy third(app.path());
-        QVERIFY(third.Acquire());
-        QCOMPARE(QFileInfo(third.Path()).fileName(), QStringLiteral("current.pdf"));
-    }
-
-    void unwritableApplicationFolderUsesTheCache()
-    {
-        QTemporaryDir parent;
-        const QString app = parent.filePath(QStringLiteral("app"));
-        QVERIFY(QDir().mkdir(app));
-        QFile::setPermissions(app, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        WorkCopy copy(app);
-        QVERIFY(copy.Acquire());
-        const bool writable = QFileInfo(copy.Path()).absolutePath() == QFileInfo(app).absoluteFilePath();
-        QFile::setPermissions(app, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        if (writable)
-            QSKIP("running with rights that write into any folder");
-        QVERIFY(!copy.Path().startsWith(app));
-    }
-
     void argumentsThatLookLikeOptions()
     {
         QCOMPARE(ExtractRun::SafeArgument(QStringLiteral("-o")), QStringLiteral("./-o").replace(QLatin1Char('/'), QDir::separator()));
@@ -507,42 +475,6 @@ private Q_SLOTS:
         QCOMPARE(host.messages, QStringList{QStringLiteral("Done.\n\nthree.pdf: the JPEG encoder failed for 1 of 3 images.")});
         QCOMPARE(Files(outDir.path(), QStringLiteral("*")), (QStringList{"1.jpg", "3.jpg"}));
         QCOMPARE(JpegSize(outDir.filePath(QStringLiteral("3.jpg"))), QSize(30, 10));
-    }
-
-    void malformedBlackAndWhiteFiles_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::newRow("not a PBM") << QByteArray("P6\n1 1\n255\nabc");
-        QTest::newRow("truncated pixels") << QByteArray("P4\n16 2\n\x01\x02\x03");
-        QTest::newRow("no size") << QByteArray("P4\n# comment only\n");
-        QTest::newRow("absurd size") << QByteArray("P4\n99999999 99999999\n\x00");
-    }
-    void malformedBlackAndWhiteFiles()
-    {
-        QFETCH(QByteArray, content);
-        QTemporaryDir dir;
-        QFile in(dir.filePath(QStringLiteral("in.pbm")));
-        QVERIFY(in.open(QIODevice::WriteOnly));
-        in.write(content);
-        in.close();
-        QVERIFY(!PbmToPgm::Convert(in.fileName(), dir.filePath(QStringLiteral("out.pgm"))));
-        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("out.pgm"))));
-    }
-
-    void blackAndWhiteConversion()
-    {
-        QTemporaryDir dir;
-        QFile in(dir.filePath(QStringLiteral("in.pbm")));
-        QVERIFY(in.open(QIODevice::WriteOnly));
-        // 10 x 2 with a comment: row one black then white, row two the reverse.
-        in.write(QByteArray("P4\n# made by hand\n10 2\n") + QByteArray("\xf8\x00\x07\xc0", 4));
-        in.close();
-        QVERIFY(PbmToPgm::Convert(in.fileName(), dir.filePath(QStringLiteral("out.pgm"))));
-        QFile out(dir.filePath(QStringLiteral("out.pgm")));
-        QVERIFY(out.open(QIODevice::ReadOnly));
-        const QByteArray black(5, char(0));
-        const QByteArray white(5, char(255));
-        QCOMPARE(out.readAll(), QByteArray("P5\n10 2\n255\n") + black + white + white + black);
     }
 
 private:

@@ -1,0 +1,50 @@
+#include "extract/PbmToPgm.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestPbmToPgm : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void malformedBlackAndWhiteFiles_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("not a PBM") << QByteArray("P6\n1 1\n255\nabc");
+        QTest::newRow("truncated pixels") << QByteArray("P4\n16 2\n\x01\x02\x03");
+        QTest::newRow("no size") << QByteArray("P4\n# comment only\n");
+        QTest::newRow("absurd size") << QByteArray("P4\n99999999 99999999\n\x00");
+    }
+    void malformedBlackAndWhiteFiles()
+    {
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        QFile in(dir.filePath(QStringLiteral("in.pbm")));
+        QVERIFY(in.open(QIODevice::WriteOnly));
+        in.write(content);
+        in.close();
+        QVERIFY(!PbmToPgm::Convert(in.fileName(), dir.filePath(QStringLiteral("out.pgm"))));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("out.pgm"))));
+    }
+
+    void blackAndWhiteConversion()
+    {
+        QTemporaryDir dir;
+        QFile in(dir.filePath(QStringLiteral("in.pbm")));
+        QVERIFY(in.open(QIODevice::WriteOnly));
+        // 10 x 2 with a comment: row one black then white, row two the reverse.
+        in.write(QByteArray("P4\n# made by hand\n10 2\n") + QByteArray("\xf8\x00\x07\xc0", 4));
+        in.close();
+        QVERIFY(PbmToPgm::Convert(in.fileName(), dir.filePath(QStringLiteral("out.pgm"))));
+        QFile out(dir.filePath(QStringLiteral("out.pgm")));
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        const QByteArray black(5, char(0));
+        const QByteArray white(5, char(255));
+        QCOMPARE(out.readAll(), QByteArray("P5\n10 2\n255\n") + black + white + white + black);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPbmToPgm)
+#include "tst_PbmToPgm.moc"
