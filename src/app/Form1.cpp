@@ -18,7 +18,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>

@@ -15,7 +15,6 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
-#include <QTemporaryFile>
 #include <QThread>
 
 namespace {
@@ -55,12 +54,6 @@ QStringList ExtractorImages(const QString& imageFolder, const QRegularExpression
         if (pattern.match(name).hasMatch())
             images.append(name);
     return images;
-}
-
-bool CanWriteInto(const QString& folder)
-{
-    QTemporaryFile probe(folder + QStringLiteral(".orvalin-probe-XXXXXX"));
-    return probe.open();
 }
 
 bool SameFile(const QString& a, const QString& b)
@@ -181,7 +174,7 @@ QString ExtractRun::ExtractOne(int row, const QString& workCopy)
 
     if (!QFileInfo(imageFolder).isDir() && !QDir().mkpath(imageFolder))
         return QStringLiteral("the output folder %1 could not be created").arg(imageFolder);
-    if (!CanWriteInto(imageFolder))
+    if (!Main::FolderIsWritable(imageFolder))
         return QStringLiteral("the output folder %1 is not writable").arg(imageFolder);
 
     const QString extractor = m_tools.Find(QStringLiteral("pdfimages"));

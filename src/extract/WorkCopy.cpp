@@ -1,25 +1,11 @@
 #include "WorkCopy.h"
 
+#include "util/Main.h"
 #include "util/Platform.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
-#include <QTemporaryFile>
-
-namespace {
-
-bool CanWriteInto(const QString& folder)
-{
-    if (folder.isEmpty() || !QFileInfo(folder).isDir())
-        return false;
-    // Ask the file system itself: permission bits alone do not tell about
-    // read-only mounts or access lists.
-    QTemporaryFile probe(folder + Platform::Separator() + QStringLiteral("orvalin-probe-XXXXXX"));
-    return probe.open();
-}
-
-} // namespace
 
 WorkCopy::WorkCopy(const QString& applicationFolder)
     : m_applicationFolder(applicationFolder)
@@ -30,7 +16,7 @@ WorkCopy::~WorkCopy() = default;
 
 QString WorkCopy::Folder() const
 {
-    if (CanWriteInto(m_applicationFolder))
+    if (Main::FolderIsWritable(m_applicationFolder))
         return m_applicationFolder;
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     QDir().mkpath(cache);

@@ -1,7 +1,9 @@
 #include "Main.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <QTime>
 
 #include <cmath>
@@ -12,6 +14,17 @@ namespace Main {
 bool FileExists(const QString& path)
 {
     return !path.isEmpty() && QFileInfo::exists(path);
+}
+
+bool FolderIsWritable(const QString& folder)
+{
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return false;
+    QString path = folder;
+    if (!path.endsWith(QDir::separator()) && !path.endsWith(QLatin1Char('/')))
+        path += QDir::separator();
+    QTemporaryFile probe(path + QStringLiteral(".orvalin-probe-XXXXXX"));
+    return probe.open();
 }
 
 void DeleteQuietly(const QString& path)

@@ -7,6 +7,10 @@ namespace Main {
 // True when something can be found at path; never throws, false for "".
 bool FileExists(const QString& path);
 
+// True when a file can be made in folder: asks the file system itself, since
+// permission bits alone say nothing of read-only mounts or access lists.
+bool FolderIsWritable(const QString& folder);
+
 // Deletes the file at path; a failure of any kind is ignored.
 void DeleteQuietly(const QString& path);
 

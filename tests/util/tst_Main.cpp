@@ -31,6 +31,21 @@ private Q_SLOTS:
         QVERIFY(QFileInfo(dir.path()).isDir());
     }
 
+    void folderIsWritable()
+    {
+        QTemporaryDir dir;
+        QFile file(dir.filePath(QStringLiteral("plain")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        QVERIFY(Main::FolderIsWritable(dir.path()));
+        QVERIFY(Main::FolderIsWritable(QDir::toNativeSeparators(dir.path()) + QDir::separator()));
+        QVERIFY(!Main::FolderIsWritable(dir.filePath(QStringLiteral("missing"))));
+        QVERIFY(!Main::FolderIsWritable(file.fileName()));
+        QVERIFY(!Main::FolderIsWritable(QString()));
+        // The probe leaves nothing behind.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("plain")});
+    }
+
     void shortNameOfExistingAndMissingPaths()
     {
         QTemporaryDir dir;
