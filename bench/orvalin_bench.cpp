@@ -11,6 +11,7 @@
 #include "extract/PbmToPgm.h"
 #include "extract/Shell32.h"
 #include "sourcelist/FolderScan.h"
+#include "util/EventLoopYield.h"
 #include "util/AddFolder.h"
 
 #include <QDir>
@@ -42,7 +43,7 @@ public:
     QString OutputFolder() const override { return outputFolder; }
     void SetProgress(int) override {}
     void SetMousePointer(int) override {}
-    void ShowMessage(const QString& text) override { messages.append(text); }
+    void ShowMessage(const QString& text, const QString& = QString()) override { messages.append(text); }
 };
 
 double Median(QList<double> values)
@@ -223,7 +224,7 @@ int main(int argc, char* argv[])
         for (int r = 0; r < repeats; ++r) {
             QElapsedTimer clock;
             clock.start();
-            FolderScan scan(FolderScan::EventLoopYield());
+            FolderScan scan(EventLoopYield());
             rows = scan.PdfFilesInTree(tree.path()).size();
             scanTimes.append(double(clock.nsecsElapsed()) / 1e6);
             if (!find.isEmpty()) {

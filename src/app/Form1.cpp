@@ -7,6 +7,7 @@
 #include "extract/ExtractRun.h"
 #include "sourcelist/CommonDialog.h"
 #include "sourcelist/FolderScan.h"
+#include "util/EventLoopYield.h"
 #include "sourcelist/OpenDialogSelection.h"
 #include "sourcelist/SourceListView.h"
 #include "util/CursorFile.h"
@@ -83,8 +84,7 @@ Form1::Form1(Form1Options options)
         m_options.openHomePage = [](const QString& address) { QDesktopServices::openUrl(QUrl::fromUserInput(address)); };
     if (!m_options.endProcess)
         m_options.endProcess = [] {
-            // Ends at once, whatever is in progress; a program started by the
-            // run goes on by itself.
+            // Ends at once, whatever is in progress.
             std::fflush(nullptr);
             std::_Exit(0);
         };
@@ -251,6 +251,9 @@ void Form1::Guarded(PushCheckBox* box, const std::function<void()>& action)
 
 void Form1::Form_Unload()
 {
+    // The process ends at once, but nothing of a run in progress stays behind:
+    // its programs would otherwise go on writing into the user's folder.
+    m_extractRun->Abandon();
     m_options.endProcess();
 }
 
@@ -317,7 +320,7 @@ void Form1::Check4_Click()
             return;
         m_scanning = true;
         SetMousePointer(kPointerBusy);
-        FolderScan scan(FolderScan::EventLoopYield());
+        FolderScan scan(EventLoopYield());
         for (const QString& row : scan.PdfFilesInTree(folder))
             ListView1->AppendRow(row);
         SetMousePointer(kPointerDefault);
@@ -357,9 +360,9 @@ void Form1::SetProgress(int percent)
     ProgressBar1->setValue(percent);
 }
 
-void Form1::ShowMessage(const QString& text)
+void Form1::ShowMessage(const QString& text, const QString& details)
 {
-    MessageBox::Show(this, text);
+    MessageBox::Show(this, text, details);
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event)

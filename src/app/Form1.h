@@ -78,7 +78,7 @@ public:
     QString SourceText(int row) const override;
     QString OutputFolder() const override;
     void SetProgress(int percent) override;
-    void ShowMessage(const QString& text) override;
+    void ShowMessage(const QString& text, const QString& details = QString()) override;
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;

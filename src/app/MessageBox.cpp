@@ -2,19 +2,77 @@
 
 #include "AppTitle.h"
 
+#include <QApplication>
+#include <QEvent>
+#include <QEventLoop>
 #include <QMessageBox>
 
 namespace MessageBox {
 
 namespace {
+
 std::function<void(const QString&)>& Recorder()
 {
     static std::function<void(const QString&)> recorder;
     return recorder;
 }
+
+// Keeps the user's input away from the owner window while a box is up, as a
+// modal box does. A modal box would also make the window system's close
+// request for the owner be dropped, which leaves a window that cannot be
+// closed until the box is; this lets that request through.
+class OwnerInputBlocker : public QObject
+{
+public:
+    OwnerInputBlocker(QWidget* owner, QWidget* box)
+        : m_owner(owner)
+        , m_box(box)
+    {
+        qApp->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != m_owner)
+            return false;
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::HoverEnter:
+        case QEvent::HoverMove:
+        case QEvent::Wheel:
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::ContextMenu:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TouchEnd:
+            return true;
+        case QEvent::WindowActivate:
+            // The box stays in front of the window it belongs to.
+            m_box->raise();
+            m_box->activateWindow();
+            return false;
+        default:
+            return false;
+        }
+    }
+
+private:
+    QWidget* m_owner;
+    QWidget* m_box;
+};
+
 } // namespace
 
-void Show(QWidget* parent, const QString& text)
+void Show(QWidget* owner, const QString& text, const QString& details)
 {
     if (Recorder()) {
         Recorder()(text);
@@ -22,9 +80,20 @@ void Show(QWidget* parent, const QString& text)
     }
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(QMessageBox::NoIcon, AppTitle(), shown, QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::NoIcon, AppTitle(), shown, QMessageBox::Ok, owner);
     box.setTextFormat(Qt::PlainText);
-    box.exec();
+    if (!details.isEmpty())
+        box.setDetailedText(details);
+    if (!owner) {
+        box.exec();
+        return;
+    }
+    box.setWindowModality(Qt::NonModal);
+    const OwnerInputBlocker blocker(owner->window(), &box);
+    QEventLoop loop;
+    QObject::connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
+    box.show();
+    loop.exec();
 }
 
 void SetRecorderForTests(std::function<void(const QString&)> recorder)

@@ -11,7 +11,10 @@ class QWidget;
 // system message box.
 namespace MessageBox {
 
-void Show(QWidget* parent, const QString& text);
+// Shows text until the user closes the box. details, when given, can be
+// unfolded below it. While the box is up the owner takes no input, yet it
+// can still be closed: a close request never waits for the box.
+void Show(QWidget* owner, const QString& text, const QString& details = QString());
 
 // Test seam: while set, messages go to the recorder instead of a modal box.
 void SetRecorderForTests(std::function<void(const QString&)> recorder);

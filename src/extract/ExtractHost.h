@@ -20,6 +20,7 @@ public:
     virtual void SetProgress(int percent) = 0;
     // 0 default, 11 hourglass.
     virtual void SetMousePointer(int pointer) = 0;
-    // A modal message; the run goes on once it has been closed.
-    virtual void ShowMessage(const QString& text) = 0;
+    // A modal message; the run goes on once it has been closed. details, when
+    // given, is the whole of what text shortens, for the user to look up.
+    virtual void ShowMessage(const QString& text, const QString& details = QString()) = 0;
 };

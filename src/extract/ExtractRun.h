@@ -6,6 +6,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class ExtractJob;
+
 // "Extract!": every PDF of the source list goes through the image extractor,
 // and every image it writes through the JPEG encoder, into numbered JPEG files
 // in the output folder.
@@ -13,6 +17,10 @@ class ExtractRun
 {
 public:
     ExtractRun(ExtractHost& host, ToolLocator tools);
+    // Destroying the run during a run abandons it (see Abandon).
+    ~ExtractRun();
+    ExtractRun(const ExtractRun&) = delete;
+    ExtractRun& operator=(const ExtractRun&) = delete;
 
     // How many encoders may run at once (1: one image after the other); as
     // many as the machine has cores unless set.
@@ -24,13 +32,21 @@ public:
     // nothing.
     void ExtractAll();
 
-    bool IsRunning() const { return m_running; }
+    bool IsRunning() const { return !m_job.expired(); }
 
-    // The problems of the last run, one line each, as shown after "Done.".
-    const QStringList& Problems() const { return m_problems; }
+    // Ends a run in progress at once, leaving nothing of it behind: the
+    // programs it started are stopped, and its work folder and the JPEG files
+    // it had begun are removed. The JPEG files it finished and every file of
+    // the user's stay. The run then returns without another word to the
+    // window. Nothing happens when no run is in progress.
+    void Abandon();
 
-    // The final message for a list of problems.
+    // The final message for a list of problems: "Done.", then at most
+    // kProblemsShown of them, each cut to a readable length.
+    static constexpr int kProblemsShown = 20;
     static QString FinalMessage(const QStringList& problems);
+    // The whole list when the final message had to shorten it, else empty.
+    static QString FinalDetails(const QStringList& problems);
 
     // A path handed to a program as an argument: one that would begin with "-"
     // is written with a leading "./" so it can never be taken for an option.
@@ -40,14 +56,8 @@ public:
     static QString DescribeExtractorFailure(int exitCode, const QByteArray& errorOutput);
 
 private:
-    // Works through one row; returns the problem, or the empty string.
-    QString ExtractOne(int row, const QString& workCopy);
-    // Converts the listed images; returns how many failed.
-    int EncodeImages(const QString& imageFolder, const QStringList& images, const QString& encoder);
-
     ExtractHost& m_host;
     ToolLocator m_tools;
     int m_parallelEncoders;
-    bool m_running = false;
-    QStringList m_problems;
+    std::weak_ptr<ExtractJob> m_job; // the run in progress
 };

@@ -2,12 +2,17 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace PbmToPgm {
 
 // Writes the black-and-white image of the PBM file at from as an 8-bit grey
-// PGM file at to (black 0, white 255), which the JPEG encoder can read.
-// Returns false, leaving nothing at to, when from is not a readable PBM file
-// or to cannot be written.
-bool Convert(const QString& from, const QString& to);
+// PGM file at to (black 0, white 255), which the JPEG encoder can read. The
+// image goes through a row at a time, so memory stays small whatever its
+// size, and keepGoing is called every few rows, so that a long conversion can
+// let the window answer; when it returns false the conversion stops. Returns
+// false, leaving nothing at to, when from is not a whole readable PBM file,
+// to exists already or cannot be written, or the conversion was stopped.
+bool Convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing = {});
 
 } // namespace PbmToPgm

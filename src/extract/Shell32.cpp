@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 
 #include <memory>
@@ -64,10 +65,18 @@ struct Job {
     bool done = false;
 };
 
+void KeepErrorOutput(Job& job)
+{
+    const QByteArray said = job.process.readAllStandardError();
+    const qsizetype room = kErrorOutputLimit - job.outcome.errorOutput.size();
+    if (room > 0)
+        job.outcome.errorOutput += said.left(room);
+}
+
 void Finish(Job& job)
 {
     job.done = true;
-    job.outcome.errorOutput += job.process.readAllStandardError();
+    KeepErrorOutput(job);
     if (job.process.exitStatus() == QProcess::CrashExit)
         job.outcome.result = kStartErrorBase + kErrorCrashed;
     else
@@ -76,9 +85,18 @@ void Finish(Job& job)
 
 } // namespace
 
-void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<Command>(int)>& prepare,
-                    const std::function<void(int, const Outcome&)>& finished, int windowStyle)
+void Stopper::Stop()
 {
+    m_stopped = true;
+    if (m_stopRunning)
+        m_stopRunning();
+}
+
+void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<Command>(int)>& prepare,
+                    const std::function<void(int, const Outcome&)>& finished, int windowStyle, Stopper* stopper)
+{
+    if (stopper && stopper->Stopped())
+        return;
     const int style = SettleWindowStyle(windowStyle);
     const int limit = qMax(1, maxAtOnce);
     QEventLoop loop;
@@ -133,19 +151,41 @@ void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<
         });
         // Keep the error channel drained so a talkative program never blocks.
         QObject::connect(&j->process, &QProcess::readyReadStandardError, &loop,
-                         [j] { j->outcome.errorOutput += j->process.readAllStandardError(); });
+                         [j] { KeepErrorOutput(*j); });
         j->outcome.started = true;
         j->process.start();
     };
 
+    if (stopper)
+        stopper->m_stopRunning = [&] {
+            // A killed program is gone within milliseconds; waiting for it
+            // here means nothing it started writing goes on after the stop.
+            std::vector<Job*> killed;
+            for (const auto& job : running)
+                killed.push_back(job.get());
+            for (Job* job : killed) {
+                job->process.kill();
+                job->process.waitForFinished(1000);
+            }
+            loop.quit();
+        };
+    const auto stopped = [stopper] { return stopper && stopper->Stopped(); };
+    // However the wait ends, the stopper no longer leads into this frame.
+    const auto detach = qScopeGuard([stopper] {
+        if (stopper)
+            stopper->m_stopRunning = nullptr;
+    });
+
     for (;;) {
-        while (!ended.empty()) {
+        if (stopped())
+            break;
+        while (!ended.empty() && !stopped()) {
             std::unique_ptr<Job> job = std::move(ended.front());
             ended.erase(ended.begin());
             finished(job->index, job->outcome);
             retired.push_back(std::move(job));
         }
-        while (int(running.size()) < limit && next < count && ended.empty()) {
+        while (int(running.size()) < limit && next < count && ended.empty() && !stopped()) {
             const int index = next++;
             if (const std::optional<Command> command = prepare(index))
                 start(index, *command);
@@ -168,9 +208,13 @@ QList<Outcome> RunAllAndWait(const QList<Command>& commands, int windowStyle)
     return outcomes;
 }
 
-Outcome Run(const QString& program, const QStringList& arguments, int windowStyle)
+Outcome Run(const QString& program, const QStringList& arguments, int windowStyle, Stopper* stopper)
 {
-    return RunAllAndWait({Command{program, arguments}}, windowStyle).constFirst();
+    Outcome outcome;
+    RunEachAndWait(
+        1, 1, [&](int) { return std::optional<Command>(Command{program, arguments}); },
+        [&outcome](int, const Outcome& ended) { outcome = ended; }, windowStyle, stopper);
+    return outcome;
 }
 
 int RunAndWait(const QString& program, const QStringList& arguments, int windowStyle)

@@ -9,6 +9,8 @@
 
 namespace Shell32 {
 
+class Stopper;
+
 // What a program that could not be started returns: this base plus an error
 // number, so the result is always negative.
 constexpr int kStartErrorBase = -2147221504;
@@ -31,7 +33,7 @@ struct Outcome {
 // Starts program with its arguments (no shell, no re-split command line) and
 // returns once it has ended, running the event loop meanwhile so that the
 // window stays responsive. A program that cannot be started returns at once.
-Outcome Run(const QString& program, const QStringList& arguments, int windowStyle = 6);
+Outcome Run(const QString& program, const QStringList& arguments, int windowStyle = 6, Stopper* stopper = nullptr);
 
 // The same as Run, returning only the result.
 int RunAndWait(const QString& program, const QStringList& arguments, int windowStyle = 6);
@@ -41,6 +43,27 @@ struct Command {
     QStringList arguments;
 };
 
+// Lets whoever started a wait end it from an event handled during the wait:
+// Stop() kills the programs the wait started, waits the moment it takes them
+// to die, and makes the wait return without starting or reporting any more.
+// A wait handed a stopper that was stopped before starts nothing.
+class Stopper
+{
+public:
+    void Stop();
+    bool Stopped() const { return m_stopped; }
+
+private:
+    friend void RunEachAndWait(int, int, const std::function<std::optional<Command>(int)>&,
+                               const std::function<void(int, const Outcome&)>&, int, Stopper*);
+    bool m_stopped = false;
+    std::function<void()> m_stopRunning; // set while a wait is in progress
+};
+
+// At most this much of a program's error channel is kept: a damaged PDF can
+// make the extractor talk for megabytes.
+constexpr qsizetype kErrorOutputLimit = 64 * 1024;
+
 // Runs all commands at once and returns when all have ended, their outcomes
 // in the same order.
 QList<Outcome> RunAllAndWait(const QList<Command>& commands, int windowStyle = 6);
@@ -48,10 +71,11 @@ QList<Outcome> RunAllAndWait(const QList<Command>& commands, int windowStyle = 6
 // Runs count programs, at most maxAtOnce at a time, starting the next as soon
 // as one ends. prepare(i) is called just before program i starts and gives its
 // command, or nothing to pass over it; finished(i, outcome) is called as soon
-// as program i has ended (or failed to start). Returns when all have ended;
-// the event loop runs meanwhile.
+// as program i has ended (or failed to start). Returns when all have ended,
+// or at once when stopper is stopped; the event loop runs meanwhile.
 void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<Command>(int)>& prepare,
-                    const std::function<void(int, const Outcome&)>& finished, int windowStyle = 6);
+                    const std::function<void(int, const Outcome&)>& finished, int windowStyle = 6,
+                    Stopper* stopper = nullptr);
 
 // Pre-flight check: the error number that would keep program from starting,
 // or 0 when it looks startable. Resolves bare names on PATH.

@@ -4,6 +4,7 @@
 #include "util/Platform.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -23,13 +24,38 @@ QString WorkCopy::Folder() const
     return cache;
 }
 
-bool WorkCopy::Acquire()
+namespace {
+
+constexpr int kNames = 32;
+
+QString Name(int n)
+{
+    return n == 1 ? QStringLiteral("current.pdf") : QStringLiteral("current-%1.pdf").arg(n);
+}
+
+} // namespace
+
+bool WorkCopy::IsWorkCopyName(const QString& path) const
+{
+    const QFileInfo info(path);
+    const QString folder = QFileInfo(Folder()).canonicalFilePath();
+    if (folder.isEmpty() || info.canonicalPath() != folder)
+        return false;
+    for (int n = 1; n <= kNames; ++n)
+        if (info.fileName() == Name(n))
+            return true;
+    return false;
+}
+
+bool WorkCopy::Acquire(const QSet<QString>& spare)
 {
     Release();
     const QString folder = Folder();
-    for (int n = 1; n <= 32; ++n) {
-        const QString name = n == 1 ? QStringLiteral("current.pdf") : QStringLiteral("current-%1.pdf").arg(n);
-        const QString path = folder + Platform::Separator() + name;
+    for (int n = 1; n <= kNames; ++n) {
+        const QString path = folder + Platform::Separator() + Name(n);
+        const QString real = QFileInfo(path).canonicalFilePath();
+        if (!real.isEmpty() && spare.contains(real))
+            continue;
         auto lock = std::make_unique<QLockFile>(path + QStringLiteral(".lock"));
         lock->setStaleLockTime(0);
         if (lock->tryLock(0)) {
@@ -39,6 +65,39 @@ bool WorkCopy::Acquire()
         }
     }
     return false;
+}
+
+bool WorkCopy::Fill(const QString& source, const std::function<bool()>& keepGoing)
+{
+    Main::DeleteQuietly(m_path);
+    QFile in(source);
+    QFile out(m_path);
+    if (m_path.isEmpty() || !in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return false;
+    constexpr qint64 kPiece = 1024 * 1024;
+    QByteArray piece(kPiece, Qt::Uninitialized);
+    bool ok = true;
+    for (;;) {
+        const qint64 got = in.read(piece.data(), kPiece);
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        if (out.write(piece.constData(), got) != got) {
+            ok = false;
+            break;
+        }
+        if (keepGoing && !keepGoing()) {
+            ok = false;
+            break;
+        }
+    }
+    ok = ok && out.flush();
+    if (!ok) {
+        out.close();
+        out.remove();
+    }
+    return ok;
 }
 
 void WorkCopy::Release()

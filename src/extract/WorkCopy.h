@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QLockFile>
+#include <QSet>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 // The copy of the current PDF that the extractor reads. It lives in the
@@ -15,9 +17,22 @@ public:
     explicit WorkCopy(const QString& applicationFolder);
     ~WorkCopy();
 
-    // Claims a work copy path for this run; false when none could be had.
-    bool Acquire();
+    // Claims a work copy path for this run; false when none could be had. A
+    // name whose file is in `spare` (real paths: PDFs the user listed) is
+    // passed over, so a listed current.pdf is never written over.
+    bool Acquire(const QSet<QString>& spare = {});
     void Release();
+
+    // Makes the work copy a copy of source, in pieces with keepGoing called
+    // between them, so that a PDF of gigabytes never holds up the window;
+    // keepGoing returning false stops the copy. False, leaving no work copy,
+    // when source cannot be read, the copy cannot be written whole, or it
+    // was stopped.
+    bool Fill(const QString& source, const std::function<bool()>& keepGoing = {});
+
+    // True when path is a file this would claim as a work copy: a PDF listed
+    // from there is read where it is.
+    bool IsWorkCopyName(const QString& path) const;
 
     // The claimed path (empty before Acquire succeeds).
     const QString& Path() const { return m_path; }

@@ -4,29 +4,13 @@
 #include "util/NaturalOrder.h"
 #include "util/Platform.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
-#include <QElapsedTimer>
 #include <QFileInfo>
-
-#include <memory>
 
 FolderScan::FolderScan(std::function<void()> yield)
     : m_yield(std::move(yield))
 {
-}
-
-std::function<void()> FolderScan::EventLoopYield()
-{
-    auto sinceYield = std::make_shared<QElapsedTimer>();
-    sinceYield->start();
-    return [sinceYield] {
-        if (sinceYield->elapsed() >= 5) {
-            QCoreApplication::processEvents();
-            sinceYield->restart();
-        }
-    };
 }
 
 void FolderScan::Yield()
@@ -39,6 +23,12 @@ QString FolderScan::Canonical(const QString& folder)
 {
     const auto known = m_canonical.constFind(folder);
     return known != m_canonical.cend() ? *known : QFileInfo(folder).canonicalFilePath();
+}
+
+QString FolderScan::CanonicalChild(const QString& parent, const QString& name)
+{
+    // Real paths use "/" everywhere; only a root ("/", "C:/") ends with one.
+    return parent.endsWith(QLatin1Char('/')) ? parent + name : parent + QLatin1Char('/') + name;
 }
 
 void FolderScan::CollectSubfolders(QStringList& list, bool recurse)
@@ -67,7 +57,7 @@ void FolderScan::CollectSubfolders(QStringList& list, bool recurse)
             // real path follows from its parent's without asking the system.
             const QString canonical = links.contains(name) || parent.isEmpty()
                                           ? QFileInfo(folder + name).canonicalFilePath()
-                                          : parent + QLatin1Char('/') + name;
+                                          : CanonicalChild(parent, name);
             // A link back up the tree, or a second way to a folder already
             // found, would make the scan go round or list files twice.
             if (canonical.isEmpty() || m_visited.contains(canonical))

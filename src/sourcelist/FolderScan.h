@@ -14,11 +14,6 @@ public:
     // yield is called where the scan lets the window handle its events.
     explicit FolderScan(std::function<void()> yield = {});
 
-    // A yield that lets the event loop run every few milliseconds: handing
-    // the loop a turn costs far more than looking at a directory entry, and a
-    // turn every few milliseconds keeps the window as lively as one per entry.
-    static std::function<void()> EventLoopYield();
-
     // Appends to list every folder below the folders it holds (each entry ends
     // with a separator), depth by depth: first all children of the entries in
     // list order, then all grandchildren grouped by parent in that order, and
@@ -32,6 +27,10 @@ public:
     // the folder, one separator and the name. Names that begin with "~" are
     // left out.
     QStringList PdfFilesInTree(const QString& folder);
+
+    // The real path of the folder name inside the folder whose real path is
+    // parent, as the system would give it.
+    static QString CanonicalChild(const QString& parent, const QString& name);
 
 private:
     void Yield();

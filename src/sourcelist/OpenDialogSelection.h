@@ -12,7 +12,8 @@ namespace OpenDialogSelection {
 // collapsed over the whole row (so a root folder gives a single separator).
 QStringList Rows(const QString& fileName);
 
-// The answer for a set of chosen paths, all in one folder, as the dialog gives it.
+// The answer for a set of chosen paths as the dialog gives it. Paths from
+// several folders are named below the folder they all share.
 QString Compose(const QStringList& chosenPaths);
 
 } // namespace OpenDialogSelection

@@ -1,6 +1,7 @@
 #include "Platform.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #ifdef Q_OS_WIN
@@ -46,6 +47,35 @@ QString DefaultOutputFolder()
         home += Separator();
     return home;
 #endif
+}
+
+void HideFile(const QString& path)
+{
+#ifdef Q_OS_WIN
+    const std::wstring wide = QDir::toNativeSeparators(path).toStdWString();
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES)
+        SetFileAttributesW(wide.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
+#else
+    Q_UNUSED(path);
+#endif
+}
+
+bool PathTooLong(const QString& path)
+{
+#ifdef Q_OS_WIN
+    constexpr qsizetype kMaxPath = 32767;
+    const auto length = [](const QString& text) { return text.size(); };
+#else
+    constexpr qsizetype kMaxPath = 4095;
+    const auto length = [](const QString& text) { return QFile::encodeName(text).size(); };
+#endif
+    if (length(path) > kMaxPath)
+        return true;
+    for (const QString& name : QDir::fromNativeSeparators(path).split(QLatin1Char('/')))
+        if (length(name) > 255)
+            return true;
+    return false;
 }
 
 QString ExecutableName(const QString& baseName)

@@ -21,4 +21,13 @@ QString DefaultOutputFolder();
 // The executable name of a companion tool: "pdfimages" here, "pdfimages.exe" on Windows.
 QString ExecutableName(const QString& baseName);
 
+// Marks a file or folder as hidden. A name that begins with "." is hidden
+// already here; Windows needs the attribute.
+void HideFile(const QString& path);
+
+// True when the platform cannot open path for its length alone: a name of
+// more than 255 characters (bytes here), or a path longer than the platform
+// allows.
+bool PathTooLong(const QString& path);
+
 } // namespace Platform

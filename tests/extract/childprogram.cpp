@@ -1,12 +1,19 @@
-// A stand-in program for the runner's tests.
+// A stand-in program for the runner's and the run's tests.
 //   childprogram exit N        exits with code N
 //   childprogram sleep MS N    sleeps MS milliseconds, then exits with N
 //   childprogram say TEXT N    writes TEXT to the error channel, exits with N
 //   childprogram crash         ends by abort()
 // Named cjpeg and called as "cjpeg -outfile OUT IN", it passes the work on to
 // the real encoder, except for an input of ORVALIN_FAIL_BYTES bytes, for which
-// it leaves half a file at OUT and fails (for every input with "all").
+// it leaves half a file at OUT and fails (for every input with "all"), and an
+// input of ORVALIN_HANG_BYTES bytes, for which it leaves half a file and hangs.
+// Named pdfimages and called as "pdfimages IN PREFIX", it lets the real
+// extractor do the work and then, as ORVALIN_FAKE_EXTRACTOR says:
+//   hang       never ends
+//   die        cuts its last image short and dies
+//   truncate   cuts its last image short and exits 0, as on a full disk
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -17,21 +24,63 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace {
+
+[[noreturn]] void Hang()
+{
+    for (;;)
+        QThread::sleep(60);
+}
+
+void HalfFile(const QString& path)
+{
+    QFile half(path);
+    if (half.open(QIODevice::WriteOnly))
+        half.write("\xff\xd8\xff");
+}
+
+int Encoder(const QString& out, const QString& in)
+{
+    const qint64 size = QFileInfo(in).size();
+    const QByteArray fail = qgetenv("ORVALIN_FAIL_BYTES");
+    if (fail == "all" || (!fail.isEmpty() && size == fail.toLongLong())) {
+        HalfFile(out);
+        return 1;
+    }
+    const QByteArray hang = qgetenv("ORVALIN_HANG_BYTES");
+    if (!hang.isEmpty() && size == hang.toLongLong()) {
+        HalfFile(out);
+        Hang();
+    }
+    return QProcess::execute(QStandardPaths::findExecutable(QStringLiteral("cjpeg")), {QStringLiteral("-outfile"), out, in});
+}
+
+int Extractor(const QString& in, const QString& prefix)
+{
+    const int result = QProcess::execute(QStandardPaths::findExecutable(QStringLiteral("pdfimages")), {in, prefix});
+    const QByteArray mode = qgetenv("ORVALIN_FAKE_EXTRACTOR");
+    if (mode == "hang")
+        Hang();
+    const QFileInfo root(prefix);
+    const QStringList images = QDir(root.path()).entryList({root.fileName() + QStringLiteral("-*")}, QDir::Files, QDir::Name);
+    if (!images.isEmpty() && (mode == "die" || mode == "truncate")) {
+        QFile last(root.path() + QLatin1Char('/') + images.constLast());
+        last.resize(last.size() / 2);
+    }
+    if (mode == "die")
+        std::abort();
+    return result;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
-    if (argc == 4 && std::strcmp(argv[1], "-outfile") == 0) {
-        const QString out = QString::fromLocal8Bit(argv[2]);
-        const QString in = QString::fromLocal8Bit(argv[3]);
-        const QByteArray fail = qgetenv("ORVALIN_FAIL_BYTES");
-        if (fail == "all" || (!fail.isEmpty() && QFileInfo(in).size() == fail.toLongLong())) {
-            QFile half(out);
-            if (half.open(QIODevice::WriteOnly))
-                half.write("\xff\xd8\xff");
-            return 1;
-        }
-        return QProcess::execute(QStandardPaths::findExecutable(QStringLiteral("cjpeg")),
-                                 {QStringLiteral("-outfile"), out, in});
-    }
+    const QString name = QFileInfo(QString::fromLocal8Bit(argv[0])).baseName();
+    if (name == QLatin1String("cjpeg") && argc == 4 && std::strcmp(argv[1], "-outfile") == 0)
+        return Encoder(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    if (name == QLatin1String("pdfimages") && argc == 3)
+        return Extractor(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
     if (argc >= 3 && std::strcmp(argv[1], "exit") == 0)
         return std::atoi(argv[2]);
     if (argc >= 4 && std::strcmp(argv[1], "sleep") == 0) {

@@ -1,3 +1,4 @@
+#include "HeadlessHost.h"
 #include "TestPdf.h"
 #include "extract/ExtractRun.h"
 
@@ -7,6 +8,7 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,29 +16,7 @@
 
 namespace {
 
-// The window, as far as the run sees it.
-class Host : public ExtractHost
-{
-public:
-    QStringList rows;
-    QString outputFolder;
-    QList<int> progress;
-    QList<int> pointers;
-    QStringList messages;
-    std::function<void()> onProgress;
-
-    int SourceCount() const override { return int(rows.size()); }
-    QString SourceText(int row) const override { return rows.value(row - 1); }
-    QString OutputFolder() const override { return outputFolder; }
-    void SetProgress(int percent) override
-    {
-        progress.append(percent);
-        if (onProgress)
-            onProgress();
-    }
-    void SetMousePointer(int pointer) override { pointers.append(pointer); }
-    void ShowMessage(const QString& text) override { messages.append(text); }
-};
+using Host = HeadlessHost;
 
 QString Native(const QString& path)
 {
@@ -74,6 +54,18 @@ QSize JpegSize(const QString& path)
     if (reader.format() != "jpeg")
         return {};
     return reader.read().size();
+}
+
+QByteArray Contents(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Everything in a folder, hidden entries included: what a run leaves behind.
+QStringList Leftovers(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 } // namespace
@@ -241,12 +233,10 @@ private Q_SLOTS:
         QVERIFY(TestPdf::Write(pdf, Images(2)));
         Host host;
         host.rows = {Native(pdf)};
-        // A relative output folder that begins with "-" as well.
-        QVERIFY(QDir::setCurrent(outDir.path()));
-        host.outputFolder = QStringLiteral("-out") + QDir::separator();
+        // An output folder whose name begins with "-" as well.
+        host.outputFolder = WithSeparator(outDir.filePath(QStringLiteral("-out")));
         ExtractRun run(host, ToolLocator(m_app.path()));
         run.ExtractAll();
-        QDir::setCurrent(QDir::tempPath());
         QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
         QCOMPARE(Files(outDir.filePath(QStringLiteral("-out")), QStringLiteral("*")), (QStringList{"1.jpg", "2.jpg"}));
     }
@@ -266,6 +256,10 @@ private Q_SLOTS:
         QTest::newRow("no encoder") << "noencoder" << "fine.pdf: the JPEG encoder (cjpeg) was not found.";
         QTest::newRow("encoder fails") << "badencoder" << "fine.pdf: the JPEG encoder failed for 2 of 2 images.";
         QTest::newRow("no images is fine") << "noimages" << "";
+        QTest::newRow("relative output folder") << "relative" << "fine.pdf: the output folder must be a full path.";
+        QTest::newRow("a folder") << "folder" << "docs: this is a folder, not a PDF file.";
+        QTest::newRow("a pipe") << "pipe" << "pipe.pdf: this is a device or a pipe, not a PDF file.";
+        QTest::newRow("name too long") << "long" << QString(300, QLatin1Char('x')) + ".pdf: the path is too long to be opened.";
     }
     void problemsAreReported()
     {
@@ -299,9 +293,20 @@ private Q_SLOTS:
             QCOMPARE(QProcess::execute(qpdf, {QStringLiteral("--encrypt"), QStringLiteral("secret"), QStringLiteral("owner"),
                                               QStringLiteral("256"), QStringLiteral("--"), open, source}),
                      0);
+        } else if (what == QLatin1String("folder")) {
+            source = Native(m_work.filePath(QStringLiteral("docs")));
+            QDir().mkpath(source);
+        } else if (what == QLatin1String("pipe")) {
+            source = Native(m_work.filePath(QStringLiteral("pipe.pdf")));
+            QFile::remove(source);
+            QCOMPARE(QProcess::execute(QStringLiteral("mkfifo"), {source}), 0);
+        } else if (what == QLatin1String("long")) {
+            source = Native(m_work.filePath(QString(300, QLatin1Char('x')) + QStringLiteral(".pdf")));
         } else {
             source = MakePdf(QStringLiteral("fine.pdf"), what == QLatin1String("noimages") ? QList<TestPdf::Image>{} : Images(2));
         }
+        if (what == QLatin1String("relative"))
+            out = QStringLiteral("out");
         if (what == QLatin1String("badfolder")) {
             // A folder inside a plain file can never be made.
             QFile blocker(outDir.filePath(QStringLiteral("file")));
@@ -314,7 +319,7 @@ private Q_SLOTS:
         if (what == QLatin1String("noencoder"))
             tools = ToolLocator(PdfimagesOnly(), false);
         if (what == QLatin1String("badencoder"))
-            tools = ToolLocator(WithFailingEncoder(), false);
+            tools = ToolLocator(StandIns({QStringLiteral("cjpeg")}), false);
 
         Host host;
         host.rows = {source};
@@ -324,13 +329,14 @@ private Q_SLOTS:
             qputenv("ORVALIN_FAIL_BYTES", "all");
         run.ExtractAll();
         qunsetenv("ORVALIN_FAIL_BYTES");
-        const QString expected = expectedLine.isEmpty() ? QStringLiteral("Done.") : QStringLiteral("Done.\n\n") + expectedLine;
-        QCOMPARE(host.messages, QStringList{expected});
+        QCOMPARE(host.messages,
+                 QStringList{ExtractRun::FinalMessage(expectedLine.isEmpty() ? QStringList{} : QStringList{expectedLine})});
         // Whatever went wrong, nothing half-made stays behind.
         QCOMPARE(Files(outDir.path(), QStringLiteral("*.ppm")), QStringList{});
         QCOMPARE(Files(outDir.path(), QStringLiteral("*.jpg")), QStringList{});
         QCOMPARE(host.pointers.constLast(), 0);
         QCOMPARE(host.progress.constLast(), 0);
+        QVERIFY(!QFileInfo::exists(QDir::current().filePath(QStringLiteral("out"))));
     }
 
     void runGoesOnAfterAProblem()
@@ -345,19 +351,46 @@ private Q_SLOTS:
         QCOMPARE(Files(outDir.path(), QStringLiteral("*.jpg")), (QStringList{"1.jpg", "2.jpg"}));
     }
 
-    void sourceThatIsTheWorkCopy()
+    void aListedWorkCopyIsNeverWrittenOver()
     {
         QTemporaryDir app;
         QTemporaryDir outDir;
-        const QString workCopy = app.filePath(QStringLiteral("current.pdf"));
-        QVERIFY(TestPdf::Write(workCopy, Images(2)));
+        const QString listed = app.filePath(QStringLiteral("current.pdf"));
+        QVERIFY(TestPdf::Write(listed, Images(2, 30)));
+        const QByteArray before = Contents(listed);
+        const QString other = MakePdf(QStringLiteral("other.pdf"), Images(1, 40));
         Host host;
-        host.rows = {Native(workCopy)};
+        host.rows = {other, Native(listed), other};
         host.outputFolder = WithSeparator(outDir.path());
         ExtractRun run(host, ToolLocator(app.path()));
         run.ExtractAll();
         QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
-        QCOMPARE(Files(outDir.path(), QStringLiteral("*.jpg")), (QStringList{"1.jpg", "2.jpg"}));
+        QCOMPARE(Files(outDir.path(), QStringLiteral("*")), (QStringList{"1.jpg", "2.jpg", "3.jpg", "4.jpg"}));
+        QCOMPARE(JpegSize(outDir.filePath(QStringLiteral("2.jpg"))), QSize(30, 10));
+        QCOMPARE(Contents(listed), before);
+    }
+
+    void theProblemNamesThePdfWorkedOn()
+    {
+        // The first row is removed while its extractor runs: its line still
+        // names it, not the row that has moved up into its place.
+        QTemporaryDir outDir;
+        const QString broken = Native(m_work.filePath(QStringLiteral("broken-first.pdf")));
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("%PDF-1.4\nnot really\n");
+        file.close();
+        Host host;
+        host.rows = {broken, MakePdf(QStringLiteral("second.pdf"), Images(1))};
+        host.outputFolder = WithSeparator(outDir.path());
+        host.onProgress = [&] {
+            if (host.progress.size() == 1)
+                QTimer::singleShot(0, [&] { host.rows.removeFirst(); });
+        };
+        ExtractRun run(host, ToolLocator(m_app.path()));
+        run.ExtractAll();
+        QCOMPARE(host.messages,
+                 QStringList{QStringLiteral("Done.\n\nbroken-first.pdf: the file is damaged or is not a PDF file.")});
     }
 
     void inputDuringARun()
@@ -469,12 +502,196 @@ private Q_SLOTS:
         host.outputFolder = WithSeparator(outDir.path());
         // The second image's PPM: a header of 13 bytes and 20 x 10 pixels.
         qputenv("ORVALIN_FAIL_BYTES", QByteArray::number(13 + 20 * 10 * 3));
-        ExtractRun run(host, ToolLocator(WithFailingEncoder(), false));
+        ExtractRun run(host, ToolLocator(StandIns({QStringLiteral("cjpeg")}), false));
         run.ExtractAll();
         qunsetenv("ORVALIN_FAIL_BYTES");
         QCOMPARE(host.messages, QStringList{QStringLiteral("Done.\n\nthree.pdf: the JPEG encoder failed for 1 of 3 images.")});
         QCOMPARE(Files(outDir.path(), QStringLiteral("*")), (QStringList{"1.jpg", "3.jpg"}));
         QCOMPARE(JpegSize(outDir.filePath(QStringLiteral("3.jpg"))), QSize(30, 10));
+    }
+
+
+    // Two instances at once, each with PDFs that share names, into one folder
+    // named in the ways a user types it.
+    void twoInstancesIntoOneFolder_data()
+    {
+        QTest::addColumn<QString>("text"); // %1: a temporary folder, also the home folder
+        QTest::addColumn<QString>("folder"); // where the images go, below it; empty: nowhere
+        QTest::newRow("with separator") << "%1/out/" << "out";
+        QTest::newRow("without separator") << "%1/out" << "out";
+        QTest::newRow("trailing white space") << "%1/out/  \t" << "out";
+        QTest::newRow("home folder") << "~/photos" << "photos";
+        QTest::newRow("relative") << "photos" << "";
+    }
+    void twoInstancesIntoOneFolder()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, folder);
+        QTemporaryDir root;
+        QTemporaryDir app;
+        QDir(root.path()).mkpath(QStringLiteral("cwd"));
+        QDir(root.path()).mkpath(QStringLiteral("a"));
+        // Every image has a size of its own, so each can be found again.
+        const QString a1 = MakePdf(QStringLiteral("a.pdf"), Images(4, 20));
+        const QString a2 = Native(root.filePath(QStringLiteral("a/a.pdf")));
+        QVERIFY(TestPdf::Write(a2, Images(3, 30)));
+        const QString b = MakePdf(QStringLiteral("b.pdf"), Images(5, 40));
+        const QList<QStringList> orders{{a1, b, a2}, {a2, a1, b}};
+
+        QList<QProcess*> instances;
+        for (const QStringList& rows : orders) {
+            auto* instance = new QProcess(this);
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("HOME"), root.path());
+            instance->setProcessEnvironment(environment);
+            instance->setWorkingDirectory(root.filePath(QStringLiteral("cwd")));
+            instance->start(qEnvironmentVariable("ORVALIN_HEADLESS"),
+                            QStringList{app.path(), text.arg(Native(root.path()))} + rows);
+            instances.append(instance);
+        }
+        for (qsizetype i = 0; i < instances.size(); ++i) {
+            QVERIFY(instances.at(i)->waitForFinished(120000));
+            QStringList problems;
+            for (const QString& row : orders.at(i))
+                if (folder.isEmpty())
+                    problems.append(QFileInfo(row).fileName() + QStringLiteral(": the output folder must be a full path."));
+            QCOMPARE(QString::fromLocal8Bit(instances.at(i)->readAllStandardOutput()), ExtractRun::FinalMessage(problems));
+        }
+        qDeleteAll(instances);
+        QCOMPARE(Leftovers(root.filePath(QStringLiteral("cwd"))), QStringList{});
+        if (folder.isEmpty()) {
+            QCOMPARE(Leftovers(root.path()), (QStringList{"a", "cwd"}));
+            return;
+        }
+        // 12 images each: all there, each exactly once per instance, and
+        // nothing else.
+        const QString out = root.filePath(folder);
+        QStringList expected;
+        for (int k = 1; k <= 24; ++k)
+            expected.append(QStringLiteral("%1.jpg").arg(k));
+        QCOMPARE(Files(out, QStringLiteral("*")), expected);
+        QCOMPARE(Leftovers(out).size(), 24);
+        QHash<int, int> widths;
+        for (const QString& name : expected)
+            ++widths[JpegSize(out + QLatin1Char('/') + name).width()];
+        for (int width : {20, 21, 22, 23, 30, 31, 32, 40, 41, 42, 43, 44})
+            QCOMPARE(widths.value(width), 2);
+    }
+
+    // Tools that misbehave: what was finished is kept, the rest is named.
+    void misbehavingExtractor_data()
+    {
+        QTest::addColumn<QByteArray>("mode"); // of the stand-in extractor; empty: the real one
+        QTest::addColumn<QList<TestPdf::Image>>("images");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<int>("jpegs");
+        using TestPdf::Kind;
+        QList<TestPdf::Image> damaged{{Kind::Rgb, 20, 10, 0}};
+        for (int i = 1; i <= 12; ++i)
+            damaged.append({Kind::Lost, 20 + i, 10, i});
+        QTest::newRow("damaged, exits 0") << QByteArray() << damaged
+                                          << "the PDF is damaged, so some of its images may be missing (1 image saved)" << 1;
+        QTest::newRow("dies part-way") << QByteArray("die") << Images(3) << "the image extractor stopped unexpectedly" << 2;
+        QTest::newRow("disk full, exits 0") << QByteArray("truncate") << Images(3)
+                                            << "1 image cut short, so the disk of the output folder may be full" << 2;
+    }
+    void misbehavingExtractor()
+    {
+        QFETCH(QByteArray, mode);
+        QFETCH(QList<TestPdf::Image>, images);
+        QFETCH(QString, line);
+        QFETCH(int, jpegs);
+        QTemporaryDir outDir;
+        Host host;
+        host.rows = {MakePdf(QStringLiteral("tricky.pdf"), images)};
+        host.outputFolder = WithSeparator(outDir.path());
+        qputenv("ORVALIN_FAKE_EXTRACTOR", mode);
+        ExtractRun run(host, mode.isEmpty() ? ToolLocator(m_app.path()) : ToolLocator(StandIns({"pdfimages"}), false));
+        run.ExtractAll();
+        qunsetenv("ORVALIN_FAKE_EXTRACTOR");
+        QCOMPARE(host.messages, QStringList{QStringLiteral("Done.\n\ntricky.pdf: %1.").arg(line)});
+        QCOMPARE(Leftovers(outDir.path()).size(), jpegs);
+        QCOMPARE(Files(outDir.path(), QStringLiteral("*.jpg")).size(), jpegs);
+    }
+
+    // Closing the window, or destroying the run, while a tool hangs.
+    void abandonedRunLeavesNothingBehind_data()
+    {
+        QTest::addColumn<QString>("hangs"); // the tool that hangs
+        QTest::addColumn<bool>("destroy"); // destroy the run rather than abandon it
+        QTest::addColumn<QStringList>("left"); // besides the user's files
+        QTest::newRow("extractor, abandoned") << "pdfimages" << false << QStringList{};
+        QTest::newRow("encoder, abandoned") << "cjpeg" << false << QStringList{"2.jpg"};
+        QTest::newRow("encoder, destroyed") << "cjpeg" << true << QStringList{"2.jpg"};
+    }
+    void abandonedRunLeavesNothingBehind()
+    {
+        QFETCH(QString, hangs);
+        QFETCH(bool, destroy);
+        QFETCH(QStringList, left);
+        QTemporaryDir outDir;
+        const QString out = outDir.path();
+        QFile mine(outDir.filePath(QStringLiteral("1.jpg")));
+        QVERIFY(mine.open(QIODevice::WriteOnly) && mine.write("mine") == 4);
+        mine.close();
+        Host host;
+        host.rows = {MakePdf(QStringLiteral("three.pdf"), Images(3, 20))};
+        host.outputFolder = WithSeparator(out);
+        // The extractor hangs once it has written the images; the encoder on
+        // the second image (21 x 11 pixels) once it has begun its JPEG.
+        qputenv("ORVALIN_FAKE_EXTRACTOR", "hang");
+        qputenv("ORVALIN_HANG_BYTES", QByteArray::number(13 + 21 * 11 * 3));
+        auto* run = new ExtractRun(host, ToolLocator(StandIns({hangs}), false));
+        run->SetParallelEncoders(1);
+        const auto hanging = [&] {
+            if (hangs == QLatin1String("cjpeg"))
+                return QFileInfo(outDir.filePath(QStringLiteral("3.jpg"))).size() > 0;
+            const QStringList work = QDir(out).entryList({QStringLiteral(".orvalin-*")}, QDir::Dirs | QDir::Hidden);
+            return !work.isEmpty() && QDir(out + QLatin1Char('/') + work.constFirst()).entryList(QDir::Files).size() == 3;
+        };
+        QTimer watch;
+        QObject::connect(&watch, &QTimer::timeout, [&] {
+            if (!hanging())
+                return;
+            watch.stop();
+            if (destroy) {
+                delete run;
+                run = nullptr;
+            } else {
+                run->Abandon();
+            }
+        });
+        watch.start(10);
+        ExtractRun* const running = run;
+        running->ExtractAll();
+        qunsetenv("ORVALIN_FAKE_EXTRACTOR");
+        qunsetenv("ORVALIN_HANG_BYTES");
+        delete run;
+        QCOMPARE(Leftovers(out), QStringList{"1.jpg"} + left);
+        QCOMPARE(Contents(outDir.filePath(QStringLiteral("1.jpg"))), QByteArray("mine"));
+        if (!left.isEmpty())
+            QCOMPARE(JpegSize(outDir.filePath(QStringLiteral("2.jpg"))), QSize(20, 10));
+        // The abandoned run says nothing more to the window.
+        QCOMPARE(host.messages, QStringList{});
+    }
+
+    void finalMessageFitsTheScreen()
+    {
+        QStringList problems;
+        for (int i = 1; i <= 120; ++i)
+            problems.append(QStringLiteral("file %1.pdf: the file is missing.").arg(i));
+        const QStringList lines = ExtractRun::FinalMessage(problems).split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 2 + 20 + 1);
+        QCOMPARE(lines.at(21), problems.at(19));
+        QCOMPARE(lines.constLast(), QStringLiteral("\u2026 and 100 more problems"));
+        QCOMPARE(ExtractRun::FinalDetails(problems), problems.join(QLatin1Char('\n')));
+        // A line of a very long path is shortened in the middle; a short list
+        // needs no details.
+        const QString longLine = QStringLiteral("a.pdf: the output folder %1 could not be created.").arg(QString(400, 'x'));
+        QCOMPARE(ExtractRun::FinalMessage({longLine}).size(), QStringLiteral("Done.\n\n").size() + 200);
+        QVERIFY(ExtractRun::FinalMessage({longLine}).endsWith(QStringLiteral("be created.")));
+        QCOMPARE(ExtractRun::FinalDetails({longLine}), longLine);
+        QCOMPARE(ExtractRun::FinalDetails(problems.mid(0, 3)), QString());
     }
 
 private:
@@ -485,10 +702,14 @@ private:
         QFile::link(QStandardPaths::findExecutable(QStringLiteral("pdfimages")), folder + QStringLiteral("/pdfimages"));
         return folder;
     }
-    QString WithFailingEncoder()
+    // A folder with the child program standing in for the tools named, and
+    // the real ones for the others.
+    QString StandIns(const QStringList& names)
     {
-        const QString folder = FakeTools({QStringLiteral("cjpeg")});
-        QFile::link(QStandardPaths::findExecutable(QStringLiteral("pdfimages")), folder + QStringLiteral("/pdfimages"));
+        const QString folder = FakeTools(names);
+        for (const QString& tool : {QStringLiteral("pdfimages"), QStringLiteral("cjpeg")})
+            if (!names.contains(tool))
+                QFile::link(QStandardPaths::findExecutable(tool), folder + QLatin1Char('/') + tool);
         return folder;
     }
 };

@@ -37,15 +37,28 @@ private Q_SLOTS:
         QCOMPARE(OpenDialogSelection::Rows(answer), rows);
     }
 
+    void composeAsTheDialogAnswers_data()
+    {
+        QTest::addColumn<QStringList>("chosen"); // below a temporary folder
+        QTest::newRow("one file") << QStringList{"a.pdf"};
+        QTest::newRow("one folder") << QStringList{"a.pdf", "b.pdf"};
+        QTest::newRow("several folders") << QStringList{"x/a.pdf", "y/z/b.pdf", "c.pdf"};
+        QTest::newRow("sibling folders") << QStringList{"x/a.pdf", "y/a.pdf"};
+    }
     void composeAsTheDialogAnswers()
     {
+        QFETCH(QStringList, chosen);
         QTemporaryDir dir;
-        const QString a = dir.filePath(QStringLiteral("a.pdf"));
-        const QString b = dir.filePath(QStringLiteral("b.pdf"));
-        QCOMPARE(OpenDialogSelection::Compose({a}), QDir::toNativeSeparators(a));
-        QCOMPARE(OpenDialogSelection::Rows(OpenDialogSelection::Compose({a, b})),
-                 (QStringList{QDir::toNativeSeparators(a), QDir::toNativeSeparators(b)}));
-        QCOMPARE(OpenDialogSelection::Compose({}), QString());
+        QStringList paths;
+        for (const QString& name : chosen)
+            paths.append(dir.filePath(name));
+        QStringList rows;
+        for (const QString& path : paths)
+            rows.append(QDir::toNativeSeparators(path));
+        QCOMPARE(OpenDialogSelection::Rows(OpenDialogSelection::Compose(paths)), rows);
+        // Files of the root share only the root itself.
+        QCOMPARE(OpenDialogSelection::Rows(OpenDialogSelection::Compose({QDir::rootPath() + "a", QDir::rootPath() + "b"})),
+                 (QStringList{QDir::toNativeSeparators(QDir::rootPath() + "a"), QDir::toNativeSeparators(QDir::rootPath() + "b")}));
     }
 };
 

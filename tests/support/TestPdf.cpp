@@ -79,6 +79,8 @@ ImageObject Encode(const Image& wanted)
         object.dictionary = head + " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /DCTDecode";
         break;
     }
+    case Kind::Lost:
+        break;
     }
     object.dictionary += " /Length " + QByteArray::number(object.stream.size());
     return object;
@@ -127,18 +129,22 @@ bool Write(const QString& path, const QList<Image>& images)
     const int pages = writer.Reserve();
     QList<int> pageObjects;
     for (const Image& wanted : images) {
-        const int image = writer.Reserve();
+        const bool lost = wanted.kind == Kind::Lost;
+        const int image = lost ? 0 : writer.Reserve();
         const int content = writer.Reserve();
         const int page = writer.Reserve();
-        const ImageObject encoded = Encode(wanted);
-        writer.Object(image, encoded.dictionary, encoded.stream, true);
+        if (!lost) {
+            const ImageObject encoded = Encode(wanted);
+            writer.Object(image, encoded.dictionary, encoded.stream, true);
+        }
         const QByteArray draw = "q " + QByteArray::number(wanted.width) + " 0 0 " + QByteArray::number(wanted.height)
                                 + " 0 0 cm /Im0 Do Q";
         writer.Object(content, "/Length " + QByteArray::number(draw.size()), draw, true);
+        const QByteArray resources =
+            lost ? QByteArray("<< >>") : "<< /XObject << /Im0 " + QByteArray::number(image) + " 0 R >> >>";
         writer.Object(page, "/Type /Page /Parent " + QByteArray::number(pages) + " 0 R /MediaBox [0 0 "
                                 + QByteArray::number(wanted.width) + ' ' + QByteArray::number(wanted.height)
-                                + "] /Resources << /XObject << /Im0 " + QByteArray::number(image)
-                                + " 0 R >> >> /Contents " + QByteArray::number(content) + " 0 R");
+                                + "] /Resources " + resources + " /Contents " + QByteArray::number(content) + " 0 R");
         pageObjects.append(page);
     }
     if (images.isEmpty()) {

@@ -12,6 +12,7 @@ enum class Kind {
     Gray,  // 8-bit grey, deflated
     Jpeg,  // colour, as a JPEG (DCT) stream
     Mono,  // 1-bit black and white, deflated
+    Lost,  // damaged: the page draws an image the file does not hold
 };
 
 struct Image {

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "ExtractHost.h"
+#include "ImageNumbers.h"
+#include "Shell32.h"
+#include "ToolLocator.h"
+#include "WorkCopy.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class ExtractorOutput;
+
+// One run of "Extract!", from the busy pointer to the final message. It lives
+// as long as the run does, even when the ExtractRun that started it goes away
+// meanwhile: an abandoned job then only unwinds, touching neither the window
+// nor the files any more.
+class ExtractJob
+{
+public:
+    ExtractJob(ExtractHost& host, const ToolLocator& tools, int parallelEncoders);
+
+    void Run();
+    // See ExtractRun::Abandon.
+    void Abandon();
+
+private:
+    // Works through one PDF; returns its problem, or the empty string.
+    QString ExtractOne(const QString& source);
+    // Finds a folder the images can go to, or says why there is none.
+    QString PrepareImageFolder(QString* imageFolder) const;
+    // Gives the extractor its input: the work copy, or a listed work copy
+    // itself. Returns the problem, or the empty string.
+    QString PrepareInput(const QString& source, QString* input);
+    // Runs the extractor into output; returns the problem words for the PDF.
+    QString ExtractAndEncode(const QString& input, const QString& imageFolder, const QString& extractor,
+                             const QString& encoder, ExtractorOutput& output);
+    // Encodes the whole images into numbered JPEG files; returns how many failed.
+    int EncodeImages(const QString& imageFolder, const QStringList& images, const QString& encoder,
+                     const ExtractorOutput& output);
+
+    // Lets the window answer during long work; false once the run is abandoned.
+    bool KeepGoing();
+
+    ExtractHost& m_host;
+    ToolLocator m_tools;
+    int m_parallelEncoders;
+    std::function<void()> m_yield;
+    Shell32::Stopper m_stopper;
+    WorkCopy m_workCopy;
+    ImageNumbers m_numbers;
+    ExtractorOutput* m_output = nullptr; // of the PDF in progress
+    bool m_abandoned = false;
+    QStringList m_problems;
+};

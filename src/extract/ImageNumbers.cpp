@@ -1,0 +1,48 @@
+#include "ImageNumbers.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <limits>
+
+ImageNumbers::~ImageNumbers()
+{
+    GiveUpPending();
+}
+
+QString ImageNumbers::Claim(const QString& folder)
+{
+    qint64& next = m_next[folder];
+    if (next < 1)
+        next = 1;
+    for (; next < std::numeric_limits<int>::max(); ++next) {
+        const QString path = folder + QString::number(next) + QStringLiteral(".jpg");
+        QFile file(path);
+        if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            ++next;
+            m_pending.insert(path);
+            return path;
+        }
+        // Taken (by a file, a folder or even a broken link): try the next.
+        // Anything else means nothing can be made in this folder.
+        const QFileInfo there(path);
+        if (!there.exists() && !there.isSymLink())
+            return QString();
+    }
+    return QString();
+}
+
+void ImageNumbers::Finish(const QString& path, bool made)
+{
+    if (!m_pending.remove(path))
+        return;
+    if (!made)
+        QFile::remove(path);
+}
+
+void ImageNumbers::GiveUpPending()
+{
+    for (const QString& path : std::as_const(m_pending))
+        QFile::remove(path);
+    m_pending.clear();
+}

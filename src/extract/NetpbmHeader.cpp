@@ -1,0 +1,82 @@
+#include "NetpbmHeader.h"
+
+#include <QFile>
+
+namespace {
+
+// Far beyond any page an extractor writes, and small enough that sizes
+// computed from it never overflow.
+constexpr qint64 kMaxSide = qint64(1) << 24;
+
+bool IsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+// The next whole number of the header, passing over white space and
+// comments; -1 when there is none.
+qint64 Number(QIODevice& device)
+{
+    char c = 0;
+    for (;;) {
+        if (!device.getChar(&c))
+            return -1;
+        if (c == '#') {
+            while (c != '\n' && c != '\r')
+                if (!device.getChar(&c))
+                    return -1;
+        } else if (!IsSpace(c)) {
+            break;
+        }
+    }
+    qint64 value = -1;
+    while (c >= '0' && c <= '9') {
+        value = (value < 0 ? 0 : value * 10) + (c - '0');
+        if (value > kMaxSide)
+            return -1;
+        if (!device.getChar(&c))
+            return -1;
+    }
+    // The one white-space character that ends a number is part of the header.
+    return IsSpace(c) ? value : -1;
+}
+
+} // namespace
+
+qint64 NetpbmHeader::RowBytes() const
+{
+    if (kind == '4')
+        return (width + 7) / 8;
+    const qint64 bytesPerSample = maxValue > 255 ? 2 : 1;
+    return width * bytesPerSample * (kind == '6' ? 3 : 1);
+}
+
+qint64 NetpbmHeader::FileSize() const
+{
+    return headerBytes + RowBytes() * height;
+}
+
+std::optional<NetpbmHeader> NetpbmHeader::Read(QIODevice& device)
+{
+    char magic[2];
+    if (device.read(magic, 2) != 2 || magic[0] != 'P' || magic[1] < '4' || magic[1] > '6')
+        return std::nullopt;
+    NetpbmHeader header;
+    header.kind = magic[1];
+    header.width = Number(device);
+    header.height = Number(device);
+    if (header.kind != '4')
+        header.maxValue = Number(device);
+    if (header.width <= 0 || header.height <= 0 || header.maxValue <= 0 || header.maxValue > 65535)
+        return std::nullopt;
+    header.headerBytes = device.pos();
+    return header;
+}
+
+std::optional<NetpbmHeader> NetpbmHeader::ReadFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return Read(file);
+}

@@ -1,0 +1,18 @@
+#include "EventLoopYield.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+
+#include <memory>
+
+std::function<void()> EventLoopYield()
+{
+    auto sinceYield = std::make_shared<QElapsedTimer>();
+    sinceYield->start();
+    return [sinceYield] {
+        if (sinceYield->elapsed() >= 5) {
+            QCoreApplication::processEvents();
+            sinceYield->restart();
+        }
+    };
+}

@@ -1,0 +1,24 @@
+// headlessextract APPLICATION-FOLDER OUTPUT-FOLDER-TEXT PDF...
+// One extraction run without a window, as a second instance of the program
+// would make it; prints the final message.
+#include "HeadlessHost.h"
+#include "extract/ExtractRun.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    QCoreApplication application(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() < 3)
+        return 2;
+    HeadlessHost host;
+    host.outputFolder = arguments.at(2);
+    host.rows = arguments.mid(3);
+    ExtractRun run(host, ToolLocator(arguments.at(1)));
+    run.ExtractAll();
+    std::fputs(qPrintable(host.messages.join(QLatin1Char('\n'))), stdout);
+    return 0;
+}

@@ -1,0 +1,73 @@
+#include "extract/ImageNumbers.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestImageNumbers : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void claimsTheNextFreeNumber_data()
+    {
+        QTest::addColumn<QStringList>("there"); // a name ending in "/" is a folder
+        QTest::addColumn<QStringList>("claimed");
+        QTest::newRow("empty folder") << QStringList{} << QStringList{"1.jpg", "2.jpg", "3.jpg"};
+        QTest::newRow("gaps in order") << QStringList{"1.jpg", "2.jpg", "4.jpg"} << QStringList{"3.jpg", "5.jpg", "6.jpg"};
+        QTest::newRow("a folder by the name") << QStringList{"1.jpg/"} << QStringList{"2.jpg"};
+        QTest::newRow("other kinds take nothing") << QStringList{"1.ppm", "1.pgm", "1.JPG.txt"} << QStringList{"1.jpg"};
+    }
+    void claimsTheNextFreeNumber()
+    {
+        QFETCH(QStringList, there);
+        QFETCH(QStringList, claimed);
+        QTemporaryDir dir;
+        for (const QString& name : there) {
+            if (name.endsWith(QLatin1Char('/'))) {
+                QVERIFY(QDir(dir.path()).mkdir(name.chopped(1)));
+            } else {
+                QFile file(dir.filePath(name));
+                QVERIFY(file.open(QIODevice::WriteOnly) && file.write("user's") == 6);
+            }
+        }
+        const QString folder = dir.path() + QLatin1Char('/');
+        ImageNumbers numbers;
+        for (const QString& name : claimed) {
+            const QString path = numbers.Claim(folder);
+            QCOMPARE(path, folder + name);
+            QVERIFY(QFileInfo(path).isFile());
+            numbers.Finish(path, true);
+        }
+        // Nothing that was there has changed.
+        for (const QString& name : there)
+            if (!name.endsWith(QLatin1Char('/')))
+                QCOMPARE(QFileInfo(dir.filePath(name)).size(), 6);
+    }
+
+    void claimsEndAsTheRunSays()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + QLatin1Char('/');
+        {
+            ImageNumbers numbers;
+            const QString kept = numbers.Claim(folder);
+            const QString failed = numbers.Claim(folder);
+            const QString pending = numbers.Claim(folder);
+            numbers.Finish(kept, true);
+            numbers.Finish(failed, false);
+            QVERIFY(QFileInfo::exists(pending));
+            // The search goes on from the last claim: a number freed behind it
+            // is not taken again in this run.
+            QCOMPARE(numbers.Claim(folder), folder + QStringLiteral("4.jpg"));
+        }
+        // Claims never finished are given up; finished ones stay.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"1.jpg"});
+        QCOMPARE(ImageNumbers().Claim(dir.filePath(QStringLiteral("missing/"))), QString());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestImageNumbers)
+#include "tst_ImageNumbers.moc"

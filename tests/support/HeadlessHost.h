@@ -1,0 +1,42 @@
+#pragma once
+
+#include "extract/ExtractHost.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// The window as far as the extraction run sees it, with everything it is
+// told kept for the tests and the benchmark to look at.
+class HeadlessHost : public ExtractHost
+{
+public:
+    QStringList rows;
+    QString outputFolder;
+    QList<int> progress;
+    QList<int> pointers;
+    QStringList messages;
+    QStringList details;
+    std::function<void()> onProgress; // called at every progress step
+    std::function<void()> onMessage;  // called while a message is "shown"
+
+    int SourceCount() const override { return int(rows.size()); }
+    QString SourceText(int row) const override { return rows.value(row - 1); }
+    QString OutputFolder() const override { return outputFolder; }
+    void SetProgress(int percent) override
+    {
+        progress.append(percent);
+        if (onProgress)
+            onProgress();
+    }
+    void SetMousePointer(int pointer) override { pointers.append(pointer); }
+    void ShowMessage(const QString& text, const QString& detail = QString()) override
+    {
+        messages.append(text);
+        details.append(detail);
+        if (onMessage)
+            onMessage();
+    }
+};
