@@ -6,6 +6,7 @@
 // then how soon the runner notices a program's end, and the folder scan of a
 // large tree against find. Prints medians and ratios.
 
+#include "HeadlessHost.h"
 #include "TestPdf.h"
 #include "extract/ExtractRun.h"
 #include "extract/PbmToPgm.h"
@@ -32,19 +33,7 @@
 
 namespace {
 
-class Host : public ExtractHost
-{
-public:
-    QStringList rows;
-    QString outputFolder;
-    QStringList messages;
-    int SourceCount() const override { return int(rows.size()); }
-    QString SourceText(int row) const override { return rows.value(row - 1); }
-    QString OutputFolder() const override { return outputFolder; }
-    void SetProgress(int) override {}
-    void SetMousePointer(int) override {}
-    void ShowMessage(const QString& text, const QString& = QString()) override { messages.append(text); }
-};
+using Host = HeadlessHost;
 
 double Median(QList<double> values)
 {
@@ -190,6 +179,36 @@ int main(int argc, char* argv[])
             std::printf("  encoders at once %d: run %.0f ms, bare sequential pipeline %.0f ms, ratio %.3f\n", encoders, a,
                         b, a / b);
         }
+    }
+
+    // Numbering in a folder that already holds many JPEG files, against an
+    // empty folder: 40 one-image PDFs each time.
+    {
+        const QString pdf = work.filePath(QStringLiteral("one-image.pdf"));
+        TestPdf::Write(pdf, {{TestPdf::Kind::Rgb, 64, 48, 1}});
+        QList<double> fullTimes;
+        QList<double> emptyTimes;
+        for (int r = 0; r < repeats; ++r) {
+            for (bool full : {r % 2 == 0, r % 2 != 0}) {
+                QTemporaryDir out;
+                if (full)
+                    for (int k = 1; k <= 10000; ++k)
+                        QFile(out.filePath(QStringLiteral("%1.jpg").arg(k))).open(QIODevice::WriteOnly);
+                Host host;
+                host.rows = QStringList(40, pdf);
+                host.outputFolder = out.path() + QLatin1Char('/');
+                ExtractRun run(host, ToolLocator(work.path()));
+                QElapsedTimer clock;
+                clock.start();
+                run.ExtractAll();
+                (full ? fullTimes : emptyTimes).append(double(clock.nsecsElapsed()) / 1e6);
+                if (host.messages != QStringList{QStringLiteral("Done.")})
+                    std::fprintf(stderr, "run said: %s\n", qPrintable(host.messages.join(QLatin1Char('|'))));
+            }
+        }
+        std::printf("\n40 one-image PDFs into a folder of 10,000 JPEG files: %.0f ms, into an empty folder %.0f ms, "
+                    "ratio %.3f\n",
+                    Median(fullTimes), Median(emptyTimes), Median(fullTimes) / Median(emptyTimes));
     }
 
     // How soon the runner notices that a program has ended, against a bare

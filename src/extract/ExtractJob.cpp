@@ -1,9 +1,9 @@
 #include "ExtractJob.h"
 
+#include "BackgroundWork.h"
 #include "ExtractRun.h"
 #include "ExtractorOutput.h"
 #include "PbmToPgm.h"
-#include "util/EventLoopYield.h"
 #include "util/Main.h"
 #include "util/OutputFolder.h"
 #include "util/Platform.h"
@@ -68,16 +68,8 @@ ExtractJob::ExtractJob(ExtractHost& host, const ToolLocator& tools, int parallel
     : m_host(host)
     , m_tools(tools)
     , m_parallelEncoders(parallelEncoders)
-    , m_yield(EventLoopYield())
     , m_workCopy(tools.ApplicationFolder())
 {
-}
-
-bool ExtractJob::KeepGoing()
-{
-    if (!m_abandoned)
-        m_yield();
-    return !m_abandoned;
 }
 
 void ExtractJob::Abandon()
@@ -178,7 +170,9 @@ QString ExtractJob::PrepareInput(const QString& source, QString* input)
         return QString();
     }
     *input = m_workCopy.Path();
-    if (m_workCopy.Fill(source, [this] { return KeepGoing(); }) || m_abandoned)
+    const bool filled = BackgroundWork::Run(
+        [&](const std::atomic_bool& stop) { return m_workCopy.Fill(source, [&stop] { return !stop; }); }, &m_stopper);
+    if (filled || m_abandoned)
         return QString();
     return QStringLiteral("the file could not be copied to the work copy %1").arg(m_workCopy.Path());
 }
@@ -258,7 +252,11 @@ int ExtractJob::EncodeImages(const QString& imageFolder, const QStringList& imag
                              + (blackAndWhite ? QStringLiteral(".pgm") : image.listed.right(4));
             // The encoder reads no 1-bit images: it gets them as grey. Any
             // other image only changes its name, with no data copied.
-            ready = blackAndWhite ? PbmToPgm::Convert(image.listed, image.numbered, [this] { return KeepGoing(); })
+            ready = blackAndWhite ? BackgroundWork::Run(
+                                        [&](const std::atomic_bool& stop) {
+                                            return PbmToPgm::Convert(image.listed, image.numbered, [&stop] { return !stop; });
+                                        },
+                                        &m_stopper)
                                   : QFile::rename(image.listed, image.numbered);
         }
         if (m_abandoned)

@@ -42,13 +42,9 @@ private:
     int EncodeImages(const QString& imageFolder, const QStringList& images, const QString& encoder,
                      const ExtractorOutput& output);
 
-    // Lets the window answer during long work; false once the run is abandoned.
-    bool KeepGoing();
-
     ExtractHost& m_host;
     ToolLocator m_tools;
     int m_parallelEncoders;
-    std::function<void()> m_yield;
     Shell32::Stopper m_stopper;
     WorkCopy m_workCopy;
     ImageNumbers m_numbers;

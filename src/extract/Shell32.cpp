@@ -3,7 +3,6 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QStandardPaths>
 
 #include <memory>
@@ -88,8 +87,23 @@ void Finish(Job& job)
 void Stopper::Stop()
 {
     m_stopped = true;
-    if (m_stopRunning)
-        m_stopRunning();
+    const QList<Hook*> hooks = m_hooks;
+    for (auto it = hooks.crbegin(); it != hooks.crend(); ++it)
+        (*it)->m_onStop();
+}
+
+Stopper::Hook::Hook(Stopper* stopper, std::function<void()> onStop)
+    : m_stopper(stopper)
+    , m_onStop(std::move(onStop))
+{
+    if (m_stopper)
+        m_stopper->m_hooks.append(this);
+}
+
+Stopper::Hook::~Hook()
+{
+    if (m_stopper)
+        m_stopper->m_hooks.removeOne(this);
 }
 
 void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<Command>(int)>& prepare,
@@ -156,25 +170,19 @@ void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<
         j->process.start();
     };
 
-    if (stopper)
-        stopper->m_stopRunning = [&] {
-            // A killed program is gone within milliseconds; waiting for it
-            // here means nothing it started writing goes on after the stop.
-            std::vector<Job*> killed;
-            for (const auto& job : running)
-                killed.push_back(job.get());
-            for (Job* job : killed) {
-                job->process.kill();
-                job->process.waitForFinished(1000);
-            }
-            loop.quit();
-        };
-    const auto stopped = [stopper] { return stopper && stopper->Stopped(); };
-    // However the wait ends, the stopper no longer leads into this frame.
-    const auto detach = qScopeGuard([stopper] {
-        if (stopper)
-            stopper->m_stopRunning = nullptr;
+    const Stopper::Hook hook(stopper, [&] {
+        // A killed program is gone within milliseconds; waiting for it here
+        // means nothing it started writing goes on after the stop.
+        std::vector<Job*> killed;
+        for (const auto& job : running)
+            killed.push_back(job.get());
+        for (Job* job : killed) {
+            job->process.kill();
+            job->process.waitForFinished(1000);
+        }
+        loop.quit();
     });
+    const auto stopped = [stopper] { return stopper && stopper->Stopped(); };
 
     for (;;) {
         if (stopped())

@@ -50,14 +50,32 @@ struct Command {
 class Stopper
 {
 public:
+    Stopper() = default;
+    Stopper(const Stopper&) = delete;
+    Stopper& operator=(const Stopper&) = delete;
+
     void Stop();
     bool Stopped() const { return m_stopped; }
 
+    // What a wait in progress does on Stop, for as long as the hook lives.
+    // Waits may nest: the innermost is stopped first.
+    class Hook
+    {
+    public:
+        Hook(Stopper* stopper, std::function<void()> onStop);
+        ~Hook();
+        Hook(const Hook&) = delete;
+        Hook& operator=(const Hook&) = delete;
+
+    private:
+        friend class Stopper;
+        Stopper* m_stopper;
+        std::function<void()> m_onStop;
+    };
+
 private:
-    friend void RunEachAndWait(int, int, const std::function<std::optional<Command>(int)>&,
-                               const std::function<void(int, const Outcome&)>&, int, Stopper*);
     bool m_stopped = false;
-    std::function<void()> m_stopRunning; // set while a wait is in progress
+    QList<Hook*> m_hooks;
 };
 
 // At most this much of a program's error channel is kept: a damaged PDF can

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -288,6 +289,36 @@ private Q_SLOTS:
     {
         m_form->close();
         QCOMPARE(m_endings, 1);
+    }
+
+    void aMessageNeverKeepsTheWindowFromClosing()
+    {
+        // Closing the window while a message is up ends the process at once;
+        // everything else the window is told waits for the box.
+        MessageBox::SetRecorderForTests({});
+        QWidget* modal = m_form.get();
+        QString details;
+        int pointer = -1;
+        QTimer::singleShot(0, this, [&] {
+            modal = QApplication::activeModalWidget();
+            QMessageBox* box = nullptr;
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* shown = qobject_cast<QMessageBox*>(widget); shown && shown->isVisible())
+                    box = shown;
+            MoveOver(m_form->Check1);
+            pointer = m_form->MousePointer();
+            m_form->close();
+            if (box) {
+                details = box->detailedText();
+                box->accept();
+            }
+        });
+        m_form->ShowMessage(QStringLiteral("Done.\n\na.pdf: shortened"), QStringLiteral("a.pdf: the whole line"));
+        MessageBox::SetRecorderForTests([this](const QString& text) { m_messages.append(text); });
+        QCOMPARE(modal, nullptr);
+        QCOMPARE(pointer, int(Form1::kPointerDefault));
+        QCOMPARE(m_endings, 1);
+        QCOMPARE(details, QStringLiteral("a.pdf: the whole line"));
     }
 
     void outputFolderPicker_data()

@@ -1,8 +1,13 @@
 #include "extract/PbmToPgm.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
 
 class TestPbmToPgm : public QObject
 {
@@ -43,6 +48,47 @@ private Q_SLOTS:
         const QByteArray black(5, char(0));
         const QByteArray white(5, char(255));
         QCOMPARE(out.readAll(), QByteArray("P5\n10 2\n255\n") + black + white + white + black);
+    }
+
+    void largePageGoesThroughInPieces()
+    {
+        // 16,000 x 16,000 pixels: 32 MB in, 256 MB out, which a conversion in
+        // memory would hold at once.
+        QTemporaryDir dir;
+        const qint64 side = 16000;
+        QFile in(dir.filePath(QStringLiteral("page.pbm")));
+        QVERIFY(in.open(QIODevice::WriteOnly));
+        in.write("P4\n16000 16000\n");
+        const QByteArray row(side / 8, char(0xf0));
+        for (qint64 y = 0; y < side; ++y)
+            in.write(row);
+        in.close();
+        const long before = PeakKilobytes();
+        int calls = 0;
+        const QString out = dir.filePath(QStringLiteral("page.pgm"));
+        QVERIFY(PbmToPgm::Convert(in.fileName(), out, [&calls] { ++calls; return true; }));
+        QCOMPARE(QFileInfo(out).size(), qint64(QByteArray("P5\n16000 16000\n255\n").size()) + side * side);
+        QVERIFY(calls >= 100);
+        if (before > 0)
+            QVERIFY2(PeakKilobytes() - before < 64 * 1024, qPrintable(QString::number(PeakKilobytes() - before)));
+        // Told to stop, it stops and leaves nothing.
+        QVERIFY(QFile::remove(out));
+        QVERIFY(!PbmToPgm::Convert(in.fileName(), out, [] { return false; }));
+        QVERIFY(!QFile::exists(out));
+    }
+
+private:
+    // The process's peak memory so far; -1 where it cannot be told (or the
+    // address sanitizer's own bookkeeping would hide it).
+    static long PeakKilobytes()
+    {
+#if defined(Q_OS_UNIX) && !defined(__SANITIZE_ADDRESS__)
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        return usage.ru_maxrss;
+#else
+        return -1;
+#endif
     }
 };
 

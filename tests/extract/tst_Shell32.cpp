@@ -115,6 +115,32 @@ private Q_SLOTS:
         QCOMPARE(inner, 9);
     }
 
+    void stopEndsTheWaitAndItsPrograms()
+    {
+        Shell32::Stopper stopper;
+        int finished = 0;
+        const auto sleeper = [this](int) {
+            return std::optional<Shell32::Command>({m_child, {QStringLiteral("sleep"), QStringLiteral("600000"), QStringLiteral("0")}});
+        };
+        QTimer::singleShot(100, this, [&stopper] { stopper.Stop(); });
+        // Without the stop this would wait ten minutes, past the test's time-out.
+        Shell32::RunEachAndWait(3, 2, sleeper, [&finished](int, const Shell32::Outcome&) { ++finished; }, 0, &stopper);
+        QCOMPARE(finished, 0);
+        // A stopped stopper starts nothing more.
+        int prepared = 0;
+        Shell32::RunEachAndWait(
+            1, 1, [&prepared](int) { ++prepared; return std::optional<Shell32::Command>(); },
+            [](int, const Shell32::Outcome&) {}, 0, &stopper);
+        QCOMPARE(prepared, 0);
+    }
+
+    void aTalkativeProgramIsHeardOnlySoFar()
+    {
+        const QString text(100 * 1024, QLatin1Char('e'));
+        const Shell32::Outcome outcome = Shell32::Run(m_child, {QStringLiteral("say"), text, QStringLiteral("0")});
+        QCOMPARE(outcome.errorOutput.size(), Shell32::kErrorOutputLimit);
+    }
+
     void severalAtOnce()
     {
         QList<Shell32::Command> commands;

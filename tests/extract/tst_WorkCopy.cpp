@@ -26,6 +26,37 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(third.Path()).fileName(), QStringLiteral("current.pdf"));
     }
 
+    void fillCopiesInPiecesAndSparesListedFiles()
+    {
+        QTemporaryDir app;
+        // A listed current.pdf is passed over for the next name.
+        QFile listed(app.filePath(QStringLiteral("current.pdf")));
+        QVERIFY(listed.open(QIODevice::WriteOnly) && listed.write("user's") == 6);
+        listed.close();
+        WorkCopy copy(app.path());
+        QVERIFY(copy.Acquire({QFileInfo(listed).canonicalFilePath()}));
+        QCOMPARE(QFileInfo(copy.Path()).fileName(), QStringLiteral("current-2.pdf"));
+        QVERIFY(copy.IsWorkCopyName(listed.fileName()));
+
+        QByteArray data(3 * 1024 * 1024 + 17, Qt::Uninitialized);
+        for (qsizetype i = 0; i < data.size(); ++i)
+            data[i] = char(i * 7);
+        QFile source(app.filePath(QStringLiteral("source.pdf")));
+        QVERIFY(source.open(QIODevice::WriteOnly) && source.write(data) == data.size());
+        source.close();
+        int pieces = 0;
+        QVERIFY(copy.Fill(source.fileName(), [&pieces] { return ++pieces > 0; }));
+        QCOMPARE(pieces, 4);
+        QFile filled(copy.Path());
+        QVERIFY(filled.open(QIODevice::ReadOnly));
+        QCOMPARE(filled.readAll(), data);
+        filled.close();
+        // Stopped part-way, it leaves no work copy.
+        QVERIFY(!copy.Fill(source.fileName(), [] { return false; }));
+        QVERIFY(!QFile::exists(copy.Path()));
+        QCOMPARE(listed.size(), 6);
+    }
+
     void unwritableApplicationFolderUsesTheCache()
     {
         QTemporaryDir parent;

@@ -91,6 +91,21 @@ private Q_SLOTS:
                                                      r + Sep() + "a" + Sep() + "b" + Sep() + "in-b.pdf"}));
     }
 
+    void realPathOfAChild_data()
+    {
+        QTest::addColumn<QString>("parent");
+        QTest::addColumn<QString>("child");
+        QTest::newRow("a folder") << "/home/a" << "/home/a/b";
+        QTest::newRow("the root") << "/" << "/b";
+        QTest::newRow("a drive root") << "C:/" << "C:/b";
+    }
+    void realPathOfAChild()
+    {
+        QFETCH(QString, parent);
+        QFETCH(QString, child);
+        QCOMPARE(FolderScan::CanonicalChild(parent, QStringLiteral("b")), child);
+    }
+
     void unreadableFolderIsPassedOver()
     {
         QTemporaryDir dir;

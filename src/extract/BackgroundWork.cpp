@@ -1,0 +1,32 @@
+#include "BackgroundWork.h"
+
+#include <QEventLoop>
+#include <QThread>
+
+#include <memory>
+
+namespace BackgroundWork {
+
+bool Run(const std::function<bool(const std::atomic_bool& stop)>& work, Shell32::Stopper* stopper)
+{
+    if (stopper && stopper->Stopped())
+        return false;
+    std::atomic_bool stop{false};
+    bool result = false;
+    QEventLoop loop;
+    const std::unique_ptr<QThread> thread(QThread::create([&] { result = work(stop); }));
+    // Queued to this thread: even an end that comes before the loop runs
+    // reaches it.
+    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    const Shell32::Stopper::Hook hook(stopper, [&] {
+        stop = true;
+        thread->wait();
+        loop.quit();
+    });
+    thread->start();
+    loop.exec();
+    thread->wait();
+    return result && !stop;
+}
+
+} // namespace BackgroundWork
