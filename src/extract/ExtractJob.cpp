@@ -3,14 +3,12 @@
 #include "BackgroundWork.h"
 #include "ExtractRun.h"
 #include "ExtractorOutput.h"
-#include "PbmToPgm.h"
+#include "ImagePipeline.h"
 #include "util/Main.h"
 #include "util/OutputFolder.h"
 #include "util/Platform.h"
-#include "util/ShortFilename.h"
 #include "util/Trim1.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,7 +20,6 @@ namespace {
 
 constexpr int kBusy = 11;
 constexpr int kDefault = 0;
-constexpr int kHidden = 0;
 
 // Why a listed path cannot be read as a PDF, or the empty string. Nothing
 // that is not a plain file is ever opened: a pipe would wait for ever.
@@ -43,12 +40,6 @@ QString SourceProblem(const QString& source)
     return QString();
 }
 
-bool NonEmptyFile(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.isFile() && info.size() > 0;
-}
-
 // The extractor exits 0 after errors it could work around, such as a damaged
 // page whose images it could not find, and says so on its error channel.
 bool SaidErrors(const QByteArray& errorOutput)
@@ -64,10 +55,11 @@ QString Images(int count)
 
 } // namespace
 
-ExtractJob::ExtractJob(ExtractHost& host, const ToolLocator& tools, int parallelEncoders)
+ExtractJob::ExtractJob(ExtractHost& host, const ToolLocator& tools, int parallelEncoders, bool pipelined)
     : m_host(host)
     , m_tools(tools)
     , m_parallelEncoders(parallelEncoders)
+    , m_pipelined(pipelined)
     , m_workCopy(tools.ApplicationFolder())
 {
 }
@@ -180,110 +172,37 @@ QString ExtractJob::PrepareInput(const QString& source, QString* input)
 QString ExtractJob::ExtractAndEncode(const QString& input, const QString& imageFolder, const QString& extractor,
                                      const QString& encoder, ExtractorOutput& output)
 {
-    const Shell32::Outcome extracted = Shell32::Run(
-        extractor, {ExtractRun::SafeArgument(input), output.Prefix()}, kHidden, &m_stopper);
+    ImagePipeline pipeline(m_host, m_numbers, m_stopper, m_abandoned);
+    pipeline.SetProgramsAtOnce(m_parallelEncoders);
+    pipeline.SetPipelined(m_pipelined);
+    const ImagePipeline::Result result = pipeline.Run(input, extractor, encoder, imageFolder, output);
     if (m_abandoned)
         return QString();
-    if (!extracted.started)
+    if (!result.extracted.started)
         return QStringLiteral("the image extractor could not be started");
+    return Describe(result, imageFolder);
+}
 
-    // An image cut short is never handed on: the encoder would make a broken
-    // JPEG of it, or none.
-    QStringList whole;
-    int cutShort = 0;
-    for (const QString& image : output.Images()) {
-        if (ExtractorOutput::IsWhole(image))
-            whole.append(image);
-        else
-            ++cutShort;
-    }
-    const int failed = whole.isEmpty() ? 0 : EncodeImages(imageFolder, whole, encoder, output);
-    if (m_abandoned)
-        return QString();
-
+QString ExtractJob::Describe(const ImagePipeline::Result& result, const QString& imageFolder)
+{
+    const QByteArray& said = result.extracted.errorOutput;
     QStringList problems;
-    if (extracted.result != 0) {
-        problems.append(ExtractRun::DescribeExtractorFailure(extracted.result, extracted.errorOutput));
-    } else if (extracted.errorOutput.contains("Couldn't open image file")) {
+    if (result.extracted.result != 0) {
+        problems.append(ExtractRun::DescribeExtractorFailure(result.extracted.result, said));
+    } else if (said.contains("Couldn't open image file")) {
         // The extractor reports a file it could not write and still exits 0.
         problems.append(QStringLiteral("the image extractor could not write all images to %1").arg(imageFolder));
     } else {
         // Nor does a full disk change its exit code: the images come out short.
-        if (cutShort > 0)
+        if (result.cutShort > 0)
             problems.append(QStringLiteral("%1 cut short, so the disk of the output folder may be full")
-                                .arg(Images(cutShort)));
-        if (SaidErrors(extracted.errorOutput))
+                                .arg(Images(result.cutShort)));
+        if (SaidErrors(said))
             problems.append(QStringLiteral("the PDF is damaged, so some of its images may be missing (%1 saved)")
-                                .arg(Images(int(whole.size()) - failed)));
+                                .arg(Images(result.whole - result.failed)));
     }
-    if (failed > 0)
-        problems.append(QStringLiteral("the JPEG encoder failed for %1 of %2 images").arg(failed).arg(whole.size()));
+    if (result.failed > 0)
+        problems.append(
+            QStringLiteral("the JPEG encoder failed for %1 of %2 images").arg(result.failed).arg(result.whole));
     return problems.join(QStringLiteral("; "));
-}
-
-int ExtractJob::EncodeImages(const QString& imageFolder, const QStringList& images, const QString& encoder,
-                             const ExtractorOutput& output)
-{
-    struct Image {
-        QString listed;   // the extractor's file
-        QString numbered; // its numbered copy, in the work folder
-        QString jpeg;     // the claimed JPEG file
-    };
-    QList<Image> prepared(images.size());
-    int failed = 0;
-    QString jpegFolder = ShortFilename::GetShortName(imageFolder);
-    if (jpegFolder.isEmpty())
-        jpegFolder = imageFolder; // never the process's current folder
-
-    // Each image gets its number just before its encoder starts, in image
-    // order, so the numbers never depend on which encoder happens to end first.
-    const auto prepare = [&](int k) -> std::optional<Shell32::Command> {
-        m_host.SetMousePointer(kBusy);
-        QCoreApplication::processEvents();
-        if (m_abandoned)
-            return std::nullopt;
-        Image& image = prepared[k];
-        image.listed = images.at(k);
-        image.jpeg = m_numbers.Claim(jpegFolder);
-        bool ready = !image.jpeg.isEmpty();
-        if (ready) {
-            const bool blackAndWhite = image.listed.endsWith(QLatin1String(".pbm"), Qt::CaseInsensitive);
-            image.numbered = output.Folder() + Trim1::StripExtension(Trim1::FileNamePart(image.jpeg))
-                             + (blackAndWhite ? QStringLiteral(".pgm") : image.listed.right(4));
-            // The encoder reads no 1-bit images: it gets them as grey. Any
-            // other image only changes its name, with no data copied.
-            ready = blackAndWhite ? BackgroundWork::Run(
-                                        [&](const std::atomic_bool& stop) {
-                                            return PbmToPgm::Convert(image.listed, image.numbered, [&stop] { return !stop; });
-                                        },
-                                        &m_stopper)
-                                  : QFile::rename(image.listed, image.numbered);
-        }
-        if (m_abandoned)
-            return std::nullopt;
-        if (!ready) {
-            ++failed;
-            m_numbers.Finish(image.jpeg, false);
-            Main::DeleteQuietly(image.listed);
-            Main::DeleteQuietly(image.numbered);
-            return std::nullopt;
-        }
-        return Shell32::Command{encoder,
-                                {QStringLiteral("-outfile"), ExtractRun::SafeArgument(image.jpeg),
-                                 ExtractRun::SafeArgument(image.numbered)}};
-    };
-
-    const auto finished = [&](int k, const Shell32::Outcome& outcome) {
-        const Image& image = prepared.at(k);
-        // No empty or partial JPEG stays behind.
-        const bool made = outcome.result == 0 && NonEmptyFile(image.jpeg);
-        if (!made)
-            ++failed;
-        m_numbers.Finish(image.jpeg, made);
-        Main::DeleteQuietly(image.listed);
-        Main::DeleteQuietly(image.numbered);
-    };
-
-    Shell32::RunEachAndWait(int(images.size()), m_parallelEncoders, prepare, finished, kHidden, &m_stopper);
-    return failed;
 }

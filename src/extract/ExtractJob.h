@@ -2,6 +2,7 @@
 
 #include "ExtractHost.h"
 #include "ImageNumbers.h"
+#include "ImagePipeline.h"
 #include "Shell32.h"
 #include "ToolLocator.h"
 #include "WorkCopy.h"
@@ -21,7 +22,7 @@ class ExtractorOutput;
 class ExtractJob
 {
 public:
-    ExtractJob(ExtractHost& host, const ToolLocator& tools, int parallelEncoders);
+    ExtractJob(ExtractHost& host, const ToolLocator& tools, int parallelEncoders, bool pipelined);
 
     void Run();
     // See ExtractRun::Abandon.
@@ -35,16 +36,17 @@ private:
     // Gives the extractor its input: the work copy, or a listed work copy
     // itself. Returns the problem, or the empty string.
     QString PrepareInput(const QString& source, QString* input);
-    // Runs the extractor into output; returns the problem words for the PDF.
+    // Runs the extractor into output and encodes its images; returns the
+    // problem words for the PDF.
     QString ExtractAndEncode(const QString& input, const QString& imageFolder, const QString& extractor,
                              const QString& encoder, ExtractorOutput& output);
-    // Encodes the whole images into numbered JPEG files; returns how many failed.
-    int EncodeImages(const QString& imageFolder, const QStringList& images, const QString& encoder,
-                     const ExtractorOutput& output);
+    // What went wrong with a PDF, in words for the user; empty when nothing did.
+    static QString Describe(const ImagePipeline::Result& result, const QString& imageFolder);
 
     ExtractHost& m_host;
     ToolLocator m_tools;
     int m_parallelEncoders;
+    bool m_pipelined;
     Shell32::Stopper m_stopper;
     WorkCopy m_workCopy;
     ImageNumbers m_numbers;

@@ -23,7 +23,7 @@ void ExtractRun::ExtractAll()
         return;
     // The job belongs to this frame, not to this object: should the object
     // be destroyed during the run, the job is abandoned and unwinds safely.
-    const auto job = std::make_shared<ExtractJob>(m_host, m_tools, m_parallelEncoders);
+    const auto job = std::make_shared<ExtractJob>(m_host, m_tools, m_parallelEncoders, m_pipelined);
     m_job = job;
     job->Run();
 }

@@ -22,10 +22,15 @@ public:
     ExtractRun(const ExtractRun&) = delete;
     ExtractRun& operator=(const ExtractRun&) = delete;
 
-    // How many encoders may run at once (1: one image after the other); as
-    // many as the machine has cores unless set.
+    // How many programs may run at once, the extractor counting as one (1:
+    // the extractor alone, then one image after the other); as many as the
+    // machine has cores unless set.
     void SetParallelEncoders(int count) { m_parallelEncoders = count < 1 ? 1 : count; }
     int ParallelEncoders() const { return m_parallelEncoders; }
+
+    // On (the default), images are encoded while the extractor still writes
+    // the next ones; off, encoding waits until the extractor has ended.
+    void SetPipelined(bool pipelined) { m_pipelined = pipelined; }
 
     // The whole run, from the busy pointer to the final message. A call made
     // while a run is in progress (from an event handled during a wait) does
@@ -59,5 +64,6 @@ private:
     ExtractHost& m_host;
     ToolLocator m_tools;
     int m_parallelEncoders;
+    bool m_pipelined = true;
     std::weak_ptr<ExtractJob> m_job; // the run in progress
 };

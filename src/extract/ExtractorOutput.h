@@ -1,14 +1,23 @@
 #pragma once
 
+#include <QFileSystemWatcher>
+#include <QList>
 #include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
+
+#include <functional>
 
 // Where the extractor writes the images of one PDF: a fresh hidden folder of
 // its own inside the image folder. Nothing it writes can meet a user's file
 // or another run's, and an image leaves it by a rename on the same file
 // system. The folder goes away, with all that is still in it, when this
 // object does, or at Remove.
+//
+// The extractor writes its images one after another as the prefix, "-", a
+// number from 000 on and ".ppm" (".pbm" for black and white, ".pgm" for
+// grey), and closes each before it opens the next. So an image is finished
+// once the next one exists or the extractor has ended, and its size agrees
+// with its own header: no file still being written is ever handed on.
 class ExtractorOutput
 {
 public:
@@ -18,18 +27,42 @@ public:
     bool IsValid() const { return m_dir.isValid(); }
     // The folder, ending with a separator.
     QString Folder() const;
-    // The root of the names the extractor writes: it adds "-000.ppm",
-    // "-001.pbm", ... in the order of the images in the PDF.
+    // The root of the names the extractor writes.
     QString Prefix() const;
 
-    // The full paths of the images the extractor wrote, in its order.
-    QStringList Images() const;
-    // True when the image at path is as long as its own header says: an image
-    // cut short (a full disk, an extractor that died) is not.
+    // Calls changed whenever a file appears in the folder. False when the
+    // system gives no such notice: then images are only known to be finished
+    // once the extractor has ended.
+    bool Watch(std::function<void()> changed);
+
+    // What became of the image the extractor writes next, in its order.
+    struct Image {
+        enum Kind {
+            Finished, // whole and closed: path is ready to be handed on
+            CutShort, // the extractor is done with it, but it is not whole
+            NotYet,   // not there yet, or still being written
+            NoMore,   // the extractor has ended and wrote no more
+        };
+        Kind kind = NoMore;
+        QString path;
+    };
+    // Looks only at the names the extractor writes next; once it has ended,
+    // the folder is listed once for images after a number it passed over.
+    // Finished and CutShort move on to the image after.
+    Image NextImage(bool extractorEnded);
+
+    // True when the image at path is as long as its own header says.
     static bool IsWhole(const QString& path);
 
     void Remove();
 
 private:
+    // The path of image number n, whatever its kind, or empty.
+    QString Find(int n) const;
+
     QTemporaryDir m_dir;
+    QFileSystemWatcher m_watcher;
+    int m_next = 0;
+    bool m_swept = false;
+    QList<int> m_passedOver; // numbers found beyond a gap, once the extractor ended
 };

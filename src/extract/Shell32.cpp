@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QStandardPaths>
 
 #include <memory>
@@ -106,8 +107,9 @@ Stopper::Hook::~Hook()
         m_stopper->m_hooks.removeOne(this);
 }
 
-void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<Command>(int)>& prepare,
-                    const std::function<void(int, const Outcome&)>& finished, int windowStyle, Stopper* stopper)
+void RunWhenReady(int maxAtOnce, const std::function<Next(int)>& next,
+                  const std::function<void(int, const Outcome&)>& finished, int windowStyle, Stopper* stopper,
+                  Waker* waker)
 {
     if (stopper && stopper->Stopped())
         return;
@@ -117,7 +119,8 @@ void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<
     std::vector<std::unique_ptr<Job>> running;
     std::vector<std::unique_ptr<Job>> ended;  // ended, not yet handed to finished
     std::vector<std::unique_ptr<Job>> retired; // kept until the wait is over
-    int next = 0;
+    int asked = 0; // the number of the program next asks for
+    bool done = false;
 
     // The signal handlers only move a job from running to ended: the callers'
     // callbacks run out here, never inside a process's own signal, so they may
@@ -183,6 +186,18 @@ void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<
         loop.quit();
     });
     const auto stopped = [stopper] { return stopper && stopper->Stopped(); };
+    // A wake that comes while the loop is not running (during a callback) is
+    // remembered, never lost.
+    bool woken = false;
+    if (waker)
+        waker->m_wake = [&] {
+            woken = true;
+            loop.quit();
+        };
+    const auto unwake = qScopeGuard([waker] {
+        if (waker)
+            waker->m_wake = nullptr;
+    });
 
     for (;;) {
         if (stopped())
@@ -193,18 +208,39 @@ void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<
             finished(job->index, job->outcome);
             retired.push_back(std::move(job));
         }
-        while (int(running.size()) < limit && next < count && ended.empty() && !stopped()) {
-            const int index = next++;
-            if (const std::optional<Command> command = prepare(index))
-                start(index, *command);
+        woken = false;
+        while (int(running.size()) < limit && !done && ended.empty() && !stopped()) {
+            const Next what = next(asked);
+            if (what.kind == Next::Done)
+                done = true;
+            if (what.kind == Next::Done || what.kind == Next::Wait)
+                break;
+            if (what.kind == Next::Start)
+                start(asked, what.command);
+            ++asked;
         }
-        if (!ended.empty())
+        if (!ended.empty() || (woken && !done))
             continue;
-        if (running.empty() && next >= count)
+        if (running.empty() && done)
             break;
-        // The end of each program arrives as an event; nothing polls.
+        // The end of each program, and each wake, arrives as an event;
+        // nothing polls.
         loop.exec();
     }
+}
+
+void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<Command>(int)>& prepare,
+                    const std::function<void(int, const Outcome&)>& finished, int windowStyle, Stopper* stopper)
+{
+    RunWhenReady(
+        maxAtOnce,
+        [&](int i) {
+            if (i >= count)
+                return Next{Next::Done, {}};
+            const std::optional<Command> command = prepare(i);
+            return command ? Next{Next::Start, *command} : Next{Next::Skip, {}};
+        },
+        finished, windowStyle, stopper);
 }
 
 QList<Outcome> RunAllAndWait(const QList<Command>& commands, int windowStyle)

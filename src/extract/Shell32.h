@@ -86,6 +86,47 @@ constexpr qsizetype kErrorOutputLimit = 64 * 1024;
 // in the same order.
 QList<Outcome> RunAllAndWait(const QList<Command>& commands, int windowStyle = 6);
 
+// What to do next, as RunWhenReady asks.
+struct Next {
+    enum Kind {
+        Start, // start command as the next program
+        Skip,  // pass over the next program: it counts, but nothing starts
+        Wait,  // nothing is ready yet: ask again after the next event
+        Done,  // there are no more programs
+    };
+    Kind kind = Done;
+    Command command;
+};
+
+// Lets the caller of RunWhenReady say that something may be ready now (a
+// file it waits for has appeared): the runner asks again.
+class Waker
+{
+public:
+    void Wake()
+    {
+        if (m_wake)
+            m_wake();
+    }
+
+private:
+    friend void RunWhenReady(int, const std::function<Next(int)>&, const std::function<void(int, const Outcome&)>&, int,
+                             Stopper*, Waker*);
+    std::function<void()> m_wake;
+};
+
+// Runs programs as they become ready, at most maxAtOnce at a time. next(i) is
+// asked for program i whenever a place is free, and again after every event
+// while it answers Wait: whenever a program ends or waker is woken.
+// finished(i, outcome) is called as soon as program i has ended (or failed to
+// start). Returns once next has said Done and all programs have ended, or at
+// once when stopper is stopped; the event loop runs meanwhile, and the
+// callbacks may run it too. next should answer Wait only while a program runs
+// or a wake is to come.
+void RunWhenReady(int maxAtOnce, const std::function<Next(int)>& next,
+                  const std::function<void(int, const Outcome&)>& finished, int windowStyle = 6,
+                  Stopper* stopper = nullptr, Waker* waker = nullptr);
+
 // Runs count programs, at most maxAtOnce at a time, starting the next as soon
 // as one ends. prepare(i) is called just before program i starts and gives its
 // command, or nothing to pass over it; finished(i, outcome) is called as soon

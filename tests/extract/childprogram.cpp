@@ -7,17 +7,25 @@
 // the real encoder, except for an input of ORVALIN_FAIL_BYTES bytes, for which
 // it leaves half a file at OUT and fails (for every input with "all"), and an
 // input of ORVALIN_HANG_BYTES bytes, for which it leaves half a file and hangs.
+// With ORVALIN_CHECK_WHOLE set it first fails (exit 3) on an input that is not
+// a whole Netpbm image.
 // Named pdfimages and called as "pdfimages IN PREFIX", it lets the real
-// extractor do the work and then, as ORVALIN_FAKE_EXTRACTOR says:
+// extractor do the work elsewhere, then writes its images under PREFIX one
+// after another, each slowly and in pieces, and, as ORVALIN_FAKE_EXTRACTOR
+// says:
+//   (empty)    ends as the real one did
 //   hang       never ends
-//   die        cuts its last image short and dies
+//   die        writes three images and half of the fourth, and dies
 //   truncate   cuts its last image short and exits 0, as on a full disk
+#include "extract/NetpbmHeader.h"
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <cstdio>
@@ -41,6 +49,11 @@ void HalfFile(const QString& path)
 
 int Encoder(const QString& out, const QString& in)
 {
+    if (qEnvironmentVariableIsSet("ORVALIN_CHECK_WHOLE")) {
+        const std::optional<NetpbmHeader> header = NetpbmHeader::ReadFile(in);
+        if (!header || QFileInfo(in).size() != header->FileSize())
+            return 3;
+    }
     const qint64 size = QFileInfo(in).size();
     const QByteArray fail = qgetenv("ORVALIN_FAIL_BYTES");
     if (fail == "all" || (!fail.isEmpty() && size == fail.toLongLong())) {
@@ -55,20 +68,40 @@ int Encoder(const QString& out, const QString& in)
     return QProcess::execute(QStandardPaths::findExecutable(QStringLiteral("cjpeg")), {QStringLiteral("-outfile"), out, in});
 }
 
+// Writes data to path in four pieces, a little apart, as a slow disk would.
+void WriteSlowly(const QString& path, const QByteArray& data)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    const qsizetype piece = data.size() / 4 + 1;
+    for (qsizetype at = 0; at < data.size(); at += piece) {
+        file.write(data.mid(at, piece));
+        file.flush();
+        QThread::msleep(15);
+    }
+}
+
 int Extractor(const QString& in, const QString& prefix)
 {
-    const int result = QProcess::execute(QStandardPaths::findExecutable(QStringLiteral("pdfimages")), {in, prefix});
+    QTemporaryDir elsewhere;
+    const int result = QProcess::execute(QStandardPaths::findExecutable(QStringLiteral("pdfimages")),
+                                         {in, elsewhere.filePath(QStringLiteral("x"))});
     const QByteArray mode = qgetenv("ORVALIN_FAKE_EXTRACTOR");
+    const QStringList images = QDir(elsewhere.path()).entryList(QDir::Files, QDir::Name);
+    for (qsizetype i = 0; i < images.size(); ++i) {
+        QFile image(elsewhere.filePath(images.at(i)));
+        image.open(QIODevice::ReadOnly);
+        QByteArray data = image.readAll();
+        const bool last = i + 1 == images.size();
+        if ((mode == "die" && i == 3) || (mode == "truncate" && last))
+            data.truncate(data.size() / 2);
+        WriteSlowly(prefix + images.at(i).mid(1), data);
+        if (mode == "die" && i == 3)
+            std::abort();
+    }
     if (mode == "hang")
         Hang();
-    const QFileInfo root(prefix);
-    const QStringList images = QDir(root.path()).entryList({root.fileName() + QStringLiteral("-*")}, QDir::Files, QDir::Name);
-    if (!images.isEmpty() && (mode == "die" || mode == "truncate")) {
-        QFile last(root.path() + QLatin1Char('/') + images.constLast());
-        last.resize(last.size() / 2);
-    }
-    if (mode == "die")
-        std::abort();
     return result;
 }
 

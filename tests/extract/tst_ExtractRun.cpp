@@ -1,6 +1,7 @@
 #include "HeadlessHost.h"
 #include "TestPdf.h"
 #include "extract/ExtractRun.h"
+#include "extract/ExtractorOutput.h"
 
 #include <QDir>
 #include <QFile>
@@ -463,7 +464,9 @@ private Q_SLOTS:
             QVERIFY(QImage(outDir.filePath(QStringLiteral("%1.jpg").arg(k))).isGrayscale());
     }
 
-    void parallelAndOneAtATimeGiveTheSameFiles()
+    // One program at a time, the extractor alone then the encoders, and the
+    // pipelined run all make the same files, to the byte.
+    void everyWayOfRunningGivesTheSameFiles()
     {
         using TestPdf::Kind;
         QList<TestPdf::Image> images;
@@ -471,13 +474,14 @@ private Q_SLOTS:
             images.append({i % 3 == 0 ? Kind::Mono : (i % 3 == 1 ? Kind::Jpeg : Kind::Rgb), 40 + 7 * i, 30 + 3 * i, i});
         const QString pdf = MakePdf(QStringLiteral("mixed.pdf"), images);
         QList<QHash<QString, QByteArray>> results;
-        for (int encoders : {1, 4}) {
+        for (const auto& [atOnce, pipelined] : {std::pair{1, false}, std::pair{2, false}, std::pair{3, true}}) {
             QTemporaryDir outDir;
             Host host;
             host.rows = {pdf, pdf};
             host.outputFolder = WithSeparator(outDir.path());
             ExtractRun run(host, ToolLocator(m_app.path()));
-            run.SetParallelEncoders(encoders);
+            run.SetParallelEncoders(atOnce);
+            run.SetPipelined(pipelined);
             run.ExtractAll();
             QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
             QCOMPARE(host.progress, (QList<int>{50, 100, 0}));
@@ -491,6 +495,7 @@ private Q_SLOTS:
             results.append(files);
         }
         QVERIFY(results.at(0) == results.at(1));
+        QVERIFY(results.at(0) == results.at(2));
     }
 
     void oneFailedEncodingLeavesTheOthers()
@@ -591,7 +596,8 @@ private Q_SLOTS:
             damaged.append({Kind::Lost, 20 + i, 10, i});
         QTest::newRow("damaged, exits 0") << QByteArray() << damaged
                                           << "the PDF is damaged, so some of its images may be missing (1 image saved)" << 1;
-        QTest::newRow("dies part-way") << QByteArray("die") << Images(3) << "the image extractor stopped unexpectedly" << 2;
+        QTest::newRow("writes slowly, in pieces") << QByteArray("slow") << Images(5) << "" << 5;
+        QTest::newRow("dies after three") << QByteArray("die") << Images(5) << "the image extractor stopped unexpectedly" << 3;
         QTest::newRow("disk full, exits 0") << QByteArray("truncate") << Images(3)
                                             << "1 image cut short, so the disk of the output folder may be full" << 2;
     }
@@ -605,13 +611,18 @@ private Q_SLOTS:
         Host host;
         host.rows = {MakePdf(QStringLiteral("tricky.pdf"), images)};
         host.outputFolder = WithSeparator(outDir.path());
+        // The stand-in encoder fails on any image that is not whole yet.
         qputenv("ORVALIN_FAKE_EXTRACTOR", mode);
-        ExtractRun run(host, mode.isEmpty() ? ToolLocator(m_app.path()) : ToolLocator(StandIns({"pdfimages"}), false));
+        qputenv("ORVALIN_CHECK_WHOLE", "1");
+        ExtractRun run(host, ToolLocator(StandIns(mode.isEmpty() ? QStringList{"cjpeg"} : QStringList{"pdfimages", "cjpeg"}), false));
         run.ExtractAll();
         qunsetenv("ORVALIN_FAKE_EXTRACTOR");
-        QCOMPARE(host.messages, QStringList{QStringLiteral("Done.\n\ntricky.pdf: %1.").arg(line)});
+        qunsetenv("ORVALIN_CHECK_WHOLE");
+        QCOMPARE(host.messages, QStringList{ExtractRun::FinalMessage(line.isEmpty() ? QStringList{} : QStringList{"tricky.pdf: " + line + "."})});
         QCOMPARE(Leftovers(outDir.path()).size(), jpegs);
-        QCOMPARE(Files(outDir.path(), QStringLiteral("*.jpg")).size(), jpegs);
+        // Numbers follow the images' order.
+        for (int k = 1; k <= jpegs; ++k)
+            QCOMPARE(JpegSize(outDir.filePath(QStringLiteral("%1.jpg").arg(k))), QSize(images.at(k - 1).width, images.at(k - 1).height));
     }
 
     // Closing the window, or destroying the run, while a tool hangs.
@@ -637,8 +648,9 @@ private Q_SLOTS:
         Host host;
         host.rows = {MakePdf(QStringLiteral("three.pdf"), Images(3, 20))};
         host.outputFolder = WithSeparator(out);
-        // The extractor hangs once it has written the images; the encoder on
-        // the second image (21 x 11 pixels) once it has begun its JPEG.
+        // One program at a time: the extractor hangs once it has written the
+        // images, before any is encoded; the encoder hangs on the second image
+        // (21 x 11 pixels) once it has begun its JPEG.
         qputenv("ORVALIN_FAKE_EXTRACTOR", "hang");
         qputenv("ORVALIN_HANG_BYTES", QByteArray::number(13 + 21 * 11 * 3));
         auto* run = new ExtractRun(host, ToolLocator(StandIns({hangs}), false));
@@ -647,7 +659,8 @@ private Q_SLOTS:
             if (hangs == QLatin1String("cjpeg"))
                 return QFileInfo(outDir.filePath(QStringLiteral("3.jpg"))).size() > 0;
             const QStringList work = QDir(out).entryList({QStringLiteral(".orvalin-*")}, QDir::Dirs | QDir::Hidden);
-            return !work.isEmpty() && QDir(out + QLatin1Char('/') + work.constFirst()).entryList(QDir::Files).size() == 3;
+            return !work.isEmpty()
+                   && ExtractorOutput::IsWhole(out + QLatin1Char('/') + work.constFirst() + QStringLiteral("/image-002.ppm"));
         };
         QTimer watch;
         QObject::connect(&watch, &QTimer::timeout, [&] {
@@ -669,8 +682,8 @@ private Q_SLOTS:
         delete run;
         QCOMPARE(Leftovers(out), QStringList{"1.jpg"} + left);
         QCOMPARE(Contents(outDir.filePath(QStringLiteral("1.jpg"))), QByteArray("mine"));
-        if (!left.isEmpty())
-            QCOMPARE(JpegSize(outDir.filePath(QStringLiteral("2.jpg"))), QSize(20, 10));
+        for (qsizetype k = 0; k < left.size(); ++k)
+            QCOMPARE(JpegSize(outDir.filePath(left.at(k))), QSize(20 + int(k), 10 + int(k)));
         // The abandoned run says nothing more to the window.
         QCOMPARE(host.messages, QStringList{});
     }
