@@ -1,14 +1,20 @@
 // orvalin_bench [repeats]
 //
 // Makes its own corpus in a temporary folder and times, alternating, in one run:
-//  (a) the extraction run, driven headless,
-//  (b) the bare pipeline: the same pdfimages and cjpeg calls one after another,
-// then how soon the runner notices a program's end, and the folder scan of a
-// large tree against find. Prints medians and ratios.
+//  (a) the extraction run, driven headless: pipelined, with the extractor
+//      alone, and with one program at a time,
+//  (b) the bare sequential pipeline: the same pdfimages and cjpeg calls one
+//      after another,
+//  (c) the bare pipelined floor: the same calls, each image encoded as soon as
+//      it is finished,
+// then numbering in a full folder, how soon the runner notices a program's
+// end, and the folder scan of a large tree against find. Prints medians,
+// ratios and the peak size of the run's intermediate files.
 
 #include "HeadlessHost.h"
 #include "TestPdf.h"
 #include "extract/ExtractRun.h"
+#include "extract/NetpbmHeader.h"
 #include "extract/PbmToPgm.h"
 #include "extract/Shell32.h"
 #include "sourcelist/FolderScan.h"
@@ -16,6 +22,11 @@
 #include "util/AddFolder.h"
 
 #include <QDir>
+#include <QDirIterator>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
@@ -25,6 +36,10 @@
 #include <QThread>
 
 #include <algorithm>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
 #include <cstdio>
 
 #ifdef Q_OS_UNIX
@@ -65,6 +80,99 @@ void BarePipeline(const QString& pdfimages, const QString& cjpeg, const QString&
         ++k;
     }
 }
+
+// The floor of the pipelined design with no tool around it: the extractor
+// runs, and every image it has finished (the next one exists, or it has
+// ended, and the image is as long as its header says) is encoded at once,
+// with as many programs running as there are cores, the extractor counting
+// as one.
+void BarePipelined(const QString& pdfimages, const QString& cjpeg, const QString& pdf, const QString& out, int cores)
+{
+    const QString prefix = out + QStringLiteral("corpus");
+    QEventLoop loop;
+    QProcess extractor;
+    bool extracting = true;
+    int next = 0;
+    int k = 1;
+    int encoding = 0;
+    std::vector<std::unique_ptr<QProcess>> encoders;
+    const auto find = [&prefix](int n) {
+        const QString stem = prefix + QLatin1Char('-') + QString::number(n).rightJustified(3, QLatin1Char('0'));
+        for (const char* suffix : {".ppm", ".pbm", ".pgm"})
+            if (QFileInfo::exists(stem + QLatin1String(suffix)))
+                return stem + QLatin1String(suffix);
+        return QString();
+    };
+    std::function<void()> pump = [&] {
+        while (encoding < (extracting ? cores - 1 : cores)) {
+            const QString image = find(next);
+            if (image.isEmpty() || (extracting && find(next + 1).isEmpty()))
+                break;
+            const std::optional<NetpbmHeader> header = NetpbmHeader::ReadFile(image);
+            if (!header || QFileInfo(image).size() != header->FileSize())
+                break;
+            ++next;
+            QString input = image;
+            if (image.endsWith(QLatin1String(".pbm"))) {
+                input = out + QString::number(k) + QStringLiteral(".pgm");
+                PbmToPgm::Convert(image, input);
+                QFile::remove(image);
+            }
+            auto encoder = std::make_unique<QProcess>();
+            QObject::connect(encoder.get(), &QProcess::finished, &loop, [&, image, input] {
+                --encoding;
+                QFile::remove(image);
+                QFile::remove(input);
+                pump();
+            });
+            encoder->start(cjpeg, {QStringLiteral("-outfile"), out + QString::number(k++) + QStringLiteral(".jpg"), input});
+            ++encoding;
+            encoders.push_back(std::move(encoder));
+        }
+        if (!extracting && encoding == 0 && find(next).isEmpty())
+            loop.quit();
+    };
+    QFileSystemWatcher watcher({out});
+    QObject::connect(&watcher, &QFileSystemWatcher::directoryChanged, &loop, [&] { pump(); });
+    QObject::connect(&extractor, &QProcess::finished, &loop, [&] {
+        extracting = false;
+        pump();
+    });
+    extractor.start(pdfimages, {pdf, prefix});
+    loop.exec();
+}
+
+// The most that the run's intermediate files (in its hidden work folders)
+// took up at once, sampled every few milliseconds while work runs.
+class IntermediateBytes
+{
+public:
+    explicit IntermediateBytes(const QString& folder)
+        : m_folder(folder)
+    {
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { Sample(); });
+        m_timer.start(10);
+    }
+    qint64 Peak() const { return m_peak; }
+
+private:
+    void Sample()
+    {
+        qint64 bytes = 0;
+        const QDir folder(m_folder);
+        for (const QString& work : folder.entryList({QStringLiteral(".orvalin-*")}, QDir::Dirs | QDir::Hidden)) {
+            QDirIterator it(folder.filePath(work), QDir::Files | QDir::Hidden);
+            while (it.hasNext()) {
+                it.next();
+                bytes += it.fileInfo().size();
+            }
+        }
+        m_peak = qMax(m_peak, bytes);
+    }
+    QString m_folder;
+    QTimer m_timer;
+    qint64 m_peak = 0;
+};
 
 long PeakKilobytes()
 {
@@ -149,36 +257,52 @@ int main(int argc, char* argv[])
                     QFileInfo(pdf).size(), count(QStringLiteral("jpeg")), count(QStringLiteral("image")),
                     int(listing.count(QStringLiteral(" 1  image"))));
 
-        for (int encoders : {1, QThread::idealThreadCount()}) {
-            QList<double> runTimes;
-            QList<double> bareTimes;
-            for (int r = 0; r < repeats; ++r) {
-                for (int which = 0; which < 2; ++which) {
-                    QTemporaryDir out;
-                    const QString folder = out.path() + QLatin1Char('/');
-                    QElapsedTimer clock;
-                    clock.start();
-                    if ((which + r) % 2 == 0) {
-                        Host host;
-                        host.rows = {pdf};
-                        host.outputFolder = folder;
-                        ExtractRun run(host, ToolLocator(work.path()));
-                        run.SetParallelEncoders(encoders);
-                        run.ExtractAll();
-                        runTimes.append(double(clock.nsecsElapsed()) / 1e6);
-                        if (host.messages != QStringList{QStringLiteral("Done.")})
-                            std::fprintf(stderr, "run said: %s\n", qPrintable(host.messages.join(QLatin1Char('|'))));
-                    } else {
-                        BarePipeline(pdfimages, cjpeg, pdf, folder);
-                        bareTimes.append(double(clock.nsecsElapsed()) / 1e6);
-                    }
+        // Alternating, in one run: the pipelined run, the run with the
+        // extractor alone, the same with one program at a time, the bare
+        // sequential pipeline and the bare pipelined floor.
+        const int cores = QThread::idealThreadCount();
+        enum Way { Pipelined, ExtractorAlone, OneAtATime, BareSequential, BarePipelinedFloor, Ways };
+        const char* names[Ways] = {"pipelined run", "run, extractor alone", "run, one program at a time",
+                                   "bare sequential pipeline", "bare pipelined floor"};
+        QList<double> times[Ways];
+        qint64 peak[Ways] = {};
+        for (int r = 0; r < repeats; ++r) {
+            for (int w = 0; w < Ways; ++w) {
+                const Way way = Way((w + r) % Ways);
+                QTemporaryDir out;
+                const QString folder = out.path() + QLatin1Char('/');
+                QElapsedTimer clock;
+                clock.start();
+                if (way == BareSequential) {
+                    BarePipeline(pdfimages, cjpeg, pdf, folder);
+                } else if (way == BarePipelinedFloor) {
+                    BarePipelined(pdfimages, cjpeg, pdf, folder, cores);
+                } else {
+                    IntermediateBytes intermediate(folder);
+                    Host host;
+                    host.rows = {pdf};
+                    host.outputFolder = folder;
+                    ExtractRun run(host, ToolLocator(work.path()));
+                    run.SetParallelEncoders(way == OneAtATime ? 1 : cores);
+                    run.SetPipelined(way == Pipelined);
+                    run.ExtractAll();
+                    peak[way] = qMax(peak[way], intermediate.Peak());
+                    if (host.messages != QStringList{QStringLiteral("Done.")})
+                        std::fprintf(stderr, "run said: %s\n", qPrintable(host.messages.join(QLatin1Char('|'))));
                 }
+                times[way].append(double(clock.nsecsElapsed()) / 1e6);
             }
-            const double a = Median(runTimes);
-            const double b = Median(bareTimes);
-            std::printf("  encoders at once %d: run %.0f ms, bare sequential pipeline %.0f ms, ratio %.3f\n", encoders, a,
-                        b, a / b);
         }
+        for (int w = 0; w < Ways; ++w)
+            std::printf("  %-28s %6.0f ms\n", names[w], Median(times[w]));
+        const auto ratio = [&](Way a, Way b) { return Median(times[a]) / Median(times[b]); };
+        std::printf("  pipelined run / bare pipelined floor: %.3f\n", ratio(Pipelined, BarePipelinedFloor));
+        std::printf("  pipelined run / bare sequential: %.3f\n", ratio(Pipelined, BareSequential));
+        std::printf("  bare pipelined floor / bare sequential: %.3f\n", ratio(BarePipelinedFloor, BareSequential));
+        std::printf("  one program at a time / bare sequential: %.3f\n", ratio(OneAtATime, BareSequential));
+        std::printf("  extractor alone / bare sequential: %.3f\n", ratio(ExtractorAlone, BareSequential));
+        std::printf("  peak intermediate files: pipelined %.1f MB, extractor alone %.1f MB\n", double(peak[Pipelined]) / 1e6,
+                    double(peak[ExtractorAlone]) / 1e6);
     }
 
     // Numbering in a folder that already holds many JPEG files, against an

@@ -6,6 +6,7 @@
 #include <QScopeGuard>
 #include <QStandardPaths>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -107,126 +108,175 @@ Stopper::Hook::~Hook()
         m_stopper->m_hooks.removeOne(this);
 }
 
+namespace {
+
+// One wait of RunWhenReady: the programs it started, and the event loop that
+// learns of their ends.
+class Wait
+{
+public:
+    Wait(int maxAtOnce, const std::function<Next(int)>& next, const std::function<void(int, const Outcome&)>& finished,
+         int windowStyle, Stopper* stopper)
+        : m_limit(qMax(1, maxAtOnce))
+        , m_style(SettleWindowStyle(windowStyle))
+        , m_next(next)
+        , m_finished(finished)
+        , m_stopper(stopper)
+    {
+    }
+
+    void Run(Waker* waker);
+    // Kills every program still running; a killed program is gone within
+    // milliseconds, and waiting for it here means nothing it started writing
+    // goes on after the stop.
+    void KillAll();
+    // A wake that comes while the loop is not running (during a callback) is
+    // remembered, never lost.
+    void Wake()
+    {
+        m_woken = true;
+        m_loop.quit();
+    }
+
+private:
+    bool Stopped() const { return m_stopper && m_stopper->Stopped(); }
+    void HandEnded();
+    void StartReady();
+    void Start(int index, const Command& command);
+    // Only moves a job from running to ended: the callers' callbacks run in
+    // Run, never inside a process's own signal, so they may let the event
+    // loop run as they please.
+    void End(Job* job);
+
+    const int m_limit;
+    const int m_style;
+    const std::function<Next(int)>& m_next;
+    const std::function<void(int, const Outcome&)>& m_finished;
+    Stopper* m_stopper;
+    QEventLoop m_loop;
+    std::vector<std::unique_ptr<Job>> m_running;
+    std::vector<std::unique_ptr<Job>> m_ended;   // ended, not yet handed to finished
+    std::vector<std::unique_ptr<Job>> m_retired; // kept until the wait is over
+    int m_asked = 0;                             // the number of the program next asks for
+    bool m_done = false;
+    bool m_woken = false;
+};
+
+void Wait::Run(Waker* waker)
+{
+    if (waker)
+        waker->SetOnWake([this] { Wake(); });
+    const auto unwake = qScopeGuard([waker] {
+        if (waker)
+            waker->SetOnWake({});
+    });
+    while (!Stopped()) {
+        HandEnded();
+        m_woken = false;
+        StartReady();
+        if (!m_ended.empty() || (m_woken && !m_done))
+            continue;
+        if (m_running.empty() && m_done)
+            break;
+        // The end of each program, and each wake, arrives as an event;
+        // nothing polls.
+        m_loop.exec();
+    }
+}
+
+void Wait::HandEnded()
+{
+    while (!m_ended.empty() && !Stopped()) {
+        std::unique_ptr<Job> job = std::move(m_ended.front());
+        m_ended.erase(m_ended.begin());
+        m_finished(job->index, job->outcome);
+        m_retired.push_back(std::move(job));
+    }
+}
+
+void Wait::StartReady()
+{
+    while (int(m_running.size()) < m_limit && !m_done && m_ended.empty() && !Stopped()) {
+        const Next what = m_next(m_asked);
+        if (what.kind == Next::Done)
+            m_done = true;
+        if (what.kind == Next::Done || what.kind == Next::Wait)
+            break;
+        if (what.kind == Next::Start)
+            Start(m_asked, what.command);
+        ++m_asked;
+    }
+}
+
+void Wait::Start(int index, const Command& command)
+{
+    QString resolved;
+    if (const int problem = StartProblem(command.program, &resolved)) {
+        Outcome outcome;
+        outcome.result = kStartErrorBase + problem;
+        m_finished(index, outcome);
+        return;
+    }
+    Job* j = m_running.emplace_back(std::make_unique<Job>()).get();
+    j->index = index;
+    j->process.setProgram(resolved);
+    j->process.setArguments(command.arguments);
+    j->process.setStandardOutputFile(QProcess::nullDevice());
+    j->process.setStandardInputFile(QProcess::nullDevice());
+    ApplyWindowStyle(j->process, m_style);
+    QObject::connect(&j->process, &QProcess::finished, &m_loop, [this, j] {
+        if (!j->done) {
+            Finish(*j);
+            End(j);
+        }
+    });
+    QObject::connect(&j->process, &QProcess::errorOccurred, &m_loop, [this, j](QProcess::ProcessError error) {
+        if (j->done || error != QProcess::FailedToStart)
+            return;
+        j->done = true;
+        j->outcome.started = false;
+        j->outcome.result = kStartErrorBase + kErrorStartFailed;
+        End(j);
+    });
+    // Keep the error channel drained so a talkative program never blocks.
+    QObject::connect(&j->process, &QProcess::readyReadStandardError, &m_loop, [j] { KeepErrorOutput(*j); });
+    j->outcome.started = true;
+    j->process.start();
+}
+
+void Wait::End(Job* job)
+{
+    const auto it = std::find_if(m_running.begin(), m_running.end(), [job](const auto& j) { return j.get() == job; });
+    if (it != m_running.end()) {
+        m_ended.push_back(std::move(*it));
+        m_running.erase(it);
+    }
+    m_loop.quit();
+}
+
+void Wait::KillAll()
+{
+    std::vector<Job*> killed;
+    for (const auto& job : m_running)
+        killed.push_back(job.get());
+    for (Job* job : killed) {
+        job->process.kill();
+        job->process.waitForFinished(1000);
+    }
+    m_loop.quit();
+}
+
+} // namespace
+
 void RunWhenReady(int maxAtOnce, const std::function<Next(int)>& next,
                   const std::function<void(int, const Outcome&)>& finished, int windowStyle, Stopper* stopper,
                   Waker* waker)
 {
     if (stopper && stopper->Stopped())
         return;
-    const int style = SettleWindowStyle(windowStyle);
-    const int limit = qMax(1, maxAtOnce);
-    QEventLoop loop;
-    std::vector<std::unique_ptr<Job>> running;
-    std::vector<std::unique_ptr<Job>> ended;  // ended, not yet handed to finished
-    std::vector<std::unique_ptr<Job>> retired; // kept until the wait is over
-    int asked = 0; // the number of the program next asks for
-    bool done = false;
-
-    // The signal handlers only move a job from running to ended: the callers'
-    // callbacks run out here, never inside a process's own signal, so they may
-    // let the event loop run as they please.
-    const auto end = [&](Job* job) {
-        for (auto it = running.begin(); it != running.end(); ++it)
-            if (it->get() == job) {
-                ended.push_back(std::move(*it));
-                running.erase(it);
-                break;
-            }
-        loop.quit();
-    };
-
-    const auto start = [&](int index, const Command& command) {
-        QString resolved;
-        if (const int problem = StartProblem(command.program, &resolved)) {
-            Outcome outcome;
-            outcome.result = kStartErrorBase + problem;
-            finished(index, outcome);
-            return;
-        }
-        auto job = std::make_unique<Job>();
-        Job* j = job.get();
-        j->index = index;
-        running.push_back(std::move(job));
-        j->process.setProgram(resolved);
-        j->process.setArguments(command.arguments);
-        j->process.setStandardOutputFile(QProcess::nullDevice());
-        j->process.setStandardInputFile(QProcess::nullDevice());
-        ApplyWindowStyle(j->process, style);
-        QObject::connect(&j->process, &QProcess::finished, &loop, [j, &end] {
-            if (j->done)
-                return;
-            Finish(*j);
-            end(j);
-        });
-        QObject::connect(&j->process, &QProcess::errorOccurred, &loop, [j, &end](QProcess::ProcessError error) {
-            if (j->done || error != QProcess::FailedToStart)
-                return;
-            j->done = true;
-            j->outcome.started = false;
-            j->outcome.result = kStartErrorBase + kErrorStartFailed;
-            end(j);
-        });
-        // Keep the error channel drained so a talkative program never blocks.
-        QObject::connect(&j->process, &QProcess::readyReadStandardError, &loop,
-                         [j] { KeepErrorOutput(*j); });
-        j->outcome.started = true;
-        j->process.start();
-    };
-
-    const Stopper::Hook hook(stopper, [&] {
-        // A killed program is gone within milliseconds; waiting for it here
-        // means nothing it started writing goes on after the stop.
-        std::vector<Job*> killed;
-        for (const auto& job : running)
-            killed.push_back(job.get());
-        for (Job* job : killed) {
-            job->process.kill();
-            job->process.waitForFinished(1000);
-        }
-        loop.quit();
-    });
-    const auto stopped = [stopper] { return stopper && stopper->Stopped(); };
-    // A wake that comes while the loop is not running (during a callback) is
-    // remembered, never lost.
-    bool woken = false;
-    if (waker)
-        waker->m_wake = [&] {
-            woken = true;
-            loop.quit();
-        };
-    const auto unwake = qScopeGuard([waker] {
-        if (waker)
-            waker->m_wake = nullptr;
-    });
-
-    for (;;) {
-        if (stopped())
-            break;
-        while (!ended.empty() && !stopped()) {
-            std::unique_ptr<Job> job = std::move(ended.front());
-            ended.erase(ended.begin());
-            finished(job->index, job->outcome);
-            retired.push_back(std::move(job));
-        }
-        woken = false;
-        while (int(running.size()) < limit && !done && ended.empty() && !stopped()) {
-            const Next what = next(asked);
-            if (what.kind == Next::Done)
-                done = true;
-            if (what.kind == Next::Done || what.kind == Next::Wait)
-                break;
-            if (what.kind == Next::Start)
-                start(asked, what.command);
-            ++asked;
-        }
-        if (!ended.empty() || (woken && !done))
-            continue;
-        if (running.empty() && done)
-            break;
-        // The end of each program, and each wake, arrives as an event;
-        // nothing polls.
-        loop.exec();
-    }
+    Wait wait(maxAtOnce, next, finished, windowStyle, stopper);
+    const Stopper::Hook hook(stopper, [&wait] { wait.KillAll(); });
+    wait.Run(waker);
 }
 
 void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<Command>(int)>& prepare,

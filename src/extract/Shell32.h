@@ -109,9 +109,10 @@ public:
             m_wake();
     }
 
+    // What a wake does: set by the wait in progress, cleared at its end.
+    void SetOnWake(std::function<void()> onWake) { m_wake = std::move(onWake); }
+
 private:
-    friend void RunWhenReady(int, const std::function<Next(int)>&, const std::function<void(int, const Outcome&)>&, int,
-                             Stopper*, Waker*);
     std::function<void()> m_wake;
 };
 
