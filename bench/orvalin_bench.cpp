@@ -12,6 +12,7 @@
 // ratios and the peak size of the run's intermediate files.
 
 #include "HeadlessHost.h"
+#include "PeakMemory.h"
 #include "TestPdf.h"
 #include "extract/ExtractRun.h"
 #include "extract/NetpbmHeader.h"
@@ -42,9 +43,6 @@
 #include <vector>
 #include <cstdio>
 
-#ifdef Q_OS_UNIX
-#include <sys/resource.h>
-#endif
 
 namespace {
 
@@ -173,17 +171,6 @@ private:
     QTimer m_timer;
     qint64 m_peak = 0;
 };
-
-long PeakKilobytes()
-{
-#ifdef Q_OS_UNIX
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_maxrss;
-#else
-    return -1;
-#endif
-}
 
 bool MakeCorpus(const QString& pdf, bool withBlackAndWhite)
 {

@@ -1,13 +1,10 @@
+#include "PeakMemory.h"
 #include "extract/PbmToPgm.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
-
-#ifdef Q_OS_UNIX
-#include <sys/resource.h>
-#endif
 
 class TestPbmToPgm : public QObject
 {
@@ -75,20 +72,6 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(out));
         QVERIFY(!PbmToPgm::Convert(in.fileName(), out, [] { return false; }));
         QVERIFY(!QFile::exists(out));
-    }
-
-private:
-    // The process's peak memory so far; -1 where it cannot be told (or the
-    // address sanitizer's own bookkeeping would hide it).
-    static long PeakKilobytes()
-    {
-#if defined(Q_OS_UNIX) && !defined(__SANITIZE_ADDRESS__)
-        rusage usage{};
-        getrusage(RUSAGE_SELF, &usage);
-        return usage.ru_maxrss;
-#else
-        return -1;
-#endif
     }
 };
 

@@ -1,0 +1,18 @@
+#pragma once
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
+
+// The peak memory of this process so far, in KiB; -1 where it cannot be told,
+// or where the address sanitizer's own bookkeeping would hide it.
+inline long PeakKilobytes()
+{
+#if defined(Q_OS_UNIX) && !defined(__SANITIZE_ADDRESS__)
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+#else
+    return -1;
+#endif
+}
