@@ -53,6 +53,15 @@ QFont ArialBold(double points)
     return font;
 }
 
+// The layout paints some controls white, whatever colours the desktop uses;
+// the text on them is then dark whatever the desktop uses too, or a dark
+// colour scheme puts white text on white.
+void DarkOnWhite(QPalette& palette, QPalette::ColorRole background, QPalette::ColorRole text)
+{
+    palette.setColor(background, Qt::white);
+    palette.setColor(text, Qt::black);
+}
+
 QPixmap TransparentPicture()
 {
     QPixmap picture(32, 32);
@@ -100,9 +109,11 @@ void Form1::CreateControls()
 {
     setFixedSize(Px(6975), Px(3855));
     setMouseTracking(true);
+    // The window, the buttons and the label are white; the list and the box
+    // keep the desktop's colours.
     QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    white.setColor(QPalette::Button, Qt::white);
+    DarkOnWhite(white, QPalette::Window, QPalette::WindowText);
+    DarkOnWhite(white, QPalette::Button, QPalette::ButtonText);
     setPalette(white);
     setAutoFillBackground(true);
     setWindowIcon(QIcon(TransparentPicture()));
@@ -156,6 +167,14 @@ void Form1::CreateControls()
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Label1->setFocusPolicy(Qt::NoFocus);
 
+    // The designer names, so that each control can be found by its name.
+    const std::initializer_list<std::pair<QWidget*, const char*>> names{
+        {ListView1, "ListView1"}, {Check1, "Check1"}, {Check2, "Check2"}, {Check3, "Check3"},
+        {Check4, "Check4"},       {Check5, "Check5"}, {Text1, "Text1"},   {Label1, "Label1"},
+        {Command1, "Command1"},   {ProgressBar1, "ProgressBar1"}};
+    for (const auto& [control, name] : names)
+        control->setObjectName(QLatin1String(name));
+
     setTabOrder(ListView1, Check1);
     setTabOrder(Check1, Check4);
     setTabOrder(Check4, Check2);
@@ -192,9 +211,9 @@ void Form1::Form_Load()
 
     // A white background behind the bar.
     QPalette bar = ProgressBar1->palette();
-    bar.setColor(QPalette::Base, Qt::white);
-    bar.setColor(QPalette::Window, Qt::white);
-    bar.setColor(QPalette::Button, Qt::white);
+    DarkOnWhite(bar, QPalette::Base, QPalette::Text);
+    DarkOnWhite(bar, QPalette::Window, QPalette::WindowText);
+    DarkOnWhite(bar, QPalette::Button, QPalette::ButtonText);
     ProgressBar1->setPalette(bar);
 
     Text1->setText(Platform::DefaultOutputFolder());

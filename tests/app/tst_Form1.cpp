@@ -8,6 +8,9 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
+#include <QScopeGuard>
+#include <QStyle>
 #include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
@@ -18,10 +21,70 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cmath>
+
 namespace {
 QString Sep()
 {
     return QString(QDir::separator());
+}
+
+// Contrast ratio of two colours as WCAG defines it, from 1 to 21.
+double Contrast(QRgb a, QRgb b)
+{
+    const auto luminance = [](QRgb c) {
+        const auto channel = [](int v) {
+            const double s = v / 255.0;
+            return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+// The background of an area is its commonest colour; its text is the pixel
+// that stands out most from it.
+struct AreaColours {
+    QRgb background = 0;
+    double contrast = 1;
+};
+AreaColours Measure(const QImage& image, const QRect& area)
+{
+    QHash<QRgb, int> counts;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ++counts[image.pixel(x, y) | 0xff000000];
+    AreaColours colours;
+    int most = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > most) {
+            most = it.value();
+            colours.background = it.key();
+        }
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        colours.contrast = qMax(colours.contrast, Contrast(it.key(), colours.background));
+    return colours;
+}
+
+QPalette DarkPalette()
+{
+    QPalette dark;
+    for (auto [role, colour] : {std::pair{QPalette::Window, QColor(45, 45, 48)},
+                                {QPalette::WindowText, QColor(230, 230, 230)},
+                                {QPalette::Base, QColor(30, 30, 32)},
+                                {QPalette::AlternateBase, QColor(50, 50, 55)},
+                                {QPalette::Text, QColor(230, 230, 230)},
+                                {QPalette::Button, QColor(60, 60, 64)},
+                                {QPalette::ButtonText, QColor(235, 235, 235)},
+                                {QPalette::Light, QColor(80, 80, 85)},
+                                {QPalette::Midlight, QColor(70, 70, 75)},
+                                {QPalette::Mid, QColor(40, 40, 42)},
+                                {QPalette::Dark, QColor(25, 25, 27)},
+                                {QPalette::Shadow, QColor(0, 0, 0)}})
+        dark.setColor(role, colour);
+    return dark;
 }
 } // namespace
 
@@ -160,6 +223,60 @@ private Q_SLOTS:
             if (other != m_form->ListView1 && other->parentWidget() == m_form.get())
                 QVERIFY2(other->toolTip().isEmpty(), qPrintable(other->objectName()));
         QVERIFY(!m_form->Command1->isDefault() && !m_form->Command1->autoDefault());
+    }
+
+    // Whatever colours the desktop uses, every text keeps a contrast of 4.5:1
+    // against its background; the white of the layout stays white, and the
+    // list and the box take the desktop's own background.
+    void readableUnderAnyPalette_data()
+    {
+        QTest::addColumn<QPalette>("desktop");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("white"); // false: the desktop's base colour
+        const QList<std::pair<const char*, QPalette>> palettes{{"light", QApplication::style()->standardPalette()},
+                                                               {"dark", DarkPalette()}};
+        for (const auto& [name, desktop] : palettes)
+            for (const auto& [control, white] : {std::pair{"Check1", true}, {"Check4", true}, {"Check2", true},
+                                                 {"Check3", true}, {"Check5", true}, {"Label1", true},
+                                                 {"header", true}, {"rows", false}, {"Text1", false}})
+                QTest::addRow("%s %s", name, control) << desktop << QString::fromLatin1(control) << white;
+    }
+    void readableUnderAnyPalette()
+    {
+        QFETCH(QPalette, desktop);
+        QFETCH(QString, control);
+        QFETCH(bool, white);
+        const QPalette before = QApplication::palette();
+        QApplication::setPalette(desktop);
+        const auto restore = qScopeGuard([&before] { QApplication::setPalette(before); });
+        Form1 form(Options());
+        form.ListView1->AppendRow(QStringLiteral("/a/folder/with a name.pdf"));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        QWidget* widget = nullptr;
+        QRect area;
+        if (control == QLatin1String("header")) {
+            widget = form.ListView1->header();
+            area = QRect(2, 2, form.ListView1->header()->sectionSize(0) - 4, widget->height() - 4);
+        } else if (control == QLatin1String("rows")) {
+            widget = form.ListView1->viewport();
+            area = form.ListView1->visualItemRect(form.ListView1->topLevelItem(0)).adjusted(1, 0, -1, 0);
+        } else {
+            widget = form.findChild<QWidget*>(control);
+            QVERIFY(widget);
+            area = widget->rect().adjusted(4, 4, -4, -4);
+            // Below the picture: the caption alone.
+            if (auto* box = qobject_cast<PushCheckBox*>(widget); box && !box->Picture().isNull())
+                area.setTop(4 + 32 + 2);
+        }
+        const QImage image = widget->grab().toImage();
+        const qreal ratio = image.devicePixelRatio();
+        const AreaColours colours = Measure(image, QRect(area.topLeft() * ratio, area.size() * ratio));
+        QVERIFY2(colours.contrast >= 4.5, qPrintable(QString::number(colours.contrast)));
+        // Near enough: the style shades buttons and tints the current row a little.
+        const QColor expected = white ? QColor(Qt::white) : desktop.color(QPalette::Active, QPalette::Base);
+        QVERIFY2(Contrast(colours.background, expected.rgb()) < 1.25, qPrintable(QColor(colours.background).name()));
     }
 
     void tabOrder()
