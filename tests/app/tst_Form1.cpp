@@ -1,3 +1,4 @@
+#include "app/AppTitle.h"
 #include "app/Form1.h"
 #include "app/MessageBox.h"
 #include "app/OutputFolderBox.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QStyle>
 #include <QFile>
 #include <QLabel>
@@ -399,6 +401,16 @@ private Q_SLOTS:
         QCOMPARE(m_opened.size(), opened);
         if (opened)
             QCOMPARE(m_opened.constFirst(), address);
+    }
+
+    void desktopEntryNamesTheWindow()
+    {
+        NameApplication();
+        const QSettings entry(QStringLiteral(ORVALIN_RESOURCES "/linux/") + QGuiApplication::desktopFileName()
+                                  + QStringLiteral(".desktop"),
+                              QSettings::IniFormat);
+        QCOMPARE(entry.status(), QSettings::NoError);
+        QCOMPARE(entry.value(QStringLiteral("Desktop Entry/StartupWMClass")).toString(), QGuiApplication::applicationName());
     }
 
     void closingEndsTheProcess()
