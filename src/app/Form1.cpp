@@ -62,6 +62,15 @@ void DarkOnWhite(QPalette& palette, QPalette::ColorRole background, QPalette::Co
     palette.setColor(text, Qt::black);
 }
 
+// A button picture, for screens at 1x and at 2x.
+QIcon ButtonPicture(const QString& name)
+{
+    QIcon picture;
+    picture.addFile(QStringLiteral(":/pictures/%1.png").arg(name));
+    picture.addFile(QStringLiteral(":/pictures/%1@2x.png").arg(name));
+    return picture;
+}
+
 QPixmap TransparentPicture()
 {
     QPixmap picture(32, 32);
@@ -124,11 +133,11 @@ void Form1::CreateControls()
     connect(ListView1, &SourceListView::pointerMoved, this, &Form1::ListView1_PointerRule);
 
     const QFont large = ArialBold(11.25);
-    Check1 = new PushCheckBox(QStringLiteral("Add PDF File(s)"), QPixmap(QStringLiteral(":/pictures/add-pdf.png")), this);
+    Check1 = new PushCheckBox(QStringLiteral("Add PDF File(s)"), ButtonPicture(QStringLiteral("add-pdf")), this);
     Check1->setGeometry(TwipsRect(120, 1800, 2175, 1095));
-    Check4 = new PushCheckBox(QStringLiteral("Add All PDF File(s) In Folder"), QPixmap(QStringLiteral(":/pictures/folder.png")), this);
+    Check4 = new PushCheckBox(QStringLiteral("Add All PDF File(s) In Folder"), ButtonPicture(QStringLiteral("folder")), this);
     Check4->setGeometry(TwipsRect(2400, 1800, 2175, 1095));
-    Check2 = new PushCheckBox(QStringLiteral("Extract!"), QPixmap(QStringLiteral(":/pictures/palette.png")), this);
+    Check2 = new PushCheckBox(QStringLiteral("Extract!"), ButtonPicture(QStringLiteral("palette")), this);
     Check2->setGeometry(TwipsRect(4680, 1800, 2175, 1095));
     for (PushCheckBox* box : {Check1, Check4, Check2})
         box->setFont(large);
@@ -139,11 +148,11 @@ void Form1::CreateControls()
     Text1->setMaxLength(32767 * 1024); // no practical limit
     Text1->setPalette(QPalette()); // the system's own window colours
 
-    Check5 = new PushCheckBox(QStringLiteral("..."), QPixmap(), this);
+    Check5 = new PushCheckBox(QStringLiteral("..."), QIcon(), this);
     Check5->setGeometry(TwipsRect(6480, 3000, 325, 285));
     Check5->setFont(ArialBold(9));
 
-    Check3 = new PushCheckBox(QStringLiteral("Help"), QPixmap(), this);
+    Check3 = new PushCheckBox(QStringLiteral("Help"), QIcon(), this);
     Check3->setGeometry(TwipsRect(6000, 3360, 855, 375));
     Check3->setFont(large);
 
@@ -201,7 +210,7 @@ void Form1::Form_Load()
 
     const QString handCursor = m_applicationFolder + Platform::Separator() + QStringLiteral("HAND-M.CUR");
     if (Main::FileExists(handCursor))
-        m_hasMouseIcon = CursorFile::Load(handCursor, &m_mouseIcon);
+        m_hasMouseIcon = CursorFile::Load(handCursor, &m_mouseIcon, devicePixelRatioF());
 
     if (Main::HomePageDue(m_options.draw()) && !m_options.homePage.isEmpty())
         m_options.openHomePage(m_options.homePage);

@@ -4,11 +4,18 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
-PushCheckBox::PushCheckBox(const QString& caption, const QPixmap& picture, QWidget* parent)
+PushCheckBox::PushCheckBox(const QString& caption, const QIcon& picture, QWidget* parent)
     : QCheckBox(caption, parent)
     , m_picture(picture)
 {
     setAutoFillBackground(true);
+}
+
+QPixmap PushCheckBox::Picture() const
+{
+    if (m_picture.isNull())
+        return QPixmap();
+    return m_picture.pixmap(QSize(32, 32), devicePixelRatioF());
 }
 
 bool PushCheckBox::hitButton(const QPoint& pos) const
@@ -31,13 +38,14 @@ void PushCheckBox::paintEvent(QPaintEvent*)
 
     const int shift = (option.state & QStyle::State_Sunken) ? 1 : 0;
     QRect textArea = rect().adjusted(3 + shift, 2 + shift, -3 + shift, -2 + shift);
-    if (!m_picture.isNull()) {
-        const QSize size = m_picture.deviceIndependentSize().toSize();
+    const QPixmap picture = Picture();
+    if (!picture.isNull()) {
+        const QSize size = picture.deviceIndependentSize().toSize();
         const QPoint topLeft((width() - size.width()) / 2 + shift, 4 + shift);
-        painter.drawPixmap(QRect(topLeft, size), m_picture);
+        painter.drawPixmap(QRect(topLeft, size), picture);
         textArea.setTop(topLeft.y() + size.height() + 1);
     }
-    const int flags = Qt::AlignHCenter | (m_picture.isNull() ? Qt::AlignVCenter : Qt::AlignTop) | Qt::TextWordWrap
+    const int flags = Qt::AlignHCenter | (picture.isNull() ? Qt::AlignVCenter : Qt::AlignTop) | Qt::TextWordWrap
                       | Qt::TextShowMnemonic;
     painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
     painter.drawText(textArea, flags, text());

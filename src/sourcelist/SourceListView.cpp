@@ -114,7 +114,8 @@ void SourceListView::SetMousePointer(int pointer)
     case kPointerCustom:
         // The picture is read anew on every item click; without it the
         // system's own drag pointer stands in.
-        if (!CursorFile::Load(m_applicationFolder + Platform::Separator() + QStringLiteral("drag.ico"), &cursor))
+        if (!CursorFile::Load(m_applicationFolder + Platform::Separator() + QStringLiteral("drag.ico"), &cursor,
+                              viewport()->devicePixelRatioF()))
             cursor = QCursor(Qt::DragMoveCursor);
         viewport()->setCursor(cursor);
         break;

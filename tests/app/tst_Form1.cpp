@@ -370,6 +370,41 @@ private Q_SLOTS:
         }
     }
 
+    // Run once more at QT_SCALE_FACTOR=2 by its own CTest entry: the pictures
+    // and pointers come drawn for the screen's density, not enlarged.
+    void picturesFitTheScale()
+    {
+        const qreal ratio = qEnvironmentVariableIsSet("QT_SCALE_FACTOR") ? qEnvironmentVariable("QT_SCALE_FACTOR").toDouble() : 1.0;
+        QCOMPARE(m_form->devicePixelRatioF(), ratio);
+        m_form->ListView1->AppendRow(QStringLiteral("/a.pdf"));
+        m_form->ListView1->setCurrentItem(m_form->ListView1->topLevelItem(0));
+        m_form->ListView1->ListView1_ItemClick();
+        MoveOver(m_form->Check1);
+        const QList<std::pair<QString, QPixmap>> pictures{
+            {"Check1", m_form->Check1->Picture()},
+            {"Check4", m_form->Check4->Picture()},
+            {"Check2", m_form->Check2->Picture()},
+            {"hand", m_form->cursor().pixmap()},
+            {"drag", m_form->ListView1->viewport()->cursor().pixmap()}};
+        for (const auto& [name, picture] : pictures) {
+            QVERIFY2(!picture.isNull(), qPrintable(name));
+            QCOMPARE(picture.devicePixelRatio(), ratio);
+            QCOMPARE(picture.deviceIndependentSize(), QSizeF(32, 32));
+            if (ratio < 2)
+                continue;
+            // An enlargement repeats every pixel in 2 by 2 blocks; a drawing
+            // made for the size does not.
+            const QImage image = picture.toImage();
+            bool drawn = false;
+            for (int y = 0; y + 1 < image.height() && !drawn; y += 2)
+                for (int x = 0; x + 1 < image.width() && !drawn; x += 2)
+                    drawn = image.pixel(x, y) != image.pixel(x + 1, y) || image.pixel(x, y) != image.pixel(x, y + 1)
+                            || image.pixel(x, y) != image.pixel(x + 1, y + 1);
+            QVERIFY2(drawn, qPrintable(name));
+        }
+        QCOMPARE(m_form->cursor().hotSpot(), QPoint(12, 2)); // the finger's tip
+    }
+
     void withoutHandPicture()
     {
         QTemporaryDir bare;
