@@ -50,8 +50,9 @@ appstreamcli validate --no-net --explain "$usr/share/metainfo/org.orvalin.Orvali
 export ORVALIN_BIN="$usr/bin/orvalin" ORVALIN_WM_CLASS=$(sed -n 's/^StartupWMClass=//p' "$desktop")
 xvfb-run -a bash -c '
     set -euo pipefail
-    "$ORVALIN_BIN" 2>/dev/null &
+    QT_QPA_PLATFORM=xcb "$ORVALIN_BIN" >/dev/null 2>&1 &
     pid=$!
+    trap "kill $pid 2>/dev/null || true" EXIT
     window=
     for _ in $(seq 100); do
         # The top-level window is the one with a class.
@@ -63,7 +64,6 @@ xvfb-run -a bash -c '
     [ -n "$window" ] || { echo "the installed program showed no window"; exit 1; }
     class=$(xprop -id "$window" WM_CLASS)
     kill -0 "$pid" 2>/dev/null || { echo "the installed program did not stay up"; exit 1; }
-    kill "$pid"
     grep -q "\"$ORVALIN_WM_CLASS\"\$" <<<"$class" || { echo "window class $class, desktop entry $ORVALIN_WM_CLASS"; exit 1; }
 '
 echo "package checked: $(basename "$deb")"
