@@ -184,6 +184,29 @@ void Form1::CreateControls()
     for (const auto& [control, name] : names)
         control->setObjectName(QLatin1String(name));
 
+    // What assistive technology says of each control. The captioned buttons
+    // are named by their captions and the box by its label.
+    Label1->setBuddy(Text1);
+    setAccessibleDescription(QStringLiteral("Saves the images of PDF files as JPEG files."));
+    const std::initializer_list<std::tuple<QWidget*, const char*, const char*>> spoken{
+        {ListView1, "PDF File(s)",
+         "The PDF files to extract, in the order they are worked through. Drop files here to add them; "
+         "double-click a file to remove it; drag a file to move it."},
+        {Check1, nullptr, "Adds PDF files chosen in a dialog to the list."},
+        {Check4, nullptr, "Adds every PDF file of a folder and its subfolders to the list."},
+        {Check2, nullptr, "Saves the images of every PDF file in the list as numbered JPEG files in the output folder."},
+        {Text1, nullptr, "The folder that the JPEG files are saved in."},
+        {Check5, "Choose output folder", "Opens a folder picker to choose the output folder."},
+        {Check3, nullptr, "Tells how the images come out of a PDF file."},
+        {Command1, nullptr, "Has no action."},
+        {ProgressBar1, "Progress", "How far the extraction has come through the list."},
+        {Label1, nullptr, "Names the output folder box."}};
+    for (const auto& [control, name, description] : spoken) {
+        if (name)
+            control->setAccessibleName(QString::fromLatin1(name));
+        control->setAccessibleDescription(QString::fromLatin1(description));
+    }
+
     setTabOrder(ListView1, Check1);
     setTabOrder(Check1, Check4);
     setTabOrder(Check4, Check2);

@@ -1,13 +1,69 @@
 #include "PushCheckBox.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <QStyleOptionButton>
 #include <QStylePainter>
+
+namespace {
+
+// Assistive technology hears the box as what it looks like and does: a push
+// button, named by its caption, pressed while it is down.
+class PushCheckBoxAccessible : public QAccessibleWidget
+{
+public:
+    explicit PushCheckBoxAccessible(PushCheckBox* box)
+        : QAccessibleWidget(box, QAccessible::Button)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name && Box()->accessibleName().isEmpty())
+            return QString(Box()->text()).remove(QLatin1Char('&'));
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.pressed = Box()->isDown() || Box()->isChecked();
+        return state;
+    }
+
+    QStringList actionNames() const override { return QStringList{pressAction()} + QAccessibleWidget::actionNames(); }
+
+    void doAction(const QString& action) override
+    {
+        if (action == pressAction())
+            Box()->click();
+        else
+            QAccessibleWidget::doAction(action);
+    }
+
+private:
+    PushCheckBox* Box() const { return static_cast<PushCheckBox*>(widget()); }
+};
+
+QAccessibleInterface* AccessibleFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String(PushCheckBox::staticMetaObject.className()) && object && object->isWidgetType())
+        return new PushCheckBoxAccessible(static_cast<PushCheckBox*>(object));
+    return nullptr;
+}
+
+} // namespace
 
 PushCheckBox::PushCheckBox(const QString& caption, const QIcon& picture, QWidget* parent)
     : QCheckBox(caption, parent)
     , m_picture(picture)
 {
+    static const bool accessible = [] {
+        QAccessible::installFactory(&AccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(accessible);
     setAutoFillBackground(true);
 }
 

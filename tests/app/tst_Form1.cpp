@@ -7,6 +7,7 @@
 #include "sourcelist/SourceListView.h"
 #include "util/FolderPicker.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
 #include <QHeaderView>
@@ -279,6 +280,63 @@ private Q_SLOTS:
         // Near enough: the style shades buttons and tints the current row a little.
         const QColor expected = white ? QColor(Qt::white) : desktop.color(QPalette::Active, QPalette::Base);
         QVERIFY2(Contrast(colours.background, expected.rgb()) < 1.25, qPrintable(QColor(colours.background).name()));
+    }
+
+    // Assistive technology finds every control in the window's tree, with a
+    // name, a description and the role of what it looks like.
+    void accessibility_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QString>("name");
+        const QString label = QStringLiteral("Extract images to this folder:");
+        QTest::newRow("ListView1") << "ListView1" << int(QAccessible::Tree) << "PDF File(s)";
+        QTest::newRow("Check1") << "Check1" << int(QAccessible::Button) << "Add PDF File(s)";
+        QTest::newRow("Check4") << "Check4" << int(QAccessible::Button) << "Add All PDF File(s) In Folder";
+        QTest::newRow("Check2") << "Check2" << int(QAccessible::Button) << "Extract!";
+        QTest::newRow("Text1") << "Text1" << int(QAccessible::EditableText) << label;
+        QTest::newRow("Check5") << "Check5" << int(QAccessible::Button) << "Choose output folder";
+        QTest::newRow("Check3") << "Check3" << int(QAccessible::Button) << "Help";
+        QTest::newRow("Command1") << "Command1" << int(QAccessible::Button) << "Command1";
+        QTest::newRow("ProgressBar1") << "ProgressBar1" << int(QAccessible::ProgressBar) << "Progress";
+        QTest::newRow("Label1") << "Label1" << int(QAccessible::StaticText) << label;
+    }
+    void accessibility()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, role);
+        QFETCH(QString, name);
+        QAccessibleInterface* found = nullptr;
+        const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+            if (node->object() && node->object()->objectName() == control)
+                found = node;
+            for (int i = 0; i < node->childCount() && !found; ++i)
+                walk(node->child(i));
+        };
+        walk(QAccessible::queryAccessibleInterface(m_form.get()));
+        QVERIFY(found);
+        QCOMPARE(int(found->role()), role);
+        QCOMPARE(found->text(QAccessible::Name), name);
+        QVERIFY(!found->text(QAccessible::Description).isEmpty());
+        if (role == QAccessible::Button && control != QLatin1String("Command1")) {
+            QVERIFY(found->actionInterface());
+            QVERIFY(found->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+        }
+        if (control == QLatin1String("Text1")) {
+            const auto labels = found->relations(QAccessible::Label);
+            QVERIFY(!labels.isEmpty());
+            QCOMPARE(labels.constFirst().first->object(), m_form->Label1);
+        }
+    }
+
+    // Pressed through assistive technology as with the mouse: the action runs
+    // once and the button comes up again.
+    void helpPressedThroughAssistiveTechnology()
+    {
+        QAccessibleInterface* help = QAccessible::queryAccessibleInterface(m_form->Check3);
+        help->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(m_messages, QStringList{Form1::HelpText()});
+        QCOMPARE(m_form->Check3->Value(), 0);
     }
 
     void tabOrder()
