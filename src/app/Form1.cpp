@@ -18,6 +18,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -337,13 +339,28 @@ void Form1::Check1_Click()
                               | CommonDialog::kReadOnly;
         CommonDialog1.DialogTitle = QStringLiteral("Add File(s) - Use Ctrl & Shift to select multiple files");
         CommonDialog1.Filter = QStringLiteral("PDF Files (*.pdf)|*.pdf|");
+        CommonDialog1.InitDir = OpenDialogFolder();
         if (!CommonDialog1.ShowOpen()) {
             ShowMessage(QStringLiteral("Too many files were chosen at once. Please add them in smaller groups."));
             return;
         }
-        for (const QString& row : OpenDialogSelection::Rows(CommonDialog1.FileName))
+        const QStringList rows = OpenDialogSelection::Rows(CommonDialog1.FileName);
+        for (const QString& row : rows)
             ListView1->AppendRow(row);
+        if (!rows.isEmpty())
+            m_lastOpenFolder = QFileInfo(rows.constFirst()).absolutePath();
     });
+}
+
+QString Form1::OpenDialogFolder() const
+{
+    // Where files were last picked since the start, else the home folder; the
+    // application folder never, where the only PDF is the leftover work copy.
+    const QFileInfo last(m_lastOpenFolder);
+    if (m_lastOpenFolder.isEmpty() || !last.isDir()
+        || last.canonicalFilePath() == QFileInfo(m_applicationFolder).canonicalFilePath())
+        return QDir::homePath();
+    return m_lastOpenFolder;
 }
 
 void Form1::Check2_Click()
@@ -379,7 +396,8 @@ void Form1::Check4_Click()
 void Form1::Check5_Click()
 {
     Guarded(Check5, [this] {
-        const QString folder = FolderPicker::BrowseForFolder(this, QStringLiteral("Please select folder:"));
+        // The picker starts at the folder the box shows, when there is one.
+        const QString folder = FolderPicker::BrowseForFolder(this, QStringLiteral("Please select folder:"), Text1->text());
         if (folder.isEmpty())
             return;
         SetMousePointer(kPointerBusy);

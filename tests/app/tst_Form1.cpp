@@ -15,6 +15,7 @@
 #include <QSettings>
 #include <QStyle>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -555,6 +556,48 @@ private Q_SLOTS:
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
         QCOMPARE(m_form->ListView1->Rows(), (QStringList{a, a, b, a, Sep() + "x.pdf", Sep() + "y.pdf"}));
         QVERIFY(m_messages.isEmpty());
+    }
+
+    // The open dialog starts where files were last picked since the start,
+    // else at home, never in the application folder.
+    void openDialogStartsWhereFilesWereLastPicked()
+    {
+        QTemporaryDir dir;
+        const auto start = [this] {
+            QTest::mouseClick(m_form->Check1, Qt::LeftButton);
+            return QFileInfo(CommonDialog::LastShownForTests().InitDir).canonicalFilePath();
+        };
+        const QString home = QFileInfo(QDir::homePath()).canonicalFilePath();
+        const QString picked = QFileInfo(dir.path()).canonicalFilePath();
+        CommonDialog::SetNextSelectionForTests({QDir::toNativeSeparators(dir.filePath(QStringLiteral("a.pdf")))});
+        QCOMPARE(start(), home);
+        CommonDialog::SetNextSelectionForTests({}); // cancelled
+        QCOMPARE(start(), picked);
+        CommonDialog::SetNextSelectionForTests({QDir::toNativeSeparators(m_app.filePath(QStringLiteral("current.pdf")))});
+        QCOMPARE(start(), picked);
+        CommonDialog::SetNextSelectionForTests({});
+        QCOMPARE(start(), home);
+    }
+
+    void folderPickerStartsAtTheOutputFolder_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<bool>("startsThere"); // false: at home
+        const QString temp = QDir::toNativeSeparators(QDir::tempPath());
+        QTest::newRow("an existing folder") << temp << true;
+        QTest::newRow("with a final separator") << temp + Sep() << true;
+        QTest::newRow("a missing folder") << temp + Sep() + "no such folder" << false;
+        QTest::newRow("empty") << "" << false;
+    }
+    void folderPickerStartsAtTheOutputFolder()
+    {
+        QFETCH(QString, box);
+        QFETCH(bool, startsThere);
+        m_form->Text1->setText(box);
+        FolderPicker::SetNextAnswerForTests(QString());
+        QTest::mouseClick(m_form->Check5, Qt::LeftButton);
+        QCOMPARE(QFileInfo(FolderPicker::LastStartForTests()).canonicalFilePath(),
+                 QFileInfo(startsThere ? box : QDir::homePath()).canonicalFilePath());
     }
 
     void tooLongASelectionIsRefusedAloud()
