@@ -46,13 +46,14 @@ private Q_SLOTS:
         QFETCH(bool, inApplicationFolder);
         QStandardPaths::setTestModeEnabled(true);
         QTemporaryDir parent;
-        QString app = parent.filePath(QStringLiteral("app"));
-        QVERIFY(QDir().mkdir(app));
-        const auto restore = qScopeGuard([&app] { QFile::setPermissions(app, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
+        const QString made = parent.filePath(QStringLiteral("app"));
+        QVERIFY(QDir().mkdir(made));
+        const auto restore = qScopeGuard([&made] { QFile::setPermissions(made, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
+        QString app = made;
         if (kind == QLatin1String("read-only")) {
             QVERIFY(QFile::setPermissions(app, QFile::ReadOwner | QFile::ExeOwner));
         } else if (kind == QLatin1String("other")) {
-            // Root hands the folder to nobody; anyone else finds the temporary
+            // Root hands the folder to nobody; anyone else takes the temporary
             // folder, which the superuser owns.
             const uint me = QFileInfo(app).ownerId();
             if (me == 0)

@@ -84,25 +84,16 @@ private Q_SLOTS:
         QCOMPARE(m_list->RowCount(), 0);
     }
 
-    void tooltips_data()
-    {
-        QTest::addColumn<bool>("overTheRow");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("a row: its whole path") << true << LongPath();
-        QTest::newRow("below the rows: the gestures")
-            << false << "Drag and drop files here. Double-click item to remove it. "
-                        "Move bar to right and out of window to reveal full names.";
-    }
+    // Over a row its whole path, which the row shows shortened; elsewhere the gestures.
     void tooltips()
     {
-        QFETCH(bool, overTheRow);
-        QFETCH(QString, shown);
         Fill({LongPath()});
-        const QPoint at = overTheRow ? RowCentre(1) : m_list->viewport()->rect().bottomLeft() + QPoint(5, -5);
-        QHelpEvent help(QEvent::ToolTip, at, m_list->viewport()->mapToGlobal(at));
-        QApplication::sendEvent(m_list->viewport(), &help);
-        QTRY_COMPARE(QToolTip::text(), shown);
-        QToolTip::hideText();
+        for (const auto& [at, shown] : {std::pair{RowCentre(1), LongPath()},
+                                        {m_list->viewport()->rect().bottomLeft() + QPoint(5, -5), m_list->toolTip()}}) {
+            QHelpEvent help(QEvent::ToolTip, at, m_list->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(m_list->viewport(), &help);
+            QTRY_COMPARE(QToolTip::text(), shown);
+        }
     }
 
     void rowsAreAppendedNeverSortedDuplicatesKept()
