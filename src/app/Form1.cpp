@@ -30,6 +30,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <tuple>
+#include <utility>
 
 namespace {
 
