@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImageReader>
 #include <QPixmap>
 #include <QtEndian>
@@ -68,12 +69,15 @@ bool Load(const QString& path, QCursor* cursor, qreal devicePixelRatio)
             chosen = &picture;
             break;
         }
-    // The hot spot is given in the picture's own pixels, the cursor takes it
-    // in the screen's device-independent ones.
+    // The file gives the hot spot in the picture's own pixels; a cursor takes
+    // it in device-independent ones. Qt's X11 plugin (6.4) is the exception:
+    // it lays the hot spot onto the picture's pixels unscaled, so at 2x the
+    // pointer would act 12 pixels left of and above the finger's tip.
     const qreal ratio = qreal(chosen->image.width()) / base;
+    const qreal hotSpotScale = QGuiApplication::platformName() == QLatin1String("xcb") ? 1.0 : ratio;
     QPixmap pixmap = QPixmap::fromImage(chosen->image);
     pixmap.setDevicePixelRatio(ratio);
-    *cursor = QCursor(pixmap, qRound(chosen->hotSpot.x() / ratio), qRound(chosen->hotSpot.y() / ratio));
+    *cursor = QCursor(pixmap, qRound(chosen->hotSpot.x() / hotSpotScale), qRound(chosen->hotSpot.y() / hotSpotScale));
     return true;
 }
 
