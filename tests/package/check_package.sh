@@ -38,6 +38,12 @@ for file in lib/orvalin/orvalin lib/orvalin/HAND-M.CUR lib/orvalin/drag.ico \
 done
 [ "$(readlink -f "$usr/bin/orvalin")" = "$(readlink -f "$usr/lib/orvalin/orvalin")" ] \
     || fail "bin/orvalin does not lead to the program"
+# The changelog and the manual page speak of this version.
+version=$(dpkg-deb --field "$deb" Version)
+changelog=$(zcat "$usr/share/doc/orvalin/changelog.gz")
+manual=$(zcat "$usr/share/man/man1/orvalin.1.gz")
+grep -qF "orvalin ($version)" <<<"${changelog%%$'\n'*}" || fail "changelog is not at $version"
+grep -q "^\.TH .*\"Orvalin $version\"" <<<"$manual" || fail "manual page is not at $version"
 # Stack protection, which lintian no longer looks for.
 symbols=$(readelf --dyn-syms -W "$usr/lib/orvalin/orvalin")
 grep -q __stack_chk_fail <<<"$symbols" || fail "no stack protection"
