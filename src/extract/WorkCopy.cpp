@@ -7,6 +7,13 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+WorkCopy::WorkCopy(const QString& applicationFolder)
+    : m_applicationFolder(applicationFolder)
+{
+}
+
+WorkCopy::~WorkCopy() = default;
+
 namespace {
 
 // The application folder takes the work copy only where the user keeps files
@@ -20,13 +27,6 @@ bool TakesWorkCopy(const QString& applicationFolder)
 }
 
 } // namespace
-
-WorkCopy::WorkCopy(const QString& applicationFolder)
-    : m_applicationFolder(applicationFolder)
-{
-}
-
-WorkCopy::~WorkCopy() = default;
 
 QString WorkCopy::Folder() const
 {

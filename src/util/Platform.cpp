@@ -4,8 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <QStringList>
-
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 #include <vector>
@@ -54,6 +52,15 @@ QString DefaultOutputFolder()
 #endif
 }
 
+QString ExecutableName(const QString& baseName)
+{
+#ifdef Q_OS_WIN
+    return baseName + QStringLiteral(".exe");
+#else
+    return baseName;
+#endif
+}
+
 bool FolderIsUsersOwn(const QString& folder)
 {
 #ifdef Q_OS_WIN
@@ -97,15 +104,6 @@ bool IsSystemFolder(const QString& folder)
         if (path.compare(root, sensitivity) == 0 || path.startsWith(root + QLatin1Char('/'), sensitivity))
             return true;
     return false;
-}
-
-QString ExecutableName(const QString& baseName)
-{
-#ifdef Q_OS_WIN
-    return baseName + QStringLiteral(".exe");
-#else
-    return baseName;
-#endif
 }
 
 } // namespace Platform

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
-#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,14 +28,28 @@ private Q_SLOTS:
         QCOMPARE(QFileInfo(third.Path()).fileName(), QStringLiteral("current.pdf"));
     }
 
+    void unwritableApplicationFolderUsesTheCache()
+    {
+        QTemporaryDir parent;
+        const QString app = parent.filePath(QStringLiteral("app"));
+        QVERIFY(QDir().mkdir(app));
+        QFile::setPermissions(app, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        WorkCopy copy(app);
+        QVERIFY(copy.Acquire());
+        const bool writable = QFileInfo(copy.Path()).absolutePath() == QFileInfo(app).absoluteFilePath();
+        QFile::setPermissions(app, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        QVERIFY2(!writable, "a read-only folder takes no work copy, whoever runs the program");
+        QVERIFY(!copy.Path().startsWith(app));
+    }
+
     // An installed program never writes into its own folder, whoever runs
-    // it; a build folder or a hand-copied one of the user's still does.
+    // it; a build folder or a hand-copied one of the user's still does (and a
+    // read-only one sends the work copy to the cache, as above).
     void applicationFolderOrCache_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::addColumn<bool>("inApplicationFolder");
         QTest::newRow("the user's own writable folder") << "own" << true;
-        QTest::newRow("a read-only folder") << "read-only" << false;
         QTest::newRow("another user's folder") << "other" << false;
         QTest::newRow("a system folder") << "system" << false;
     }
@@ -46,13 +59,9 @@ private Q_SLOTS:
         QFETCH(bool, inApplicationFolder);
         QStandardPaths::setTestModeEnabled(true);
         QTemporaryDir parent;
-        const QString made = parent.filePath(QStringLiteral("app"));
-        QVERIFY(QDir().mkdir(made));
-        const auto restore = qScopeGuard([&made] { QFile::setPermissions(made, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
-        QString app = made;
-        if (kind == QLatin1String("read-only")) {
-            QVERIFY(QFile::setPermissions(app, QFile::ReadOwner | QFile::ExeOwner));
-        } else if (kind == QLatin1String("other")) {
+        QString app = parent.filePath(QStringLiteral("app"));
+        QVERIFY(QDir().mkdir(app));
+        if (kind == QLatin1String("other")) {
             // Root hands the folder to nobody; anyone else takes the temporary
             // folder, which the superuser owns.
             const uint me = QFileInfo(app).ownerId();
