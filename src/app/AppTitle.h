@@ -1,9 +1,24 @@
 #pragma once
 
+#include <QGuiApplication>
 #include <QString>
 
 // The window caption and the caption of every message box.
 inline QString AppTitle()
 {
     return QStringLiteral("Orvalin");
+}
+
+// The application's id: the name of its desktop entry, icon and metainfo.
+inline QString AppId()
+{
+    return QStringLiteral("org.orvalin.Orvalin");
+}
+
+// Names the running application: its title, which is also its windows' class,
+// and the desktop entry that the desktop matches its windows to.
+inline void NameApplication()
+{
+    QGuiApplication::setApplicationName(AppTitle());
+    QGuiApplication::setDesktopFileName(AppId());
 }

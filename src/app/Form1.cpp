@@ -19,6 +19,8 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -29,6 +31,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -52,6 +56,24 @@ QFont ArialBold(double points)
     font.setUnderline(false);
     font.setStrikeOut(false);
     return font;
+}
+
+// The layout paints some controls white, whatever colours the desktop uses;
+// the text on them is then dark whatever the desktop uses too, or a dark
+// colour scheme puts white text on white.
+void DarkOnWhite(QPalette& palette, QPalette::ColorRole background, QPalette::ColorRole text)
+{
+    palette.setColor(background, Qt::white);
+    palette.setColor(text, Qt::black);
+}
+
+// A button picture, for screens at 1x and at 2x.
+QIcon ButtonPicture(const QString& name)
+{
+    QIcon picture;
+    picture.addFile(QStringLiteral(":/pictures/%1.png").arg(name));
+    picture.addFile(QStringLiteral(":/pictures/%1@2x.png").arg(name));
+    return picture;
 }
 
 QPixmap TransparentPicture()
@@ -100,9 +122,11 @@ void Form1::CreateControls()
 {
     setFixedSize(Px(6975), Px(3855));
     setMouseTracking(true);
+    // The window, the buttons and the label are white; the list and the box
+    // keep the desktop's colours.
     QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    white.setColor(QPalette::Button, Qt::white);
+    DarkOnWhite(white, QPalette::Window, QPalette::WindowText);
+    DarkOnWhite(white, QPalette::Button, QPalette::ButtonText);
     setPalette(white);
     setAutoFillBackground(true);
     setWindowIcon(QIcon(TransparentPicture()));
@@ -113,11 +137,11 @@ void Form1::CreateControls()
     connect(ListView1, &SourceListView::pointerMoved, this, &Form1::ListView1_PointerRule);
 
     const QFont large = ArialBold(11.25);
-    Check1 = new PushCheckBox(QStringLiteral("Add PDF File(s)"), QPixmap(QStringLiteral(":/pictures/add-pdf.png")), this);
+    Check1 = new PushCheckBox(QStringLiteral("Add PDF File(s)"), ButtonPicture(QStringLiteral("add-pdf")), this);
     Check1->setGeometry(TwipsRect(120, 1800, 2175, 1095));
-    Check4 = new PushCheckBox(QStringLiteral("Add All PDF File(s) In Folder"), QPixmap(QStringLiteral(":/pictures/folder.png")), this);
+    Check4 = new PushCheckBox(QStringLiteral("Add All PDF File(s) In Folder"), ButtonPicture(QStringLiteral("folder")), this);
     Check4->setGeometry(TwipsRect(2400, 1800, 2175, 1095));
-    Check2 = new PushCheckBox(QStringLiteral("Extract!"), QPixmap(QStringLiteral(":/pictures/palette.png")), this);
+    Check2 = new PushCheckBox(QStringLiteral("Extract!"), ButtonPicture(QStringLiteral("palette")), this);
     Check2->setGeometry(TwipsRect(4680, 1800, 2175, 1095));
     for (PushCheckBox* box : {Check1, Check4, Check2})
         box->setFont(large);
@@ -128,11 +152,11 @@ void Form1::CreateControls()
     Text1->setMaxLength(32767 * 1024); // no practical limit
     Text1->setPalette(QPalette()); // the system's own window colours
 
-    Check5 = new PushCheckBox(QStringLiteral("..."), QPixmap(), this);
+    Check5 = new PushCheckBox(QStringLiteral("..."), QIcon(), this);
     Check5->setGeometry(TwipsRect(6480, 3000, 325, 285));
     Check5->setFont(ArialBold(9));
 
-    Check3 = new PushCheckBox(QStringLiteral("Help"), QPixmap(), this);
+    Check3 = new PushCheckBox(QStringLiteral("Help"), QIcon(), this);
     Check3->setGeometry(TwipsRect(6000, 3360, 855, 375));
     Check3->setFont(large);
 
@@ -155,6 +179,37 @@ void Form1::CreateControls()
     Label1->setFont(ArialBold(9));
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Label1->setFocusPolicy(Qt::NoFocus);
+
+    // The designer names, so that each control can be found by its name.
+    const std::initializer_list<std::pair<QWidget*, const char*>> names{
+        {ListView1, "ListView1"}, {Check1, "Check1"}, {Check2, "Check2"}, {Check3, "Check3"},
+        {Check4, "Check4"},       {Check5, "Check5"}, {Text1, "Text1"},   {Label1, "Label1"},
+        {Command1, "Command1"},   {ProgressBar1, "ProgressBar1"}};
+    for (const auto& [control, name] : names)
+        control->setObjectName(QLatin1String(name));
+
+    // What assistive technology says of each control. The captioned buttons
+    // are named by their captions and the box by its label.
+    Label1->setBuddy(Text1);
+    setAccessibleDescription(QStringLiteral("Saves the images of PDF files as JPEG files."));
+    const std::initializer_list<std::tuple<QWidget*, const char*, const char*>> spoken{
+        {ListView1, "PDF File(s)",
+         "The PDF files to extract, in the order they are worked through. Drop files here to add them; "
+         "double-click a file to remove it; drag a file to move it."},
+        {Check1, nullptr, "Adds PDF files chosen in a dialog to the list."},
+        {Check4, nullptr, "Adds every PDF file of a folder and its subfolders to the list."},
+        {Check2, nullptr, "Saves the images of every PDF file in the list as numbered JPEG files in the output folder."},
+        {Text1, nullptr, "The folder that the JPEG files are saved in."},
+        {Check5, "Choose output folder", "Opens a folder picker to choose the output folder."},
+        {Check3, nullptr, "Tells how the images come out of a PDF file."},
+        {Command1, nullptr, "Has no action."},
+        {ProgressBar1, "Progress", "How far the extraction has come through the list."},
+        {Label1, nullptr, "Names the output folder box."}};
+    for (const auto& [control, name, description] : spoken) {
+        if (name)
+            control->setAccessibleName(QString::fromLatin1(name));
+        control->setAccessibleDescription(QString::fromLatin1(description));
+    }
 
     setTabOrder(ListView1, Check1);
     setTabOrder(Check1, Check4);
@@ -182,7 +237,7 @@ void Form1::Form_Load()
 
     const QString handCursor = m_applicationFolder + Platform::Separator() + QStringLiteral("HAND-M.CUR");
     if (Main::FileExists(handCursor))
-        m_hasMouseIcon = CursorFile::Load(handCursor, &m_mouseIcon);
+        m_hasMouseIcon = CursorFile::Load(handCursor, &m_mouseIcon, devicePixelRatioF());
 
     if (Main::HomePageDue(m_options.draw()) && !m_options.homePage.isEmpty())
         m_options.openHomePage(m_options.homePage);
@@ -192,9 +247,9 @@ void Form1::Form_Load()
 
     // A white background behind the bar.
     QPalette bar = ProgressBar1->palette();
-    bar.setColor(QPalette::Base, Qt::white);
-    bar.setColor(QPalette::Window, Qt::white);
-    bar.setColor(QPalette::Button, Qt::white);
+    DarkOnWhite(bar, QPalette::Base, QPalette::Text);
+    DarkOnWhite(bar, QPalette::Window, QPalette::WindowText);
+    DarkOnWhite(bar, QPalette::Button, QPalette::ButtonText);
     ProgressBar1->setPalette(bar);
 
     Text1->setText(Platform::DefaultOutputFolder());
@@ -289,13 +344,28 @@ void Form1::Check1_Click()
                               | CommonDialog::kReadOnly;
         CommonDialog1.DialogTitle = QStringLiteral("Add File(s) - Use Ctrl & Shift to select multiple files");
         CommonDialog1.Filter = QStringLiteral("PDF Files (*.pdf)|*.pdf|");
+        CommonDialog1.InitDir = OpenDialogFolder();
         if (!CommonDialog1.ShowOpen()) {
             ShowMessage(QStringLiteral("Too many files were chosen at once. Please add them in smaller groups."));
             return;
         }
-        for (const QString& row : OpenDialogSelection::Rows(CommonDialog1.FileName))
+        const QStringList rows = OpenDialogSelection::Rows(CommonDialog1.FileName);
+        for (const QString& row : rows)
             ListView1->AppendRow(row);
+        if (!rows.isEmpty())
+            m_lastOpenFolder = QFileInfo(rows.constFirst()).absolutePath();
     });
+}
+
+QString Form1::OpenDialogFolder() const
+{
+    // Where files were last picked since the start, else the home folder; the
+    // application folder never, where the only PDF is the leftover work copy.
+    const QFileInfo last(m_lastOpenFolder);
+    if (m_lastOpenFolder.isEmpty() || !last.isDir()
+        || last.canonicalFilePath() == QFileInfo(m_applicationFolder).canonicalFilePath())
+        return QDir::homePath();
+    return m_lastOpenFolder;
 }
 
 void Form1::Check2_Click()
@@ -331,7 +401,8 @@ void Form1::Check4_Click()
 void Form1::Check5_Click()
 {
     Guarded(Check5, [this] {
-        const QString folder = FolderPicker::BrowseForFolder(this, QStringLiteral("Please select folder:"));
+        // The picker starts at the folder the box shows, when there is one.
+        const QString folder = FolderPicker::BrowseForFolder(this, QStringLiteral("Please select folder:"), Text1->text());
         if (folder.isEmpty())
             return;
         SetMousePointer(kPointerBusy);

@@ -91,6 +91,8 @@ private:
     void CentreForm();
     // Runs a button's action once per press: the guard of every button.
     void Guarded(PushCheckBox* box, const std::function<void()>& action);
+    // Where the open dialog starts.
+    QString OpenDialogFolder() const;
 
     Form1Options m_options;
     QString m_applicationFolder;
@@ -98,6 +100,7 @@ private:
     bool m_hasMouseIcon = false;
     QCursor m_mouseIcon;
     bool m_scanning = false;
+    QString m_lastOpenFolder; // where files were last picked since the start
     bool m_shownOnce = false;
     std::unique_ptr<ExtractRun> m_extractRun;
 };

@@ -1,3 +1,4 @@
+#include "app/AppTitle.h"
 #include "app/Form1.h"
 
 #include <QApplication>
@@ -5,7 +6,7 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Orvalin"));
+    NameApplication();
     Form1 form;
     form.show();
     return QApplication::exec();

@@ -15,9 +15,23 @@ WorkCopy::WorkCopy(const QString& applicationFolder)
 
 WorkCopy::~WorkCopy() = default;
 
+namespace {
+
+// The application folder takes the work copy only where the user keeps files
+// of their own: a build folder, or a folder they copied the program into. An
+// installed program's folder never does, whoever runs it: neither one the
+// system keeps, nor another user's, nor one made read-only.
+bool TakesWorkCopy(const QString& applicationFolder)
+{
+    return !Platform::IsSystemFolder(applicationFolder) && Platform::FolderIsUsersOwn(applicationFolder)
+           && Main::FolderIsWritable(applicationFolder);
+}
+
+} // namespace
+
 QString WorkCopy::Folder() const
 {
-    if (Main::FolderIsWritable(m_applicationFolder))
+    if (TakesWorkCopy(m_applicationFolder))
         return m_applicationFolder;
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     QDir().mkpath(cache);

@@ -36,7 +36,8 @@ public:
 
     // The claimed path (empty before Acquire succeeds).
     const QString& Path() const { return m_path; }
-    // The folder the work copy goes into.
+    // The folder the work copy goes into: the application folder when it is
+    // the user's own, writable and no system folder; else the cache folder.
     QString Folder() const;
 
 private:

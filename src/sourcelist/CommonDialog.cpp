@@ -45,9 +45,9 @@ bool CommonDialog::ShowOpen()
     if (!Selections().isEmpty()) {
         chosen = Selections().dequeue();
     } else if (Flags & kAllowMultiselect) {
-        chosen = QFileDialog::getOpenFileNames(m_owner, DialogTitle, QString(), QtFilter(Filter));
+        chosen = QFileDialog::getOpenFileNames(m_owner, DialogTitle, InitDir, QtFilter(Filter));
     } else {
-        const QString one = QFileDialog::getOpenFileName(m_owner, DialogTitle, QString(), QtFilter(Filter));
+        const QString one = QFileDialog::getOpenFileName(m_owner, DialogTitle, InitDir, QtFilter(Filter));
         if (!one.isEmpty())
             chosen.append(one);
     }

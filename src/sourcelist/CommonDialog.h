@@ -25,6 +25,7 @@ public:
     unsigned Flags = 0;
     QString DialogTitle;
     QString Filter;             // "Description|pattern|...", as pairs
+    QString InitDir;            // the folder the dialog starts in
     int MaxFileSize = 30000;    // characters one answer may hold
 
     // Shows the dialog modally. Returns false, with FileName empty, when the

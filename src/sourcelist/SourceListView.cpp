@@ -44,6 +44,8 @@ SourceListView::SourceListView(const QString& applicationFolder, QWidget* parent
     setDropIndicatorShown(false);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    // A path too long for the column keeps its file name in view.
+    setTextElideMode(Qt::ElideMiddle);
     setColumnCount(0);
     header()->setStretchLastSection(false);
     header()->setSectionsMovable(false);
@@ -114,7 +116,8 @@ void SourceListView::SetMousePointer(int pointer)
     case kPointerCustom:
         // The picture is read anew on every item click; without it the
         // system's own drag pointer stands in.
-        if (!CursorFile::Load(m_applicationFolder + Platform::Separator() + QStringLiteral("drag.ico"), &cursor))
+        if (!CursorFile::Load(m_applicationFolder + Platform::Separator() + QStringLiteral("drag.ico"), &cursor,
+                              viewport()->devicePixelRatioF()))
             cursor = QCursor(Qt::DragMoveCursor);
         viewport()->setCursor(cursor);
         break;
@@ -255,9 +258,11 @@ void SourceListView::dropEvent(QDropEvent* event)
 bool SourceListView::viewportEvent(QEvent* event)
 {
     if (event->type() == QEvent::ToolTip) {
-        // The list's one tooltip shows anywhere over it, rows included.
+        // Over a row its whole path, which the row may show shortened; over
+        // the rest of the list the list's own tooltip.
         const auto* help = static_cast<QHelpEvent*>(event);
-        QToolTip::showText(help->globalPos(), toolTip(), viewport());
+        const QTreeWidgetItem* item = itemAt(help->pos());
+        QToolTip::showText(help->globalPos(), item ? item->text(0) : toolTip(), viewport());
         return true;
     }
     return QTreeWidget::viewportEvent(event);

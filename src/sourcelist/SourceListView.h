@@ -8,7 +8,8 @@
 class QMimeData;
 
 // The source list: one column of paths, appended at the end, never sorted,
-// duplicates allowed. It takes files dropped from the file manager until the
+// duplicates allowed; a long path is shortened in its middle, and shows whole
+// as its row's tooltip. It takes files dropped from the file manager until the
 // first item click, removes the selected row on double-click, and reorders its
 // rows by dragging: the moved text is swapped with each row the pointer
 // reaches.

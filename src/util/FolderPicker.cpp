@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QQueue>
 
 namespace FolderPicker {
@@ -17,14 +18,20 @@ QString& LastPrompt()
     static QString prompt;
     return prompt;
 }
+QString& LastStart()
+{
+    static QString start;
+    return start;
+}
 } // namespace
 
-QString BrowseForFolder(QWidget* owner, const QString& prompt)
+QString BrowseForFolder(QWidget* owner, const QString& prompt, const QString& startFolder)
 {
     LastPrompt() = prompt;
+    LastStart() = !startFolder.isEmpty() && QFileInfo(startFolder).isDir() ? startFolder : QDir::homePath();
     if (!Answers().isEmpty())
         return Answers().dequeue();
-    const QString chosen = QFileDialog::getExistingDirectory(owner, prompt, QString(), QFileDialog::ShowDirsOnly);
+    const QString chosen = QFileDialog::getExistingDirectory(owner, prompt, LastStart(), QFileDialog::ShowDirsOnly);
     return QDir::toNativeSeparators(chosen);
 }
 
@@ -36,6 +43,11 @@ void SetNextAnswerForTests(const QString& answer)
 QString LastPromptForTests()
 {
     return LastPrompt();
+}
+
+QString LastStartForTests()
+{
+    return LastStart();
 }
 
 } // namespace FolderPicker

@@ -7,6 +7,9 @@
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 #include <vector>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace Platform {
@@ -85,6 +88,51 @@ QString ExecutableName(const QString& baseName)
 #else
     return baseName;
 #endif
+}
+
+bool FolderIsUsersOwn(const QString& folder)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(folder);
+    return true;
+#else
+    struct stat status {};
+    if (::stat(QFile::encodeName(folder).constData(), &status) != 0)
+        return false;
+    // The owner's write bit counts even for the superuser, who could write
+    // into the folder regardless.
+    return status.st_uid == ::getuid() && (status.st_mode & S_IWUSR);
+#endif
+}
+
+bool IsSystemFolder(const QString& folder)
+{
+    const QFileInfo info(folder);
+    const QString path = QDir::cleanPath(info.exists() ? info.canonicalFilePath() : info.absoluteFilePath());
+#ifdef Q_OS_WIN
+    QStringList roots;
+    for (const char* variable : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432", "SystemRoot"}) {
+        const QString root = qEnvironmentVariable(variable);
+        if (!root.isEmpty())
+            roots.append(QDir::cleanPath(QDir::fromNativeSeparators(root)));
+    }
+    const Qt::CaseSensitivity sensitivity = Qt::CaseInsensitive;
+#else
+#ifdef Q_OS_MACOS
+    const QStringList roots{QStringLiteral("/Applications"), QStringLiteral("/System"), QStringLiteral("/Library"),
+                            QStringLiteral("/usr"), QStringLiteral("/opt")};
+#else
+    const QStringList roots{QStringLiteral("/usr"),   QStringLiteral("/opt"),   QStringLiteral("/bin"),
+                            QStringLiteral("/sbin"),  QStringLiteral("/lib"),   QStringLiteral("/lib32"),
+                            QStringLiteral("/lib64"), QStringLiteral("/libx32"), QStringLiteral("/etc"),
+                            QStringLiteral("/snap"),  QStringLiteral("/app"),   QStringLiteral("/nix/store")};
+#endif
+    const Qt::CaseSensitivity sensitivity = Qt::CaseSensitive;
+#endif
+    for (const QString& root : roots)
+        if (path.compare(root, sensitivity) == 0 || path.startsWith(root + QLatin1Char('/'), sensitivity))
+            return true;
+    return false;
 }
 
 } // namespace Platform

@@ -18,6 +18,16 @@ QString ShortPathName(const QString& path);
 // The default output folder: the root of C: on Windows, the home folder elsewhere.
 QString DefaultOutputFolder();
 
+// True when the folder is the running user's own and its owner has not made
+// it read-only. Where folders have no owners to speak of, every folder counts
+// as the user's.
+bool FolderIsUsersOwn(const QString& folder);
+
+// True when the folder lies where the system keeps installed software: below
+// /usr, /opt and the like here, below the program and system folders on
+// Windows.
+bool IsSystemFolder(const QString& folder);
+
 // The executable name of a companion tool: "pdfimages" here, "pdfimages.exe" on Windows.
 QString ExecutableName(const QString& baseName);
 

@@ -1,3 +1,4 @@
+#include "app/AppTitle.h"
 #include "app/Form1.h"
 #include "app/MessageBox.h"
 #include "app/OutputFolderBox.h"
@@ -6,9 +7,15 @@
 #include "sourcelist/SourceListView.h"
 #include "util/FolderPicker.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
+#include <QScopeGuard>
+#include <QSettings>
+#include <QStyle>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -19,10 +26,39 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 QString Sep()
 {
     return QString(QDir::separator());
+}
+
+// Contrast ratio of two colours as WCAG defines it, from 1 to 21.
+double Contrast(QRgb a, QRgb b)
+{
+    const auto luminance = [](QRgb c) {
+        const auto linear = [](int v) { return v <= 10 ? v / 3294.6 : std::pow((v / 255.0 + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(qRed(c)) + 0.7152 * linear(qGreen(c)) + 0.0722 * linear(qBlue(c)) + 0.05;
+    };
+    return qMax(luminance(a), luminance(b)) / qMin(luminance(a), luminance(b));
+}
+
+// An area's background is its commonest colour; its text is what stands out
+// most from that: returns both, and their contrast.
+std::pair<QRgb, double> BackgroundAndContrast(const QImage& image, const QRect& area)
+{
+    QHash<QRgb, int> counts;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ++counts[image.pixel(x, y) | 0xff000000];
+    const QRgb background = std::max_element(counts.keyValueBegin(), counts.keyValueEnd(),
+                                             [](auto a, auto b) { return a.second < b.second; })->first;
+    double contrast = 1;
+    for (QRgb colour : counts.keys())
+        contrast = qMax(contrast, Contrast(colour, background));
+    return {background, contrast};
 }
 } // namespace
 
@@ -163,6 +199,98 @@ private Q_SLOTS:
         QVERIFY(!m_form->Command1->isDefault() && !m_form->Command1->autoDefault());
     }
 
+    // Whatever colours the desktop uses, every text keeps a contrast of 4.5:1
+    // against its background; the white of the layout stays white, and the
+    // list and the box take the desktop's own background.
+    void readableUnderAnyPalette_data()
+    {
+        QTest::addColumn<QPalette>("desktop");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<bool>("white"); // false: the desktop's base colour
+        // Light text on dark grey: window text, button, light, dark, mid, text, bright text, base, window.
+        const QPalette dark(Qt::white, QColor(60, 60, 64), QColor(90, 90, 95), QColor(20, 20, 22), QColor(40, 40, 44),
+                            Qt::white, Qt::white, QColor(30, 30, 32), QColor(45, 45, 48));
+        for (const auto& [name, desktop] : {std::pair{"light", QApplication::style()->standardPalette()}, {"dark", dark}})
+            for (const char* control : {"Check1", "Check4", "Check2", "Check3", "Check5", "Label1", "header", "rows", "Text1"})
+                QTest::addRow("%s %s", name, control) << desktop << control << (qstrcmp(control, "rows") && qstrcmp(control, "Text1"));
+    }
+    void readableUnderAnyPalette()
+    {
+        QFETCH(QPalette, desktop);
+        QFETCH(QString, control);
+        QFETCH(bool, white);
+        const QPalette before = QApplication::palette();
+        QApplication::setPalette(desktop);
+        const auto restore = qScopeGuard([&before] { QApplication::setPalette(before); });
+        Form1 form(Options());
+        form.ListView1->AppendRow(QStringLiteral("/a/folder/with a name.pdf"));
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+        QWidget* widget = form.findChild<QWidget*>(control);
+        QRect area = widget ? widget->rect().adjusted(4, 4, -4, -4) : QRect();
+        if (control == QLatin1String("header")) {
+            widget = form.ListView1->header();
+            area = QRect(2, 2, form.ListView1->header()->sectionSize(0) - 4, widget->height() - 4);
+        } else if (control == QLatin1String("rows")) {
+            widget = form.ListView1->viewport();
+            area = form.ListView1->visualItemRect(form.ListView1->topLevelItem(0)).adjusted(1, 0, -1, 0);
+        } else if (auto* box = qobject_cast<PushCheckBox*>(widget); box && !box->Picture().isNull()) {
+            area.setTop(4 + 32 + 2); // below the picture: the caption alone
+        }
+        const auto [background, contrast] = BackgroundAndContrast(widget->grab().toImage(), area);
+        QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
+        // Near enough: the style shades buttons and tints the current row a little.
+        const QColor expected = white ? QColor(Qt::white) : desktop.color(QPalette::Base);
+        QVERIFY2(Contrast(background, expected.rgb()) < 1.25, qPrintable(QColor(background).name()));
+    }
+
+    // Assistive technology finds every control in the window's tree, with a
+    // name, a description and the role of what it looks like.
+    void accessibility_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("role");
+        QTest::addColumn<QString>("name");
+        const QString label = QStringLiteral("Extract images to this folder:");
+        QTest::newRow("ListView1") << "ListView1" << int(QAccessible::Tree) << "PDF File(s)";
+        QTest::newRow("Check1") << "Check1" << int(QAccessible::Button) << "Add PDF File(s)";
+        QTest::newRow("Check4") << "Check4" << int(QAccessible::Button) << "Add All PDF File(s) In Folder";
+        QTest::newRow("Check2") << "Check2" << int(QAccessible::Button) << "Extract!";
+        QTest::newRow("Text1") << "Text1" << int(QAccessible::EditableText) << label;
+        QTest::newRow("Check5") << "Check5" << int(QAccessible::Button) << "Choose output folder";
+        QTest::newRow("Check3") << "Check3" << int(QAccessible::Button) << "Help";
+        QTest::newRow("Command1") << "Command1" << int(QAccessible::Button) << "Command1";
+        QTest::newRow("ProgressBar1") << "ProgressBar1" << int(QAccessible::ProgressBar) << "Progress";
+        QTest::newRow("Label1") << "Label1" << int(QAccessible::StaticText) << label;
+    }
+    void accessibility()
+    {
+        QFETCH(QString, control);
+        QFETCH(int, role);
+        QFETCH(QString, name);
+        QAccessibleInterface* found = nullptr;
+        const std::function<void(QAccessibleInterface*)> walk = [&](QAccessibleInterface* node) {
+            found = node->object() && node->object()->objectName() == control ? node : found;
+            for (int i = 0; i < node->childCount(); ++i)
+                walk(node->child(i));
+        };
+        walk(QAccessible::queryAccessibleInterface(m_form.get()));
+        QVERIFY(found);
+        QCOMPARE(int(found->role()), role);
+        QCOMPARE(found->text(QAccessible::Name), name);
+        QVERIFY(!found->text(QAccessible::Description).isEmpty());
+    }
+
+    // Pressed through assistive technology as with the mouse: the action runs
+    // once and the button comes up again.
+    void helpPressedThroughAssistiveTechnology()
+    {
+        QAccessible::queryAccessibleInterface(m_form->Check3)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(m_messages, QStringList{Form1::HelpText()});
+        QCOMPARE(m_form->Check3->Value(), 0);
+    }
+
     void tabOrder()
     {
         QApplication::setActiveWindow(m_form.get());
@@ -252,6 +380,31 @@ private Q_SLOTS:
         }
     }
 
+    // Run once more at QT_SCALE_FACTOR=2 by its own CTest entry: the pictures
+    // and pointers come drawn for the screen's density, not enlarged.
+    void picturesFitTheScale()
+    {
+        const qreal ratio = qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble();
+        QCOMPARE(m_form->devicePixelRatioF(), ratio);
+        m_form->ListView1->ListView1_ItemClick(); // the drag pointer
+        MoveOver(m_form->Check1);                 // the hand
+        for (const QPixmap& picture : {m_form->Check1->Picture(), m_form->Check4->Picture(), m_form->Check2->Picture(),
+                                       m_form->cursor().pixmap(), m_form->ListView1->viewport()->cursor().pixmap()}) {
+            QCOMPARE(picture.devicePixelRatio(), ratio);
+            QCOMPARE(picture.deviceIndependentSize(), QSizeF(32, 32));
+            // An enlargement repeats each pixel in 2 by 2 blocks; a drawing does not.
+            const QImage image = picture.toImage();
+            bool enlarged = ratio >= 2;
+            for (int y = 0; y + 1 < image.height() && enlarged; y += 2)
+                for (int x = 0; x + 1 < image.width() && enlarged; x += 2) {
+                    const QRgb p = image.pixel(x, y);
+                    enlarged = p == image.pixel(x + 1, y) && p == image.pixel(x, y + 1) && p == image.pixel(x + 1, y + 1);
+                }
+            QVERIFY(!enlarged);
+        }
+        QCOMPARE(m_form->cursor().hotSpot(), QPoint(12, 2)); // the finger's tip
+    }
+
     void withoutHandPicture()
     {
         QTemporaryDir bare;
@@ -283,6 +436,16 @@ private Q_SLOTS:
         QCOMPARE(m_opened.size(), opened);
         if (opened)
             QCOMPARE(m_opened.constFirst(), address);
+    }
+
+    void desktopEntryNamesTheWindow()
+    {
+        NameApplication();
+        const QSettings entry(QStringLiteral(ORVALIN_RESOURCES "/linux/") + QGuiApplication::desktopFileName()
+                                  + QStringLiteral(".desktop"),
+                              QSettings::IniFormat);
+        QCOMPARE(entry.status(), QSettings::NoError);
+        QCOMPARE(entry.value(QStringLiteral("Desktop Entry/StartupWMClass")).toString(), QGuiApplication::applicationName());
     }
 
     void closingEndsTheProcess()
@@ -364,6 +527,33 @@ private Q_SLOTS:
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
         QCOMPARE(m_form->ListView1->Rows(), (QStringList{a, a, b, a, Sep() + "x.pdf", Sep() + "y.pdf"}));
         QVERIFY(m_messages.isEmpty());
+    }
+
+    // The open dialog starts where files were last picked since the start,
+    // else at home, never in the application folder; the folder picker at the
+    // output box's folder when there is one, else at home.
+    void dialogsStartWhereExpected()
+    {
+        QTemporaryDir dir;
+        const auto canonical = [](const QString& path) { return QFileInfo(path).canonicalFilePath(); };
+        const QString home = canonical(QDir::homePath());
+        const QList<std::pair<QString, QString>> picks{// picked, where the dialog started
+                                                       {dir.filePath("a.pdf"), home},
+                                                       {"", canonical(dir.path())},
+                                                       {m_app.filePath("current.pdf"), canonical(dir.path())},
+                                                       {"", home}};
+        for (const auto& [picked, started] : picks) {
+            CommonDialog::SetNextSelectionForTests(picked.isEmpty() ? QStringList() : QStringList{picked});
+            QTest::mouseClick(m_form->Check1, Qt::LeftButton);
+            QCOMPARE(canonical(CommonDialog::LastShownForTests().InitDir), started);
+        }
+        const QString temp = QDir::toNativeSeparators(QDir::tempPath());
+        for (const auto& [box, started] : {std::pair{temp, temp}, {temp + Sep(), temp}, {temp + Sep() + "missing", home}, {"", home}}) {
+            m_form->Text1->setText(box);
+            FolderPicker::SetNextAnswerForTests(QString());
+            QTest::mouseClick(m_form->Check5, Qt::LeftButton);
+            QCOMPARE(canonical(FolderPicker::LastStartForTests()), canonical(started));
+        }
     }
 
     void tooLongASelectionIsRefusedAloud()

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -67,9 +69,49 @@ private Q_SLOTS:
         QVERIFY(copy.Acquire());
         const bool writable = QFileInfo(copy.Path()).absolutePath() == QFileInfo(app).absoluteFilePath();
         QFile::setPermissions(app, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        if (writable)
-            QSKIP("running with rights that write into any folder");
+        QVERIFY2(!writable, "a read-only folder takes no work copy, whoever runs the program");
         QVERIFY(!copy.Path().startsWith(app));
+    }
+
+    // An installed program never writes into its own folder, whoever runs
+    // it; a build folder or a hand-copied one of the user's still does (and a
+    // read-only one sends the work copy to the cache, as above).
+    void applicationFolderOrCache_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<bool>("inApplicationFolder");
+        QTest::newRow("the user's own writable folder") << "own" << true;
+        QTest::newRow("another user's folder") << "other" << false;
+        QTest::newRow("a system folder") << "system" << false;
+    }
+    void applicationFolderOrCache()
+    {
+        QFETCH(QString, kind);
+        QFETCH(bool, inApplicationFolder);
+        QStandardPaths::setTestModeEnabled(true);
+        QTemporaryDir parent;
+        QString app = parent.filePath(QStringLiteral("app"));
+        QVERIFY(QDir().mkdir(app));
+        if (kind == QLatin1String("other")) {
+            // Root hands the folder to nobody; anyone else takes the temporary
+            // folder, which the superuser owns.
+            const uint me = QFileInfo(app).ownerId();
+            if (me == 0)
+                QCOMPARE(QProcess::execute(QStringLiteral("chown"), {QStringLiteral("65534"), app}), 0);
+            else
+                app = QDir::tempPath();
+            if (QFileInfo(app).ownerId() == me)
+                QSKIP("no folder of another user at hand");
+        } else if (kind == QLatin1String("system")) {
+#ifdef Q_OS_WIN
+            app = qEnvironmentVariable("SystemRoot");
+#else
+            app = QStringLiteral("/usr/bin");
+#endif
+        }
+        const QString folder = WorkCopy(app).Folder();
+        QCOMPARE(QFileInfo(folder).canonicalFilePath() == QFileInfo(app).canonicalFilePath(), inApplicationFolder);
+        QVERIFY(QFileInfo(folder).isDir());
     }
 };
 

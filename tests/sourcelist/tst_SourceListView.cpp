@@ -1,11 +1,13 @@
 #include "sourcelist/SourceListView.h"
 
 #include <QApplication>
+#include <QHelpEvent>
 #include <QDir>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolTip>
 #include <QUrl>
 
 namespace {
@@ -18,6 +20,12 @@ QMimeData* Files(const QStringList& paths)
         urls.append(QUrl::fromLocalFile(path));
     data->setUrls(urls);
     return data;
+}
+
+// A path far wider than the list's column.
+QString LongPath()
+{
+    return QDir::rootPath() + QStringLiteral("a long folder name/").repeated(12) + QStringLiteral("report.pdf");
 }
 
 // Sends a drag over and a drop onto the list, as the file manager would.
@@ -74,6 +82,18 @@ private Q_SLOTS:
         QCOMPARE(m_list->headerItem()->text(0), QStringLiteral("PDF File(s)"));
         QCOMPARE(m_list->columnWidth(0), 367);
         QCOMPARE(m_list->RowCount(), 0);
+    }
+
+    // Over a row its whole path, which the row shows shortened; elsewhere the gestures.
+    void tooltips()
+    {
+        Fill({LongPath()});
+        for (const auto& [at, shown] : {std::pair{RowCentre(1), LongPath()},
+                                        {m_list->viewport()->rect().bottomLeft() + QPoint(5, -5), m_list->toolTip()}}) {
+            QHelpEvent help(QEvent::ToolTip, at, m_list->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(m_list->viewport(), &help);
+            QTRY_COMPARE(QToolTip::text(), shown);
+        }
     }
 
     void rowsAreAppendedNeverSortedDuplicatesKept()

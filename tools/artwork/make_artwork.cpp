@@ -1,4 +1,6 @@
-// Draws the button pictures and the two pointer files of Orvalin.
+// Draws the button pictures and the two pointer files of Orvalin, each for
+// screens at 1x and at 2x: the pictures drawn anew at twice the size, not
+// enlarged, so that they stay sharp on high-density screens.
 // Usage: make_artwork OUTPUT_FOLDER
 
 #include <QByteArray>
@@ -13,18 +15,26 @@
 
 namespace {
 
-QImage Canvas()
+// Every picture is drawn on a 32 by 32 grid; scale 2 draws the same shapes
+// on 64 by 64 pixels.
+QImage Canvas(int scale)
 {
-    QImage image(32, 32, QImage::Format_ARGB32_Premultiplied);
+    QImage image(32 * scale, 32 * scale, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     return image;
 }
 
-QImage AddPdf()
+void Prepare(QPainter& p, int scale)
 {
-    QImage image = Canvas();
-    QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(scale, scale);
+}
+
+QImage AddPdf(int scale)
+{
+    QImage image = Canvas(scale);
+    QPainter p(&image);
+    Prepare(p, scale);
     // The page with its corner turned down.
     QPainterPath page;
     page.moveTo(5.5, 1.5);
@@ -67,11 +77,11 @@ QImage AddPdf()
     return image;
 }
 
-QImage Folder()
+QImage Folder(int scale)
 {
-    QImage image = Canvas();
+    QImage image = Canvas(scale);
     QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
+    Prepare(p, scale);
     const QColor edge(150, 110, 10);
     // The back of the folder with its tab.
     QPainterPath back;
@@ -110,11 +120,11 @@ QImage Folder()
     return image;
 }
 
-QImage Palette()
+QImage Palette(int scale)
 {
-    QImage image = Canvas();
+    QImage image = Canvas(scale);
     QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
+    Prepare(p, scale);
     // The palette board with its thumb hole.
     QPainterPath board;
     board.addEllipse(QRectF(1.5, 5.5, 27, 21));
@@ -146,11 +156,12 @@ QImage Palette()
 }
 
 // A pointing hand: the index finger's tip is the hot spot.
-QImage Hand(QPoint* hotSpot)
+constexpr QPoint kHandHotSpot(12, 2);
+QImage Hand(int scale)
 {
-    QImage image = Canvas();
+    QImage image = Canvas(scale);
     QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
+    Prepare(p, scale);
     QPainterPath hand;
     hand.addRoundedRect(QRectF(10, 2, 5, 16), 2.5, 2.5);   // index finger
     hand.addRoundedRect(QRectF(15, 10, 4.5, 10), 2.2, 2.2); // middle
@@ -171,16 +182,15 @@ QImage Hand(QPoint* hotSpot)
     p.drawPath(hand);
     p.setBrush(QColor(60, 60, 60));
     p.drawPath(cuff);
-    *hotSpot = QPoint(12, 2);
     return image;
 }
 
 // Rows being moved: a row between arrows pointing up and down.
-QImage DragPicture()
+QImage DragPicture(int scale)
 {
-    QImage image = Canvas();
+    QImage image = Canvas(scale);
     QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
+    Prepare(p, scale);
     p.setPen(QPen(Qt::black, 1));
     p.setBrush(QColor(255, 255, 255));
     p.drawRect(QRectF(5.5, 12.5, 21, 7));
@@ -195,44 +205,57 @@ QImage DragPicture()
     return image;
 }
 
-// One 32x32 picture as an icon (type 1) or cursor (type 2) file: a 32-bit
-// device-independent bitmap followed by its transparency mask.
-QByteArray IconFile(const QImage& picture, int type, QPoint hotSpot = {})
+// Pictures of one subject in several sizes as an icon (type 1) or cursor
+// (type 2) file: a directory entry for each, then each as a 32-bit
+// device-independent bitmap followed by its transparency mask. A cursor's hot
+// spot, given on the 32 by 32 grid, is scaled to each picture.
+QByteArray IconFile(const QList<QImage>& pictures, int type, QPoint hotSpot = {})
 {
-    const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
-    const int w = image.width();
-    const int h = image.height();
-    const int maskRow = ((w + 31) / 32) * 4;
-    QByteArray bitmap;
-    QDataStream dib(&bitmap, QIODevice::WriteOnly);
-    dib.setByteOrder(QDataStream::LittleEndian);
-    dib << quint32(40) << qint32(w) << qint32(h * 2) << quint16(1) << quint16(32) << quint32(0)
-        << quint32(w * h * 4 + maskRow * h) << qint32(0) << qint32(0) << quint32(0) << quint32(0);
-    for (int y = h - 1; y >= 0; --y) {
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < w; ++x)
-            dib << quint8(qBlue(line[x])) << quint8(qGreen(line[x])) << quint8(qRed(line[x])) << quint8(qAlpha(line[x]));
-    }
-    for (int y = h - 1; y >= 0; --y) {
-        QByteArray row(maskRow, 0);
-        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-        for (int x = 0; x < w; ++x)
-            if (qAlpha(line[x]) < 128)
-                row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
-        dib.writeRawData(row.constData(), int(row.size()));
+    QList<QByteArray> bitmaps;
+    for (const QImage& picture : pictures) {
+        const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+        const int w = image.width();
+        const int h = image.height();
+        const int maskRow = ((w + 31) / 32) * 4;
+        QByteArray bitmap;
+        QDataStream dib(&bitmap, QIODevice::WriteOnly);
+        dib.setByteOrder(QDataStream::LittleEndian);
+        dib << quint32(40) << qint32(w) << qint32(h * 2) << quint16(1) << quint16(32) << quint32(0)
+            << quint32(w * h * 4 + maskRow * h) << qint32(0) << qint32(0) << quint32(0) << quint32(0);
+        for (int y = h - 1; y >= 0; --y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            for (int x = 0; x < w; ++x)
+                dib << quint8(qBlue(line[x])) << quint8(qGreen(line[x])) << quint8(qRed(line[x])) << quint8(qAlpha(line[x]));
+        }
+        for (int y = h - 1; y >= 0; --y) {
+            QByteArray row(maskRow, 0);
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            for (int x = 0; x < w; ++x)
+                if (qAlpha(line[x]) < 128)
+                    row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
+            dib.writeRawData(row.constData(), int(row.size()));
+        }
+        bitmaps.append(bitmap);
     }
 
     QByteArray file;
     QDataStream out(&file, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
-    out << quint16(0) << quint16(type) << quint16(1);
-    out << quint8(w) << quint8(h) << quint8(0) << quint8(0);
-    if (type == 2)
-        out << quint16(hotSpot.x()) << quint16(hotSpot.y());
-    else
-        out << quint16(1) << quint16(32);
-    out << quint32(bitmap.size()) << quint32(6 + 16);
-    out.writeRawData(bitmap.constData(), int(bitmap.size()));
+    out << quint16(0) << quint16(type) << quint16(pictures.size());
+    quint32 offset = quint32(6 + 16 * pictures.size());
+    for (qsizetype i = 0; i < pictures.size(); ++i) {
+        const int w = pictures.at(i).width();
+        const int h = pictures.at(i).height();
+        out << quint8(w) << quint8(h) << quint8(0) << quint8(0);
+        if (type == 2)
+            out << quint16(hotSpot.x() * w / 32) << quint16(hotSpot.y() * h / 32);
+        else
+            out << quint16(1) << quint16(32);
+        out << quint32(bitmaps.at(i).size()) << offset;
+        offset += quint32(bitmaps.at(i).size());
+    }
+    for (const QByteArray& bitmap : std::as_const(bitmaps))
+        out.writeRawData(bitmap.constData(), int(bitmap.size()));
     return file;
 }
 
@@ -256,12 +279,15 @@ int main(int argc, char* argv[])
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
-    bool ok = AddPdf().save(folder + QStringLiteral("add-pdf.png"));
-    ok = Folder().save(folder + QStringLiteral("folder.png")) && ok;
-    ok = Palette().save(folder + QStringLiteral("palette.png")) && ok;
-    QPoint hot;
-    const QImage hand = Hand(&hot);
-    ok = Write(folder + QStringLiteral("HAND-M.CUR"), IconFile(hand, 2, hot)) && ok;
-    ok = Write(folder + QStringLiteral("drag.ico"), IconFile(DragPicture(), 1)) && ok;
+    bool ok = true;
+    // Qt picks name@2x.png for screens at twice the density.
+    const QList<std::pair<const char*, QImage (*)(int)>> pictures{
+        {"add-pdf", &AddPdf}, {"folder", &Folder}, {"palette", &Palette}};
+    for (const auto& [name, draw] : pictures) {
+        ok = draw(1).save(folder + QLatin1String(name) + QStringLiteral(".png")) && ok;
+        ok = draw(2).save(folder + QLatin1String(name) + QStringLiteral("@2x.png")) && ok;
+    }
+    ok = Write(folder + QStringLiteral("HAND-M.CUR"), IconFile({Hand(1), Hand(2)}, 2, kHandHotSpot)) && ok;
+    ok = Write(folder + QStringLiteral("drag.ico"), IconFile({DragPicture(1), DragPicture(2)}, 1)) && ok;
     return ok ? 0 : 1;
 }
