@@ -102,19 +102,7 @@ std::optional<Shell32::Command> ImagePipeline::Prepare(int index, const QString&
     Image& image = m_images[index];
     image.listed = listed;
     image.jpeg = m_numbers.Claim(m_jpegFolder);
-    bool ready = !image.jpeg.isEmpty();
-    if (ready) {
-        const bool blackAndWhite = listed.endsWith(QLatin1String(".pbm"), Qt::CaseInsensitive);
-        image.numbered = m_output->Folder() + Trim1::StripExtension(Trim1::FileNamePart(image.jpeg))
-                         + (blackAndWhite ? QStringLiteral(".pgm") : listed.right(4));
-        // The encoder reads no 1-bit images: it gets them as grey, converted
-        // on a thread of its own since a page can run to gigabytes. Any other
-        // image only changes its name, with no data copied.
-        const auto convert = [&](const std::atomic_bool& stop) {
-            return PbmToPgm::Convert(listed, image.numbered, [&stop] { return !stop; });
-        };
-        ready = blackAndWhite ? BackgroundWork::Run(convert, &m_stopper) : QFile::rename(listed, image.numbered);
-    }
+    const bool ready = !image.jpeg.isEmpty() && MakeNumberedCopy(image);
     if (m_abandoned)
         return std::nullopt;
     if (!ready) {
@@ -127,6 +115,26 @@ std::optional<Shell32::Command> ImagePipeline::Prepare(int index, const QString&
     return Shell32::Command{m_encoder,
                             {QStringLiteral("-outfile"), ExtractRun::SafeArgument(image.jpeg),
                              ExtractRun::SafeArgument(image.numbered)}};
+}
+
+bool ImagePipeline::MakeNumberedCopy(Image& image)
+{
+    const bool blackAndWhite = image.listed.endsWith(QLatin1String(".pbm"), Qt::CaseInsensitive);
+    image.numbered = m_output->Folder() + Trim1::StripExtension(Trim1::FileNamePart(image.jpeg))
+                     + (blackAndWhite ? QStringLiteral(".pgm") : image.listed.right(4));
+    if (blackAndWhite) {
+        // The encoder reads no 1-bit images: it gets them as grey, converted
+        // on a thread of its own since a page can run to gigabytes.
+        const auto convert = [&image](const std::atomic_bool& stop) {
+            return PbmToPgm::Convert(image.listed, image.numbered, [&stop] { return !stop; });
+        };
+        return BackgroundWork::Run(convert, &m_stopper);
+    }
+    // Any other image only changes its name, with no data copied.
+    if (!QFile::rename(image.listed, image.numbered))
+        return false;
+    image.listed.clear(); // nothing is left there to remove
+    return true;
 }
 
 void ImagePipeline::Finished(int index, const Shell32::Outcome& outcome)

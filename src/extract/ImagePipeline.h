@@ -51,6 +51,9 @@ private:
     // Claims the image's number and makes its numbered copy; nothing when
     // that failed (the image then counts as failed).
     std::optional<Shell32::Command> Prepare(int index, const QString& listed);
+    // The copy of the image the encoder reads, named by its number: the
+    // image itself, renamed, or its grey form.
+    bool MakeNumberedCopy(Image& image);
     void Forget(const Image& image);
 
     ExtractHost& m_host;
