@@ -15,6 +15,7 @@
 #include "util/Main.h"
 #include "util/Platform.h"
 #include "util/Trim1.h"
+#include "util/Twips.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -26,6 +27,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QUrl>
 
@@ -36,15 +38,9 @@
 
 namespace {
 
-// Window geometry is laid out in twips; 15 twips make one pixel.
-int Px(int twips)
-{
-    return qRound(twips / 15.0);
-}
-
 QRect TwipsRect(int left, int top, int width, int height)
 {
-    return QRect(Px(left), Px(top), Px(width), Px(height));
+    return Twips::ToPixels(QRect(left, top, width, height));
 }
 
 QFont ArialBold(double points)
@@ -120,7 +116,7 @@ Form1::~Form1() = default;
 
 void Form1::CreateControls()
 {
-    setFixedSize(Px(6975), Px(3855));
+    setFixedSize(Twips::ToPixels(6975), Twips::ToPixels(3855));
     setMouseTracking(true);
     // The window, the buttons and the label are white; the list and the box
     // keep the desktop's colours.
@@ -134,7 +130,7 @@ void Form1::CreateControls()
     ListView1 = new SourceListView(m_applicationFolder, this);
     ListView1->setGeometry(TwipsRect(120, 120, 6735, 1575));
     ListView1->setFont(ArialBold(9));
-    connect(ListView1, &SourceListView::pointerMoved, this, &Form1::ListView1_PointerRule);
+    connect(ListView1, &SourceListView::pointerMoved, this, &Form1::Form_MouseMove);
 
     const QFont large = ArialBold(11.25);
     Check1 = new PushCheckBox(QStringLiteral("Add PDF File(s)"), ButtonPicture(QStringLiteral("add-pdf")), this);
@@ -279,14 +275,14 @@ QString Form1::HelpText()
                             "extract images.");
 }
 
-void Form1::SetMousePointer(int pointer)
+void Form1::SetMousePointer(Pointer pointer)
 {
     m_mousePointer = pointer;
     switch (pointer) {
-    case kPointerBusy:
+    case Pointer::Hourglass:
         setCursor(Qt::WaitCursor);
         break;
-    case kPointerCustom:
+    case Pointer::Custom:
         // Without a hand picture the system's own pointing hand stands in.
         setCursor(m_hasMouseIcon ? m_mouseIcon : QCursor(Qt::PointingHandCursor));
         break;
@@ -314,20 +310,14 @@ void Form1::Form_Unload()
 
 void Form1::Form_MouseMove()
 {
-    if (m_mousePointer != kPointerBusy)
-        SetMousePointer(kPointerDefault);
+    if (m_mousePointer != Pointer::Hourglass)
+        SetMousePointer(Pointer::Default);
 }
 
 void Form1::CheckN_MouseMove()
 {
-    if (m_mousePointer != kPointerBusy)
-        SetMousePointer(kPointerCustom);
-}
-
-void Form1::ListView1_PointerRule()
-{
-    if (m_mousePointer != kPointerBusy)
-        SetMousePointer(kPointerDefault);
+    if (m_mousePointer != Pointer::Hourglass)
+        SetMousePointer(Pointer::Custom);
 }
 
 void Form1::Text1_GotFocus()
@@ -388,13 +378,12 @@ void Form1::Check4_Click()
         const QString folder = FolderPicker::BrowseForFolder(this, QStringLiteral("Please select folder to add:"));
         if (folder.isEmpty())
             return;
-        m_scanning = true;
-        SetMousePointer(kPointerBusy);
+        const QScopedValueRollback scanning(m_scanning, true);
+        SetMousePointer(Pointer::Hourglass);
         FolderScan scan(EventLoopYield());
         for (const QString& row : scan.PdfFilesInTree(folder))
             ListView1->AppendRow(row);
-        SetMousePointer(kPointerDefault);
-        m_scanning = false;
+        SetMousePointer(Pointer::Default);
     });
 }
 
@@ -405,9 +394,9 @@ void Form1::Check5_Click()
         const QString folder = FolderPicker::BrowseForFolder(this, QStringLiteral("Please select folder:"), Text1->text());
         if (folder.isEmpty())
             return;
-        SetMousePointer(kPointerBusy);
+        SetMousePointer(Pointer::Hourglass);
         Text1->setText(Trim1::CollapseDoubledSeparators(folder) + Platform::Separator());
-        SetMousePointer(kPointerDefault);
+        SetMousePointer(Pointer::Default);
     });
 }
 

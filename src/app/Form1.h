@@ -33,10 +33,6 @@ class Form1 : public QWidget, public ExtractHost
     Q_OBJECT
 
 public:
-    static constexpr int kPointerDefault = 0;
-    static constexpr int kPointerBusy = 11;
-    static constexpr int kPointerCustom = 99;
-
     explicit Form1(Form1Options options = {});
     ~Form1() override;
 
@@ -52,11 +48,9 @@ public:
     QPushButton* Command1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
 
-    int MousePointer() const { return m_mousePointer; }
-    void SetMousePointer(int pointer) override;
+    Pointer MousePointer() const { return m_mousePointer; }
+    void SetMousePointer(Pointer pointer) override;
     bool HasMouseIcon() const { return m_hasMouseIcon; }
-    const QString& ApplicationFolder() const { return m_applicationFolder; }
-    ExtractRun& Extraction() { return *m_extractRun; }
 
     static QString HelpText();
 
@@ -71,7 +65,6 @@ public:
     void Check5_Click();
     void CheckN_MouseMove();
     void Text1_GotFocus();
-    void ListView1_PointerRule();
 
     // ExtractHost
     int SourceCount() const override;
@@ -96,10 +89,10 @@ private:
 
     Form1Options m_options;
     QString m_applicationFolder;
-    int m_mousePointer = kPointerDefault;
+    Pointer m_mousePointer = Pointer::Default;
     bool m_hasMouseIcon = false;
     QCursor m_mouseIcon;
-    bool m_scanning = false;
+    bool m_scanning = false; // a folder scan is in progress
     QString m_lastOpenFolder; // where files were last picked since the start
     bool m_shownOnce = false;
     std::unique_ptr<ExtractRun> m_extractRun;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/Pointer.h"
+
 #include <QString>
 
 // What the extraction run needs of the window, and nothing more: the rows, the
@@ -18,8 +20,8 @@ public:
     virtual QString OutputFolder() const = 0;
 
     virtual void SetProgress(int percent) = 0;
-    // 0 default, 11 hourglass.
-    virtual void SetMousePointer(int pointer) = 0;
+    // Pointer::Hourglass while the run works, Pointer::Default at its end.
+    virtual void SetMousePointer(Pointer pointer) = 0;
     // A modal message; the run goes on once it has been closed. details, when
     // given, is the whole of what text shortens, for the user to look up.
     virtual void ShowMessage(const QString& text, const QString& details = QString()) = 0;

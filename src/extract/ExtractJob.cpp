@@ -18,9 +18,6 @@
 
 namespace {
 
-constexpr int kBusy = 11;
-constexpr int kDefault = 0;
-
 // Why a listed path cannot be read as a PDF, or the empty string. Nothing
 // that is not a plain file is ever opened: a pipe would wait for ever.
 QString SourceProblem(const QString& source)
@@ -77,7 +74,7 @@ void ExtractJob::Abandon()
 
 void ExtractJob::Run()
 {
-    m_host.SetMousePointer(kBusy);
+    m_host.SetMousePointer(Pointer::Hourglass);
     if (m_host.SourceCount() < 1) {
         m_host.ShowMessage(QStringLiteral("No files added."));
     } else {
@@ -94,7 +91,7 @@ void ExtractJob::Run()
                 break;
             const float percent = float(double(i) / double(rows) * 100.0);
             m_host.SetProgress(qBound(0, qRound(percent), 100));
-            m_host.SetMousePointer(kBusy);
+            m_host.SetMousePointer(Pointer::Hourglass);
 
             // The row is read once: its line names the PDF worked on even when
             // rows are removed meanwhile.
@@ -112,7 +109,7 @@ void ExtractJob::Run()
             return;
     }
     m_host.SetProgress(0);
-    m_host.SetMousePointer(kDefault);
+    m_host.SetMousePointer(Pointer::Default);
 }
 
 QString ExtractJob::ExtractOne(const QString& source)

@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr int kBusy = 11;
-constexpr int kHidden = 0;
 constexpr int kExtractor = 0; // the first program of a PDF is its extractor
 
 bool NonEmptyFile(const QString& path)
@@ -57,7 +55,7 @@ ImagePipeline::Result ImagePipeline::Run(const QString& input, const QString& ex
         output.Watch([&waker] { waker.Wake(); });
     Shell32::RunWhenReady(
         qMax(1, m_atOnce), [this](int index) { return Next(index); },
-        [this](int index, const Shell32::Outcome& outcome) { Finished(index, outcome); }, kHidden, &m_stopper,
+        [this](int index, const Shell32::Outcome& outcome) { Finished(index, outcome); }, Shell32::WindowStyle::Hidden, &m_stopper,
         &waker);
     m_output = nullptr;
     return m_result;
@@ -95,7 +93,7 @@ Shell32::Next ImagePipeline::Next(int index)
 std::optional<Shell32::Command> ImagePipeline::Prepare(int index, const QString& listed)
 {
     // The pointer may have been reset meanwhile; the window gets a turn.
-    m_host.SetMousePointer(kBusy);
+    m_host.SetMousePointer(Pointer::Hourglass);
     QCoreApplication::processEvents();
     if (m_abandoned)
         return std::nullopt;

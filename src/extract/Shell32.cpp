@@ -16,39 +16,39 @@
 
 namespace Shell32 {
 
-int SettleWindowStyle(int windowStyle)
+WindowStyle SettleWindowStyle(int windowStyle)
 {
-    return (windowStyle < 0 || windowStyle > 6) ? 6 : windowStyle;
+    return (windowStyle < 0 || windowStyle > 6) ? WindowStyle::MinimisedWithoutFocus : WindowStyle(windowStyle);
 }
 
-int StartProblem(const QString& program, QString* resolved)
+std::optional<StartError> StartProblem(const QString& program, QString* resolved)
 {
     QString path = program;
     const bool bare = !program.contains(QLatin1Char('/')) && !program.contains(QLatin1Char('\\'));
     if (bare) {
         path = QStandardPaths::findExecutable(program);
         if (path.isEmpty())
-            return kErrorFileNotFound;
+            return StartError::FileNotFound;
     }
     const QFileInfo info(path);
     if (!info.exists() || info.isDir())
-        return kErrorFileNotFound;
+        return StartError::FileNotFound;
     if (!info.isExecutable())
-        return kErrorPermissionDenied;
+        return StartError::PermissionDenied;
     if (resolved)
         *resolved = path;
-    return 0;
+    return std::nullopt;
 }
 
 namespace {
 
-void ApplyWindowStyle(QProcess& process, int windowStyle)
+void ApplyWindowStyle(QProcess& process, WindowStyle windowStyle)
 {
 #ifdef Q_OS_WIN
     process.setCreateProcessArgumentsModifier([windowStyle](QProcess::CreateProcessArguments* args) {
         args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
-        args->startupInfo->wShowWindow = WORD(windowStyle);
-        if (windowStyle == 0)
+        args->startupInfo->wShowWindow = WORD(int(windowStyle));
+        if (windowStyle == WindowStyle::Hidden)
             args->flags |= CREATE_NO_WINDOW;
     });
 #else
@@ -79,7 +79,7 @@ void Finish(Job& job)
     job.done = true;
     KeepErrorOutput(job);
     if (job.process.exitStatus() == QProcess::CrashExit)
-        job.outcome.result = kStartErrorBase + kErrorCrashed;
+        job.outcome.result = StartErrorResult(StartError::Crashed);
     else
         job.outcome.result = job.process.exitCode();
 }
@@ -116,9 +116,9 @@ class Wait
 {
 public:
     Wait(int maxAtOnce, const std::function<Next(int)>& next, const std::function<void(int, const Outcome&)>& finished,
-         int windowStyle, Stopper* stopper)
+         WindowStyle windowStyle, Stopper* stopper)
         : m_limit(qMax(1, maxAtOnce))
-        , m_style(SettleWindowStyle(windowStyle))
+        , m_style(SettleWindowStyle(int(windowStyle)))
         , m_next(next)
         , m_finished(finished)
         , m_stopper(stopper)
@@ -149,7 +149,7 @@ private:
     void End(Job* job);
 
     const int m_limit;
-    const int m_style;
+    const WindowStyle m_style;
     const std::function<Next(int)>& m_next;
     const std::function<void(int, const Outcome&)>& m_finished;
     Stopper* m_stopper;
@@ -211,9 +211,9 @@ void Wait::StartReady()
 void Wait::Start(int index, const Command& command)
 {
     QString resolved;
-    if (const int problem = StartProblem(command.program, &resolved)) {
+    if (const std::optional<StartError> problem = StartProblem(command.program, &resolved)) {
         Outcome outcome;
-        outcome.result = kStartErrorBase + problem;
+        outcome.result = StartErrorResult(*problem);
         m_finished(index, outcome);
         return;
     }
@@ -235,7 +235,7 @@ void Wait::Start(int index, const Command& command)
             return;
         j->done = true;
         j->outcome.started = false;
-        j->outcome.result = kStartErrorBase + kErrorStartFailed;
+        j->outcome.result = StartErrorResult(StartError::StartFailed);
         End(j);
     });
     // Keep the error channel drained so a talkative program never blocks.
@@ -269,7 +269,7 @@ void Wait::KillAll()
 } // namespace
 
 void RunWhenReady(int maxAtOnce, const std::function<Next(int)>& next,
-                  const std::function<void(int, const Outcome&)>& finished, int windowStyle, Stopper* stopper,
+                  const std::function<void(int, const Outcome&)>& finished, WindowStyle windowStyle, Stopper* stopper,
                   Waker* waker)
 {
     if (stopper && stopper->Stopped())
@@ -280,7 +280,7 @@ void RunWhenReady(int maxAtOnce, const std::function<Next(int)>& next,
 }
 
 void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<Command>(int)>& prepare,
-                    const std::function<void(int, const Outcome&)>& finished, int windowStyle, Stopper* stopper)
+                    const std::function<void(int, const Outcome&)>& finished, WindowStyle windowStyle, Stopper* stopper)
 {
     RunWhenReady(
         maxAtOnce,
@@ -293,7 +293,7 @@ void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<
         finished, windowStyle, stopper);
 }
 
-QList<Outcome> RunAllAndWait(const QList<Command>& commands, int windowStyle)
+QList<Outcome> RunAllAndWait(const QList<Command>& commands, WindowStyle windowStyle)
 {
     QList<Outcome> outcomes(commands.size());
     RunEachAndWait(
@@ -302,7 +302,7 @@ QList<Outcome> RunAllAndWait(const QList<Command>& commands, int windowStyle)
     return outcomes;
 }
 
-Outcome Run(const QString& program, const QStringList& arguments, int windowStyle, Stopper* stopper)
+Outcome Run(const QString& program, const QStringList& arguments, WindowStyle windowStyle, Stopper* stopper)
 {
     Outcome outcome;
     RunEachAndWait(
@@ -311,7 +311,7 @@ Outcome Run(const QString& program, const QStringList& arguments, int windowStyl
     return outcome;
 }
 
-int RunAndWait(const QString& program, const QStringList& arguments, int windowStyle)
+int RunAndWait(const QString& program, const QStringList& arguments, WindowStyle windowStyle)
 {
     return Run(program, arguments, windowStyle).result;
 }

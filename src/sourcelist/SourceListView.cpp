@@ -2,6 +2,7 @@
 
 #include "util/CursorFile.h"
 #include "util/Platform.h"
+#include "util/Twips.h"
 
 #include <QCursor>
 #include <QDir>
@@ -58,7 +59,7 @@ void SourceListView::SetUpColumn()
 {
     setColumnCount(1);
     setHeaderLabels({QStringLiteral("PDF File(s)")});
-    setColumnWidth(0, qRound(kColumnTwips / 15.0));
+    setColumnWidth(0, Twips::ToPixels(kColumnTwips));
 }
 
 void SourceListView::AppendRow(const QString& text)
@@ -108,12 +109,12 @@ void SourceListView::SetCursorPositionSource(std::function<QPoint()> source)
     m_cursorPosition = std::move(source);
 }
 
-void SourceListView::SetMousePointer(int pointer)
+void SourceListView::SetMousePointer(Pointer pointer)
 {
     m_mousePointer = pointer;
     QCursor cursor;
     switch (pointer) {
-    case kPointerCustom:
+    case Pointer::Custom:
         // The picture is read anew on every item click; without it the
         // system's own drag pointer stands in.
         if (!CursorFile::Load(m_applicationFolder + Platform::Separator() + QStringLiteral("drag.ico"), &cursor,
@@ -121,7 +122,7 @@ void SourceListView::SetMousePointer(int pointer)
             cursor = QCursor(Qt::DragMoveCursor);
         viewport()->setCursor(cursor);
         break;
-    case kPointerArrow:
+    case Pointer::Arrow:
         viewport()->setCursor(Qt::ArrowCursor);
         break;
     default:
@@ -132,9 +133,8 @@ void SourceListView::SetMousePointer(int pointer)
 
 void SourceListView::ListView1_ItemClick()
 {
-    SetMousePointer(kPointerCustom);
+    SetMousePointer(Pointer::Custom);
     // From the first item click on, the list takes no more dropped files.
-    m_oleDragMode = 0;
     m_oleDropMode = 0;
     const int selected = SelectedRow();
     m_dragItem = selected ? QPersistentModelIndex(indexFromItem(topLevelItem(selected - 1))) : QPersistentModelIndex();
@@ -177,7 +177,7 @@ void SourceListView::ListView1_MouseMove(const QPoint& position)
 void SourceListView::ListView1_MouseUp()
 {
     m_dragging = false;
-    SetMousePointer(kPointerArrow);
+    SetMousePointer(Pointer::Arrow);
 }
 
 void SourceListView::ListView1_DblClick()
@@ -231,10 +231,8 @@ void SourceListView::mouseDoubleClickEvent(QMouseEvent* event)
 
 void SourceListView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (ListView1_OLEDragOver(event->mimeData()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    // An enter is a move onto the list: the same rule takes or refuses it.
+    dragMoveEvent(event);
 }
 
 void SourceListView::dragMoveEvent(QDragMoveEvent* event)

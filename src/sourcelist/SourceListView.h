@@ -1,5 +1,7 @@
 #pragma once
 
+#include "util/Pointer.h"
+
 #include <QPersistentModelIndex>
 #include <QTreeWidget>
 
@@ -18,11 +20,6 @@ class SourceListView : public QTreeWidget
     Q_OBJECT
 
 public:
-    // Pointer values of the list: 0 none of its own, 1 arrow, 99 drag picture.
-    static constexpr int kPointerDefault = 0;
-    static constexpr int kPointerArrow = 1;
-    static constexpr int kPointerCustom = 99;
-
     explicit SourceListView(const QString& applicationFolder, QWidget* parent = nullptr);
 
     // The one column, "PDF File(s)", 5500 twips wide.
@@ -36,9 +33,9 @@ public:
     // The selected row counted from 1, or 0.
     int SelectedRow() const;
 
-    int MousePointer() const { return m_mousePointer; }
+    // Default: none of its own; Arrow; Custom: the drag picture.
+    Pointer MousePointer() const { return m_mousePointer; }
     int OLEDropMode() const { return m_oleDropMode; }
-    int OLEDragMode() const { return m_oleDragMode; }
     bool Dragging() const { return m_dragging; }
     // The row whose text is being moved, counted from 1, or 0 for none.
     int DragItemRow() const;
@@ -74,14 +71,13 @@ protected:
     bool viewportEvent(QEvent* event) override;
 
 private:
-    void SetMousePointer(int pointer);
+    void SetMousePointer(Pointer pointer);
     QTreeWidgetItem* Row(int row) const;
 
     QString m_applicationFolder;
     std::function<QPoint()> m_cursorPosition;
     QPersistentModelIndex m_dragItem;
     bool m_dragging = false;
-    int m_mousePointer = kPointerDefault;
+    Pointer m_mousePointer = Pointer::Default;
     int m_oleDropMode = 1; // manual: dropped files are taken
-    int m_oleDragMode = 1;
 };

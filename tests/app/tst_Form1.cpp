@@ -340,7 +340,7 @@ private Q_SLOTS:
         QCOMPARE(m_messages.constLast(), QStringLiteral("No files added."));
         QCOMPARE(m_messages.size(), 3);
         QCOMPARE(m_form->Check2->Value(), 0);
-        QCOMPARE(m_form->MousePointer(), 0);
+        QCOMPARE(m_form->MousePointer(), Pointer::Default);
     }
 
     void helpText()
@@ -357,25 +357,25 @@ private Q_SLOTS:
         QVERIFY(m_form->HasMouseIcon());
         for (PushCheckBox* box : {m_form->Check1, m_form->Check2, m_form->Check3, m_form->Check4}) {
             MoveOver(box);
-            QCOMPARE(m_form->MousePointer(), 99);
+            QCOMPARE(m_form->MousePointer(), Pointer::Custom);
             QCOMPARE(m_form->cursor().shape(), Qt::BitmapCursor);
             MoveOver(m_form.get());
-            QCOMPARE(m_form->MousePointer(), 0);
+            QCOMPARE(m_form->MousePointer(), Pointer::Default);
         }
         MoveOver(m_form->Check1);
         MoveOver(m_form->ListView1->viewport());
-        QCOMPARE(m_form->MousePointer(), 0);
+        QCOMPARE(m_form->MousePointer(), Pointer::Default);
         // "..." has no hover rule of its own.
         MoveOver(m_form->Check1);
         MoveOver(m_form->Check5);
-        QCOMPARE(m_form->MousePointer(), 99);
+        QCOMPARE(m_form->MousePointer(), Pointer::Custom);
 
         // The hourglass survives every hover.
-        m_form->SetMousePointer(11);
+        m_form->SetMousePointer(Pointer::Hourglass);
         for (QWidget* w : {static_cast<QWidget*>(m_form->Check1), static_cast<QWidget*>(m_form->Check4),
                            static_cast<QWidget*>(m_form.get()), m_form->ListView1->viewport()}) {
             MoveOver(w);
-            QCOMPARE(m_form->MousePointer(), 11);
+            QCOMPARE(m_form->MousePointer(), Pointer::Hourglass);
             QCOMPARE(m_form->cursor().shape(), Qt::WaitCursor);
         }
     }
@@ -413,7 +413,7 @@ private Q_SLOTS:
         Form1 form(options);
         QVERIFY(!form.HasMouseIcon());
         MoveOver(form.Check1);
-        QCOMPARE(form.MousePointer(), 99);
+        QCOMPARE(form.MousePointer(), Pointer::Custom);
         QCOMPARE(form.cursor().shape(), Qt::PointingHandCursor);
     }
 
@@ -469,7 +469,7 @@ private Q_SLOTS:
                 if (auto* shown = qobject_cast<QMessageBox*>(widget); shown && shown->isVisible())
                     box = shown;
             MoveOver(m_form->Check1);
-            pointer = m_form->MousePointer();
+            pointer = int(m_form->MousePointer());
             m_form->close();
             if (box) {
                 details = box->detailedText();
@@ -479,7 +479,7 @@ private Q_SLOTS:
         m_form->ShowMessage(QStringLiteral("Done.\n\na.pdf: shortened"), QStringLiteral("a.pdf: the whole line"));
         MessageBox::SetRecorderForTests([this](const QString& text) { m_messages.append(text); });
         QCOMPARE(modal, nullptr);
-        QCOMPARE(pointer, int(Form1::kPointerDefault));
+        QCOMPARE(pointer, int(Pointer::Default));
         QCOMPARE(m_endings, 1);
         QCOMPARE(details, QStringLiteral("a.pdf: the whole line"));
     }
@@ -504,7 +504,7 @@ private Q_SLOTS:
         QTest::mouseClick(m_form->Check5, Qt::LeftButton);
         QCOMPARE(FolderPicker::LastPromptForTests(), QStringLiteral("Please select folder:"));
         QCOMPARE(m_form->Text1->text(), box);
-        QCOMPARE(m_form->MousePointer(), 0);
+        QCOMPARE(m_form->MousePointer(), Pointer::Default);
     }
 
     void addFilesThroughTheOpenDialog()
@@ -581,11 +581,11 @@ private Q_SLOTS:
         // Pressed again as soon as the scan lets the window handle events.
         int pointerDuringScan = -1;
         QTimer::singleShot(0, m_form.get(), [this, &pointerDuringScan] {
-            pointerDuringScan = m_form->MousePointer();
+            pointerDuringScan = int(m_form->MousePointer());
             QTest::mouseClick(m_form->Check4, Qt::LeftButton);
         });
         QTest::mouseClick(m_form->Check4, Qt::LeftButton);
-        QCOMPARE(pointerDuringScan, 11);
+        QCOMPARE(pointerDuringScan, int(Pointer::Hourglass));
         QCOMPARE(m_form->ListView1->RowCount(), 400);
         // The second answer was never asked for.
         QCOMPARE(FolderPicker::BrowseForFolder(nullptr, QStringLiteral("drain")), root);
@@ -609,7 +609,7 @@ private Q_SLOTS:
         QCOMPARE(FolderPicker::LastPromptForTests(), QStringLiteral("Please select folder to add:"));
         QCOMPARE(m_form->ListView1->Rows(), (QStringList{root + Sep() + "a.pdf", root + Sep() + "b.pdf",
                                                          root + Sep() + "sub" + Sep() + "c.pdf"}));
-        QCOMPARE(m_form->MousePointer(), 0);
+        QCOMPARE(m_form->MousePointer(), Pointer::Default);
     }
 };
 

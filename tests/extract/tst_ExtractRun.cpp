@@ -113,8 +113,8 @@ private Q_SLOTS:
         for (int k = 1; k <= 3; ++k)
             QCOMPARE(JpegSize(out + QStringLiteral("/%1.jpg").arg(k)), QSize(30 + k - 1, 10 + k - 1));
         QCOMPARE(host.progress, (QList<int>{100, 0}));
-        QCOMPARE(host.pointers.constFirst(), 11);
-        QCOMPARE(host.pointers.constLast(), 0);
+        QCOMPARE(host.pointers.constFirst(), Pointer::Hourglass);
+        QCOMPARE(host.pointers.constLast(), Pointer::Default);
         // The work copy stays in the application folder, a copy of the PDF.
         QFile original(host.rows.constFirst());
         QFile copy(m_app.filePath(QStringLiteral("current.pdf")));
@@ -198,7 +198,7 @@ private Q_SLOTS:
         run.ExtractAll();
         QCOMPARE(host.messages, QStringList{QStringLiteral("No files added.")});
         QCOMPARE(host.progress, QList<int>{0});
-        QCOMPARE(host.pointers, (QList<int>{11, 0}));
+        QCOMPARE(host.pointers, (QList<Pointer>{Pointer::Hourglass, Pointer::Default}));
     }
 
     void outputFolderWithoutFinalSeparatorIsAFolder()
@@ -335,7 +335,7 @@ private Q_SLOTS:
         // Whatever went wrong, nothing half-made stays behind.
         QCOMPARE(Files(outDir.path(), QStringLiteral("*.ppm")), QStringList{});
         QCOMPARE(Files(outDir.path(), QStringLiteral("*.jpg")), QStringList{});
-        QCOMPARE(host.pointers.constLast(), 0);
+        QCOMPARE(host.pointers.constLast(), Pointer::Default);
         QCOMPARE(host.progress.constLast(), 0);
         QVERIFY(!QFileInfo::exists(QDir::current().filePath(QStringLiteral("out"))));
     }

@@ -34,7 +34,7 @@ private Q_SLOTS:
     {
         QFETCH(int, given);
         QFETCH(int, settled);
-        QCOMPARE(Shell32::SettleWindowStyle(given), settled);
+        QCOMPARE(int(Shell32::SettleWindowStyle(given)), settled);
     }
 
     void returnsTheExitCode_data()
@@ -48,14 +48,14 @@ private Q_SLOTS:
     void returnsTheExitCode()
     {
         QFETCH(int, code);
-        QCOMPARE(Shell32::RunAndWait(m_child, {QStringLiteral("exit"), QString::number(code)}, 0), code);
+        QCOMPARE(Shell32::RunAndWait(m_child, {QStringLiteral("exit"), QString::number(code)}, Shell32::WindowStyle::Hidden), code);
     }
 
     void missingProgramFailsAtOnce()
     {
         QTemporaryDir dir;
         const int result = Shell32::RunAndWait(dir.filePath(QStringLiteral("no-such-program")), {});
-        QCOMPARE(result, Shell32::kStartErrorBase + Shell32::kErrorFileNotFound);
+        QCOMPARE(result, Shell32::StartErrorResult(Shell32::StartError::FileNotFound));
         QVERIFY(result < 0);
         QVERIFY(Shell32::RunAndWait(QStringLiteral("orvalin-no-such-program-on-path"), {}) < 0);
         const Shell32::Outcome outcome = Shell32::Run(dir.path(), {});
@@ -87,7 +87,7 @@ private Q_SLOTS:
     void crashIsNotAnExitCode()
     {
         const int result = Shell32::RunAndWait(m_child, {QStringLiteral("crash")});
-        QCOMPARE(result, Shell32::kStartErrorBase + Shell32::kErrorCrashed);
+        QCOMPARE(result, Shell32::StartErrorResult(Shell32::StartError::Crashed));
     }
 
     void eventsAreHandledWhileWaiting()
@@ -124,13 +124,13 @@ private Q_SLOTS:
         };
         QTimer::singleShot(100, this, [&stopper] { stopper.Stop(); });
         // Without the stop this would wait ten minutes, past the test's time-out.
-        Shell32::RunEachAndWait(3, 2, sleeper, [&finished](int, const Shell32::Outcome&) { ++finished; }, 0, &stopper);
+        Shell32::RunEachAndWait(3, 2, sleeper, [&finished](int, const Shell32::Outcome&) { ++finished; }, Shell32::WindowStyle::Hidden, &stopper);
         QCOMPARE(finished, 0);
         // A stopped stopper starts nothing more.
         int prepared = 0;
         Shell32::RunEachAndWait(
             1, 1, [&prepared](int) { ++prepared; return std::optional<Shell32::Command>(); },
-            [](int, const Shell32::Outcome&) {}, 0, &stopper);
+            [](int, const Shell32::Outcome&) {}, Shell32::WindowStyle::Hidden, &stopper);
         QCOMPARE(prepared, 0);
     }
 

@@ -174,14 +174,14 @@ private Q_SLOTS:
         Fill(rows);
         // Real mouse events: press on the row, move over the others, release.
         QTest::mousePress(m_list->viewport(), Qt::LeftButton, {}, RowCentre(clicked));
-        QCOMPARE(m_list->MousePointer(), SourceListView::kPointerCustom);
+        QCOMPARE(m_list->MousePointer(), Pointer::Custom);
         QVERIFY(m_list->Dragging());
         for (int row : path)
             QTest::mouseMove(m_list->viewport(), RowCentre(row));
         QTest::mouseRelease(m_list->viewport(), Qt::LeftButton, {}, RowCentre(path.constLast()));
         QCOMPARE(m_list->Rows(), expected);
         QCOMPARE(m_list->SelectedRow(), selected);
-        QCOMPARE(m_list->MousePointer(), SourceListView::kPointerArrow);
+        QCOMPARE(m_list->MousePointer(), Pointer::Arrow);
         QVERIFY(!m_list->Dragging());
     }
 

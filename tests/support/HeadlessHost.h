@@ -16,7 +16,7 @@ public:
     QStringList rows;
     QString outputFolder;
     QList<int> progress;
-    QList<int> pointers;
+    QList<Pointer> pointers;
     QStringList messages;
     QStringList details;
     std::function<void()> onProgress; // called at every progress step
@@ -31,7 +31,7 @@ public:
         if (onProgress)
             onProgress();
     }
-    void SetMousePointer(int pointer) override { pointers.append(pointer); }
+    void SetMousePointer(Pointer pointer) override { pointers.append(pointer); }
     void ShowMessage(const QString& text, const QString& detail = QString()) override
     {
         messages.append(text);

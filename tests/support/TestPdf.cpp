@@ -164,9 +164,4 @@ bool Write(const QString& path, const QList<Image>& images)
     return Save(path, writer.Finish(catalog));
 }
 
-bool WriteWithoutImages(const QString& path)
-{
-    return Write(path, {});
-}
-
 } // namespace TestPdf

@@ -26,8 +26,4 @@ struct Image {
 // written.
 bool Write(const QString& path, const QList<Image>& images);
 
-// Writes a PDF with one page and no image.
-bool WriteWithoutImages(const QString& path);
-
-
 } // namespace TestPdf
