@@ -3,9 +3,9 @@
 #include "app/MessageBox.h"
 #include "app/OutputFolderBox.h"
 #include "app/PushCheckBox.h"
-#include "sourcelist/CommonDialog.h"
-#include "sourcelist/SourceListView.h"
-#include "util/FolderPicker.h"
+#include "sourcelist/widgets/CommonDialog.h"
+#include "sourcelist/widgets/SourceListView.h"
+#include "util/widgets/FolderPicker.h"
 
 #include <QAccessible>
 #include <QApplication>

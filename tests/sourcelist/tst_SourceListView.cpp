@@ -1,4 +1,4 @@
-#include "sourcelist/SourceListView.h"
+#include "sourcelist/widgets/SourceListView.h"
 
 #include <QApplication>
 #include <QHelpEvent>

@@ -1,6 +1,6 @@
 #include "CommonDialog.h"
 
-#include "OpenDialogSelection.h"
+#include "sourcelist/OpenDialogSelection.h"
 
 #include <QFileDialog>
 #include <QQueue>

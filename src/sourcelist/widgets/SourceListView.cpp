@@ -1,6 +1,6 @@
 #include "SourceListView.h"
 
-#include "util/CursorFile.h"
+#include "util/widgets/CursorFile.h"
 #include "util/Platform.h"
 #include "util/Twips.h"
 
