@@ -1,7 +1,7 @@
 #include "Form1.h"
 
 #include "AppTitle.h"
-#include "MessageBox.h"
+#include "SystemDialogs.h"
 #include "OutputFolderBox.h"
 #include "PushCheckBox.h"
 #include "extract/ExtractRun.h"
@@ -106,6 +106,10 @@ Form1::Form1(Form1Options options)
             std::fflush(nullptr);
             std::_Exit(0);
         };
+
+    if (!m_options.dialogs)
+        m_systemDialogs = std::make_unique<SystemDialogs>();
+    m_dialogs = m_options.dialogs ? m_options.dialogs : m_systemDialogs.get();
 
     m_extractRun = std::make_unique<ExtractRun>(*this, ToolLocator(m_applicationFolder, m_options.searchPathForTools));
     CreateControls();
@@ -328,7 +332,7 @@ void Form1::Text1_GotFocus()
 void Form1::Check1_Click()
 {
     Guarded(Check1, [this] {
-        CommonDialog CommonDialog1(this);
+        CommonDialog CommonDialog1(*m_dialogs, this);
         CommonDialog1.FileName = QString();
         CommonDialog1.Flags = CommonDialog::kLongNames | CommonDialog::kExplorer | CommonDialog::kAllowMultiselect
                               | CommonDialog::kReadOnly;
@@ -375,7 +379,7 @@ void Form1::Check4_Click()
         // would start a second scan inside the first.
         if (m_scanning)
             return;
-        const QString folder = FolderPicker::BrowseForFolder(this, QStringLiteral("Please select folder to add:"));
+        const QString folder = FolderPicker::BrowseForFolder(*m_dialogs, this, QStringLiteral("Please select folder to add:"));
         if (folder.isEmpty())
             return;
         const QScopedValueRollback scanning(m_scanning, true);
@@ -391,7 +395,7 @@ void Form1::Check5_Click()
 {
     Guarded(Check5, [this] {
         // The picker starts at the folder the box shows, when there is one.
-        const QString folder = FolderPicker::BrowseForFolder(this, QStringLiteral("Please select folder:"), Text1->text());
+        const QString folder = FolderPicker::BrowseForFolder(*m_dialogs, this, QStringLiteral("Please select folder:"), Text1->text());
         if (folder.isEmpty())
             return;
         SetMousePointer(Pointer::Hourglass);
@@ -422,7 +426,7 @@ void Form1::SetProgress(int percent)
 
 void Form1::ShowMessage(const QString& text, const QString& details)
 {
-    MessageBox::Show(this, text, details);
+    m_dialogs->Message(this, text, details);
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event)

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 
+class Dialogs;
 class ExtractRun;
 class OutputFolderBox;
 class PushCheckBox;
@@ -25,6 +26,7 @@ struct Form1Options {
     std::function<void(const QString&)> openHomePage;
     std::function<void()> endProcess;          // default: ends the process at once
     bool searchPathForTools = true;            // look for the tools on PATH too
+    Dialogs* dialogs = nullptr;                // default: the system's own
 };
 
 // The main window.
@@ -95,5 +97,7 @@ private:
     bool m_scanning = false; // a folder scan is in progress
     QString m_lastOpenFolder; // where files were last picked since the start
     bool m_shownOnce = false;
+    std::unique_ptr<Dialogs> m_systemDialogs; // when the options name none
+    Dialogs* m_dialogs = nullptr;
     std::unique_ptr<ExtractRun> m_extractRun;
 };

@@ -11,12 +11,6 @@ namespace MessageBox {
 
 namespace {
 
-std::function<void(const QString&)>& Recorder()
-{
-    static std::function<void(const QString&)> recorder;
-    return recorder;
-}
-
 // Keeps the user's input away from the owner window while a box is up, as a
 // modal box does. A modal box would also make the window system's close
 // request for the owner be dropped, which leaves a window that cannot be
@@ -74,10 +68,6 @@ private:
 
 void Show(QWidget* owner, const QString& text, const QString& details)
 {
-    if (Recorder()) {
-        Recorder()(text);
-        return;
-    }
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox box(QMessageBox::NoIcon, AppTitle(), shown, QMessageBox::Ok, owner);
@@ -94,11 +84,6 @@ void Show(QWidget* owner, const QString& text, const QString& details)
     QObject::connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
     box.show();
     loop.exec();
-}
-
-void SetRecorderForTests(std::function<void(const QString&)> recorder)
-{
-    Recorder() = std::move(recorder);
 }
 
 } // namespace MessageBox

@@ -2,8 +2,6 @@
 
 #include <QString>
 
-#include <functional>
-
 class QWidget;
 
 // The program's message boxes: OK alone, no icon, the application title as
@@ -15,8 +13,5 @@ namespace MessageBox {
 // unfolded below it. While the box is up the owner takes no input, yet it
 // can still be closed: a close request never waits for the box.
 void Show(QWidget* owner, const QString& text, const QString& details = QString());
-
-// Test seam: while set, messages go to the recorder instead of a modal box.
-void SetRecorderForTests(std::function<void(const QString&)> recorder);
 
 } // namespace MessageBox

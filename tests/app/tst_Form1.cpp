@@ -1,11 +1,10 @@
 #include "app/AppTitle.h"
 #include "app/Form1.h"
-#include "app/MessageBox.h"
+#include "ScriptedDialogs.h"
+#include "app/SystemDialogs.h"
 #include "app/OutputFolderBox.h"
 #include "app/PushCheckBox.h"
-#include "sourcelist/widgets/CommonDialog.h"
 #include "sourcelist/widgets/SourceListView.h"
-#include "util/widgets/FolderPicker.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -67,7 +66,7 @@ class TestForm1 : public QObject
     Q_OBJECT
 
     QTemporaryDir m_app;
-    QStringList m_messages;
+    ScriptedDialogs m_dialogs;
     int m_endings = 0;
     QStringList m_opened;
     std::unique_ptr<Form1> m_form;
@@ -80,6 +79,7 @@ class TestForm1 : public QObject
         options.homePage = homePage.isNull() ? QStringLiteral("") : homePage;
         options.openHomePage = [this](const QString& address) { m_opened.append(address); };
         options.endProcess = [this] { ++m_endings; };
+        options.dialogs = &m_dialogs;
         return options;
     }
 
@@ -93,14 +93,13 @@ class TestForm1 : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        MessageBox::SetRecorderForTests([this](const QString& text) { m_messages.append(text); });
         QVERIFY(QFile::copy(QStringLiteral(ORVALIN_RESOURCES "/HAND-M.CUR"), m_app.filePath(QStringLiteral("HAND-M.CUR"))));
         QVERIFY(QFile::copy(QStringLiteral(ORVALIN_RESOURCES "/drag.ico"), m_app.filePath(QStringLiteral("drag.ico"))));
     }
 
     void init()
     {
-        m_messages.clear();
+        m_dialogs = ScriptedDialogs();
         m_opened.clear();
         m_endings = 0;
         m_form = std::make_unique<Form1>(Options());
@@ -287,7 +286,7 @@ private Q_SLOTS:
     void helpPressedThroughAssistiveTechnology()
     {
         QAccessible::queryAccessibleInterface(m_form->Check3)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        QCOMPARE(m_messages, QStringList{Form1::HelpText()});
+        QCOMPARE(m_dialogs.messages, QStringList{Form1::HelpText()});
         QCOMPARE(m_form->Check3->Value(), 0);
     }
 
@@ -322,23 +321,23 @@ private Q_SLOTS:
     {
         // Help is the action that can be counted through its message.
         QTest::mouseClick(m_form->Check3, Qt::LeftButton);
-        QCOMPARE(m_messages, QStringList{Form1::HelpText()});
+        QCOMPARE(m_dialogs.messages, QStringList{Form1::HelpText()});
         QCOMPARE(m_form->Check3->Value(), 0);
         // The Space key presses it as a click does.
         m_form->Check3->setFocus();
         QTest::keyClick(m_form->Check3, Qt::Key_Space);
-        QCOMPARE(m_messages.size(), 2);
+        QCOMPARE(m_dialogs.messages.size(), 2);
         // Enter and Esc press nothing.
         QTest::keyClick(m_form->Check3, Qt::Key_Return);
         QTest::keyClick(m_form->Check3, Qt::Key_Escape);
-        QCOMPARE(m_messages.size(), 2);
+        QCOMPARE(m_dialogs.messages.size(), 2);
         // Values set from code run nothing.
         m_form->Check3->SetValue(0);
-        QCOMPARE(m_messages.size(), 2);
+        QCOMPARE(m_dialogs.messages.size(), 2);
         // "Extract!" with an empty list: one message per press.
         QTest::mouseClick(m_form->Check2, Qt::LeftButton);
-        QCOMPARE(m_messages.constLast(), QStringLiteral("No files added."));
-        QCOMPARE(m_messages.size(), 3);
+        QCOMPARE(m_dialogs.messages.constLast(), QStringLiteral("No files added."));
+        QCOMPARE(m_dialogs.messages.size(), 3);
         QCOMPARE(m_form->Check2->Value(), 0);
         QCOMPARE(m_form->MousePointer(), Pointer::Default);
     }
@@ -458,7 +457,8 @@ private Q_SLOTS:
     {
         // Closing the window while a message is up ends the process at once;
         // everything else the window is told waits for the box.
-        MessageBox::SetRecorderForTests({});
+        SystemDialogs system;
+        m_dialogs.showMessagesWith = &system;
         QWidget* modal = m_form.get();
         QString details;
         int pointer = -1;
@@ -477,7 +477,7 @@ private Q_SLOTS:
             }
         });
         m_form->ShowMessage(QStringLiteral("Done.\n\na.pdf: shortened"), QStringLiteral("a.pdf: the whole line"));
-        MessageBox::SetRecorderForTests([this](const QString& text) { m_messages.append(text); });
+        m_dialogs.showMessagesWith = nullptr;
         QCOMPARE(modal, nullptr);
         QCOMPARE(pointer, int(Pointer::Default));
         QCOMPARE(m_endings, 1);
@@ -500,9 +500,9 @@ private Q_SLOTS:
         QFETCH(QString, picked);
         QFETCH(QString, box);
         m_form->Text1->setText(QStringLiteral("typed by hand"));
-        FolderPicker::SetNextAnswerForTests(picked);
+        m_dialogs.folderAnswers = {picked};
         QTest::mouseClick(m_form->Check5, Qt::LeftButton);
-        QCOMPARE(FolderPicker::LastPromptForTests(), QStringLiteral("Please select folder:"));
+        QCOMPARE(m_dialogs.lastPrompt, QStringLiteral("Please select folder:"));
         QCOMPARE(m_form->Text1->text(), box);
         QCOMPARE(m_form->MousePointer(), Pointer::Default);
     }
@@ -512,21 +512,21 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString a = QDir::toNativeSeparators(dir.filePath(QStringLiteral("c.pdf")));
         const QString b = QDir::toNativeSeparators(dir.filePath(QStringLiteral("a b.pdf")));
-        CommonDialog::SetNextSelectionForTests({a});
+        m_dialogs.openAnswers.append(QStringList{a});
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
-        const CommonDialog& shown = CommonDialog::LastShownForTests();
+        const OpenDialogSettings& shown = m_dialogs.lastOpen;
         QCOMPARE(shown.Flags, 0x280201u);
         QCOMPARE(shown.DialogTitle, QStringLiteral("Add File(s) - Use Ctrl & Shift to select multiple files"));
         QCOMPARE(shown.Filter, QStringLiteral("PDF Files (*.pdf)|*.pdf|"));
         QCOMPARE(shown.MaxFileSize, 30000);
-        CommonDialog::SetNextSelectionForTests({a, b, a});
+        m_dialogs.openAnswers.append(QStringList{a, b, a});
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
-        CommonDialog::SetNextSelectionForTests({});
+        m_dialogs.openAnswers.append(QStringList{});
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
-        CommonDialog::SetNextSelectionForTests({Sep() + "x.pdf", Sep() + "y.pdf"});
+        m_dialogs.openAnswers.append(QStringList{Sep() + "x.pdf", Sep() + "y.pdf"});
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
         QCOMPARE(m_form->ListView1->Rows(), (QStringList{a, a, b, a, Sep() + "x.pdf", Sep() + "y.pdf"}));
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_dialogs.messages.isEmpty());
     }
 
     // The open dialog starts where files were last picked since the start,
@@ -543,16 +543,16 @@ private Q_SLOTS:
                                                        {m_app.filePath("current.pdf"), canonical(dir.path())},
                                                        {"", home}};
         for (const auto& [picked, started] : picks) {
-            CommonDialog::SetNextSelectionForTests(picked.isEmpty() ? QStringList() : QStringList{picked});
+            m_dialogs.openAnswers.append(picked.isEmpty() ? QStringList() : QStringList{picked});
             QTest::mouseClick(m_form->Check1, Qt::LeftButton);
-            QCOMPARE(canonical(CommonDialog::LastShownForTests().InitDir), started);
+            QCOMPARE(canonical(m_dialogs.lastOpen.InitDir), started);
         }
         const QString temp = QDir::toNativeSeparators(QDir::tempPath());
         for (const auto& [box, started] : {std::pair{temp, temp}, {temp + Sep(), temp}, {temp + Sep() + "missing", home}, {"", home}}) {
             m_form->Text1->setText(box);
-            FolderPicker::SetNextAnswerForTests(QString());
+            m_dialogs.folderAnswers = {QString()};
             QTest::mouseClick(m_form->Check5, Qt::LeftButton);
-            QCOMPARE(canonical(FolderPicker::LastStartForTests()), canonical(started));
+            QCOMPARE(canonical(m_dialogs.lastStart), canonical(started));
         }
     }
 
@@ -561,10 +561,10 @@ private Q_SLOTS:
         QStringList many;
         for (int i = 0; i < 1000; ++i)
             many.append(QDir::toNativeSeparators(QDir::tempPath() + QStringLiteral("/a-rather-long-file-name-for-the-buffer-%1.pdf").arg(i)));
-        CommonDialog::SetNextSelectionForTests(many);
+        m_dialogs.openAnswers.append(many);
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
         QCOMPARE(m_form->ListView1->RowCount(), 0);
-        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_dialogs.messages.size(), 1);
     }
 
     void aSecondScanDuringAScanDoesNothing()
@@ -576,8 +576,7 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
         const QString root = QDir::toNativeSeparators(dir.path());
-        FolderPicker::SetNextAnswerForTests(root);
-        FolderPicker::SetNextAnswerForTests(root);
+        m_dialogs.folderAnswers = {root, root};
         // Pressed again as soon as the scan lets the window handle events.
         int pointerDuringScan = -1;
         QTimer::singleShot(0, m_form.get(), [this, &pointerDuringScan] {
@@ -588,7 +587,7 @@ private Q_SLOTS:
         QCOMPARE(pointerDuringScan, int(Pointer::Hourglass));
         QCOMPARE(m_form->ListView1->RowCount(), 400);
         // The second answer was never asked for.
-        QCOMPARE(FolderPicker::BrowseForFolder(nullptr, QStringLiteral("drain")), root);
+        QCOMPARE(m_dialogs.folderAnswers, QStringList{root});
     }
 
     void addAllFilesOfAFolder()
@@ -601,12 +600,12 @@ private Q_SLOTS:
         }
         const QString root = QDir::toNativeSeparators(dir.path());
         // Cancel: nothing happens, the pointer never turns busy.
-        FolderPicker::SetNextAnswerForTests(QString());
+        m_dialogs.folderAnswers = {QString()};
         QTest::mouseClick(m_form->Check4, Qt::LeftButton);
         QCOMPARE(m_form->ListView1->RowCount(), 0);
-        FolderPicker::SetNextAnswerForTests(root);
+        m_dialogs.folderAnswers = {root};
         QTest::mouseClick(m_form->Check4, Qt::LeftButton);
-        QCOMPARE(FolderPicker::LastPromptForTests(), QStringLiteral("Please select folder to add:"));
+        QCOMPARE(m_dialogs.lastPrompt, QStringLiteral("Please select folder to add:"));
         QCOMPARE(m_form->ListView1->Rows(), (QStringList{root + Sep() + "a.pdf", root + Sep() + "b.pdf",
                                                          root + Sep() + "sub" + Sep() + "c.pdf"}));
         QCOMPARE(m_form->MousePointer(), Pointer::Default);

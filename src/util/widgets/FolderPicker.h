@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
+class Dialogs;
 class QWidget;
 
 namespace FolderPicker {
@@ -12,14 +12,6 @@ namespace FolderPicker {
 // empty string when the user cancels. The picker starts in startFolder when
 // that is a folder, else in the home folder (never in the process's current
 // folder, which is no choice of the user's).
-QString BrowseForFolder(QWidget* owner, const QString& prompt, const QString& startFolder = QString());
-
-// Test seam: the next call returns this answer instead of showing the picker
-// ("" answers like a cancel). Answers are used in the order queued.
-void SetNextAnswerForTests(const QString& answer);
-// The prompt of the last call, so a test can see which question was asked.
-QString LastPromptForTests();
-// The folder the last call started in.
-QString LastStartForTests();
+QString BrowseForFolder(Dialogs& dialogs, QWidget* owner, const QString& prompt, const QString& startFolder = QString());
 
 } // namespace FolderPicker
