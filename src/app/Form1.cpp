@@ -1,14 +1,13 @@
 #include "Form1.h"
 
 #include "AppTitle.h"
-#include "SystemDialogs.h"
+#include "Form1Layout.h"
 #include "OutputFolderBox.h"
 #include "PushCheckBox.h"
+#include "SystemDialogs.h"
 #include "extract/ExtractRun.h"
-#include "sourcelist/widgets/CommonDialog.h"
-#include "sourcelist/FolderScan.h"
-#include "util/EventLoopYield.h"
-#include "sourcelist/OpenDialogSelection.h"
+#include "sourcelist/widgets/AddFilesFlow.h"
+#include "sourcelist/widgets/FolderScanFlow.h"
 #include "sourcelist/widgets/SourceListView.h"
 #include "util/widgets/CursorFile.h"
 #include "util/widgets/FolderPicker.h"
@@ -27,20 +26,20 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScopedValueRollback>
 #include <QScreen>
 #include <QUrl>
 
 #include <cstdio>
 #include <cstdlib>
-#include <tuple>
 #include <utility>
 
 namespace {
 
-QRect TwipsRect(int left, int top, int width, int height)
+template <typename Control>
+Control* Named(Control* control, const char* name)
 {
-    return Twips::ToPixels(QRect(left, top, width, height));
+    control->setObjectName(QString::fromLatin1(name));
+    return control;
 }
 
 QFont ArialBold(double points)
@@ -113,6 +112,9 @@ Form1::Form1(Form1Options options)
 
     m_extractRun = std::make_unique<ExtractRun>(*this, ToolLocator(m_applicationFolder, m_options.searchPathForTools));
     CreateControls();
+    m_addFiles = std::make_unique<AddFilesFlow>(*ListView1, *m_dialogs, m_applicationFolder);
+    m_folderScan = std::make_unique<FolderScanFlow>(*ListView1, *m_dialogs,
+                                                    [this](Pointer pointer) { SetMousePointer(pointer); });
     Form_Load();
 }
 
@@ -120,7 +122,8 @@ Form1::~Form1() = default;
 
 void Form1::CreateControls()
 {
-    setFixedSize(Twips::ToPixels(6975), Twips::ToPixels(3855));
+    setFixedSize(Twips::ToPixels(Form1Layout::kWindowTwips.width()),
+                 Twips::ToPixels(Form1Layout::kWindowTwips.height()));
     setMouseTracking(true);
     // The window, the buttons and the label are white; the list and the box
     // keep the desktop's colours.
@@ -131,86 +134,66 @@ void Form1::CreateControls()
     setAutoFillBackground(true);
     setWindowIcon(QIcon(TransparentPicture()));
 
-    ListView1 = new SourceListView(m_applicationFolder, this);
-    ListView1->setGeometry(TwipsRect(120, 120, 6735, 1575));
-    ListView1->setFont(ArialBold(9));
-    connect(ListView1, &SourceListView::pointerMoved, this, &Form1::Form_MouseMove);
+    // Made in tab order; the designer names let each control be found by its name.
+    ListView1 = Named(new SourceListView(m_applicationFolder, this), "ListView1");
+    Check1 = Named(new PushCheckBox(QStringLiteral("Add PDF File(s)"), ButtonPicture(QStringLiteral("add-pdf")), this),
+                   "Check1");
+    Check4 = Named(new PushCheckBox(QStringLiteral("Add All PDF File(s) In Folder"),
+                                    ButtonPicture(QStringLiteral("folder")), this),
+                   "Check4");
+    Check2 = Named(new PushCheckBox(QStringLiteral("Extract!"), ButtonPicture(QStringLiteral("palette")), this), "Check2");
+    Text1 = Named(new OutputFolderBox(this), "Text1");
+    Check5 = Named(new PushCheckBox(QStringLiteral("..."), QIcon(), this), "Check5");
+    Check3 = Named(new PushCheckBox(QStringLiteral("Help"), QIcon(), this), "Check3");
+    Command1 = Named(new QPushButton(QStringLiteral("Command1"), this), "Command1");
+    ProgressBar1 = Named(new QProgressBar(this), "ProgressBar1");
+    Label1 = Named(new QLabel(QStringLiteral("Extract images to this folder:"), this), "Label1");
 
-    const QFont large = ArialBold(11.25);
-    Check1 = new PushCheckBox(QStringLiteral("Add PDF File(s)"), ButtonPicture(QStringLiteral("add-pdf")), this);
-    Check1->setGeometry(TwipsRect(120, 1800, 2175, 1095));
-    Check4 = new PushCheckBox(QStringLiteral("Add All PDF File(s) In Folder"), ButtonPicture(QStringLiteral("folder")), this);
-    Check4->setGeometry(TwipsRect(2400, 1800, 2175, 1095));
-    Check2 = new PushCheckBox(QStringLiteral("Extract!"), ButtonPicture(QStringLiteral("palette")), this);
-    Check2->setGeometry(TwipsRect(4680, 1800, 2175, 1095));
-    for (PushCheckBox* box : {Check1, Check4, Check2})
-        box->setFont(large);
+    SetUpControls();
+    PlaceControls();
+    ConnectControls();
+}
 
-    Text1 = new OutputFolderBox(this);
-    Text1->setGeometry(TwipsRect(2880, 3000, 3495, 285));
-    Text1->setFont(ArialBold(9));
+void Form1::SetUpControls()
+{
+    for (QWidget* control : {static_cast<QWidget*>(ListView1), static_cast<QWidget*>(Text1),
+                             static_cast<QWidget*>(Check5), static_cast<QWidget*>(Label1)})
+        control->setFont(ArialBold(9));
+    for (PushCheckBox* box : {Check1, Check4, Check2, Check3})
+        box->setFont(ArialBold(11.25));
+
     Text1->setMaxLength(32767 * 1024); // no practical limit
-    Text1->setPalette(QPalette()); // the system's own window colours
-
-    Check5 = new PushCheckBox(QStringLiteral("..."), QIcon(), this);
-    Check5->setGeometry(TwipsRect(6480, 3000, 325, 285));
-    Check5->setFont(ArialBold(9));
-
-    Check3 = new PushCheckBox(QStringLiteral("Help"), QIcon(), this);
-    Check3->setGeometry(TwipsRect(6000, 3360, 855, 375));
-    Check3->setFont(large);
-
+    Text1->setPalette(QPalette());     // the system's own window colours
     // Never seen: it lies left of the client area and only holds a tab stop.
-    Command1 = new QPushButton(QStringLiteral("Command1"), this);
-    Command1->setGeometry(TwipsRect(-720, 2640, 615, 495));
     Command1->setAutoDefault(false);
     Command1->setDefault(false);
-
-    ProgressBar1 = new QProgressBar(this);
-    ProgressBar1->setGeometry(TwipsRect(120, 3360, 5775, 375));
     ProgressBar1->setOrientation(Qt::Horizontal);
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
     ProgressBar1->setTextVisible(false);
     ProgressBar1->setFocusPolicy(Qt::NoFocus);
-
-    Label1 = new QLabel(QStringLiteral("Extract images to this folder:"), this);
-    Label1->setGeometry(TwipsRect(240, 3030, 2535, 255));
-    Label1->setFont(ArialBold(9));
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     Label1->setFocusPolicy(Qt::NoFocus);
-
-    // The designer names, so that each control can be found by its name.
-    const std::initializer_list<std::pair<QWidget*, const char*>> names{
-        {ListView1, "ListView1"}, {Check1, "Check1"}, {Check2, "Check2"}, {Check3, "Check3"},
-        {Check4, "Check4"},       {Check5, "Check5"}, {Text1, "Text1"},   {Label1, "Label1"},
-        {Command1, "Command1"},   {ProgressBar1, "ProgressBar1"}};
-    for (const auto& [control, name] : names)
-        control->setObjectName(QLatin1String(name));
-
-    // What assistive technology says of each control. The captioned buttons
-    // are named by their captions and the box by its label.
+    // Assistive technology names the box by its label.
     Label1->setBuddy(Text1);
-    setAccessibleDescription(QStringLiteral("Saves the images of PDF files as JPEG files."));
-    const std::initializer_list<std::tuple<QWidget*, const char*, const char*>> spoken{
-        {ListView1, "PDF File(s)",
-         "The PDF files to extract, in the order they are worked through. Drop files here to add them; "
-         "double-click a file to remove it; drag a file to move it."},
-        {Check1, nullptr, "Adds PDF files chosen in a dialog to the list."},
-        {Check4, nullptr, "Adds every PDF file of a folder and its subfolders to the list."},
-        {Check2, nullptr, "Saves the images of every PDF file in the list as numbered JPEG files in the output folder."},
-        {Text1, nullptr, "The folder that the JPEG files are saved in."},
-        {Check5, "Choose output folder", "Opens a folder picker to choose the output folder."},
-        {Check3, nullptr, "Tells how the images come out of a PDF file."},
-        {Command1, nullptr, "Has no action."},
-        {ProgressBar1, "Progress", "How far the extraction has come through the list."},
-        {Label1, nullptr, "Names the output folder box."}};
-    for (const auto& [control, name, description] : spoken) {
-        if (name)
-            control->setAccessibleName(QString::fromLatin1(name));
-        control->setAccessibleDescription(QString::fromLatin1(description));
-    }
+}
 
+void Form1::PlaceControls()
+{
+    // Where each control sits and what assistive technology says of it; the
+    // captioned buttons are named by their captions.
+    setAccessibleDescription(QStringLiteral("Saves the images of PDF files as JPEG files."));
+    for (const Form1Layout::Control& place : Form1Layout::kControls) {
+        auto* control = findChild<QWidget*>(QString::fromLatin1(place.name), Qt::FindDirectChildrenOnly);
+        control->setGeometry(Twips::ToPixels(place.twips));
+        if (place.spokenName)
+            control->setAccessibleName(QString::fromLatin1(place.spokenName));
+        control->setAccessibleDescription(QString::fromLatin1(place.description));
+    }
+}
+
+void Form1::ConnectControls()
+{
     setTabOrder(ListView1, Check1);
     setTabOrder(Check1, Check4);
     setTabOrder(Check4, Check2);
@@ -219,6 +202,7 @@ void Form1::CreateControls()
     setTabOrder(Check5, Check3);
     setTabOrder(Check3, Command1);
 
+    connect(ListView1, &SourceListView::pointerMoved, this, &Form1::Form_MouseMove);
     connect(Check1, &QAbstractButton::clicked, this, &Form1::Check1_Click);
     connect(Check2, &QAbstractButton::clicked, this, &Form1::Check2_Click);
     connect(Check3, &QAbstractButton::clicked, this, &Form1::Check3_Click);
@@ -331,35 +315,7 @@ void Form1::Text1_GotFocus()
 
 void Form1::Check1_Click()
 {
-    Guarded(Check1, [this] {
-        CommonDialog CommonDialog1(*m_dialogs, this);
-        CommonDialog1.FileName = QString();
-        CommonDialog1.Flags = CommonDialog::kLongNames | CommonDialog::kExplorer | CommonDialog::kAllowMultiselect
-                              | CommonDialog::kReadOnly;
-        CommonDialog1.DialogTitle = QStringLiteral("Add File(s) - Use Ctrl & Shift to select multiple files");
-        CommonDialog1.Filter = QStringLiteral("PDF Files (*.pdf)|*.pdf|");
-        CommonDialog1.InitDir = OpenDialogFolder();
-        if (!CommonDialog1.ShowOpen()) {
-            ShowMessage(QStringLiteral("Too many files were chosen at once. Please add them in smaller groups."));
-            return;
-        }
-        const QStringList rows = OpenDialogSelection::Rows(CommonDialog1.FileName);
-        for (const QString& row : rows)
-            ListView1->AppendRow(row);
-        if (!rows.isEmpty())
-            m_lastOpenFolder = QFileInfo(rows.constFirst()).absolutePath();
-    });
-}
-
-QString Form1::OpenDialogFolder() const
-{
-    // Where files were last picked since the start, else the home folder; the
-    // application folder never, where the only PDF is the leftover work copy.
-    const QFileInfo last(m_lastOpenFolder);
-    if (m_lastOpenFolder.isEmpty() || !last.isDir()
-        || last.canonicalFilePath() == QFileInfo(m_applicationFolder).canonicalFilePath())
-        return QDir::homePath();
-    return m_lastOpenFolder;
+    Guarded(Check1, [this] { m_addFiles->Run(this); });
 }
 
 void Form1::Check2_Click()
@@ -374,21 +330,7 @@ void Form1::Check3_Click()
 
 void Form1::Check4_Click()
 {
-    Guarded(Check4, [this] {
-        // The scan lets the window handle events; a second press meanwhile
-        // would start a second scan inside the first.
-        if (m_scanning)
-            return;
-        const QString folder = FolderPicker::BrowseForFolder(*m_dialogs, this, QStringLiteral("Please select folder to add:"));
-        if (folder.isEmpty())
-            return;
-        const QScopedValueRollback scanning(m_scanning, true);
-        SetMousePointer(Pointer::Hourglass);
-        FolderScan scan(EventLoopYield());
-        for (const QString& row : scan.PdfFilesInTree(folder))
-            ListView1->AppendRow(row);
-        SetMousePointer(Pointer::Default);
-    });
+    Guarded(Check4, [this] { m_folderScan->Run(this); });
 }
 
 void Form1::Check5_Click()

@@ -8,8 +8,10 @@
 #include <functional>
 #include <memory>
 
+class AddFilesFlow;
 class Dialogs;
 class ExtractRun;
+class FolderScanFlow;
 class OutputFolderBox;
 class PushCheckBox;
 class QLabel;
@@ -83,21 +85,23 @@ protected:
 
 private:
     void CreateControls();
+    void SetUpControls();
+    // Geometry and spoken names from the layout table.
+    void PlaceControls();
+    void ConnectControls();
     void CentreForm();
     // Runs a button's action once per press: the guard of every button.
     void Guarded(PushCheckBox* box, const std::function<void()>& action);
-    // Where the open dialog starts.
-    QString OpenDialogFolder() const;
 
     Form1Options m_options;
     QString m_applicationFolder;
     Pointer m_mousePointer = Pointer::Default;
     bool m_hasMouseIcon = false;
     QCursor m_mouseIcon;
-    bool m_scanning = false; // a folder scan is in progress
-    QString m_lastOpenFolder; // where files were last picked since the start
     bool m_shownOnce = false;
     std::unique_ptr<Dialogs> m_systemDialogs; // when the options name none
     Dialogs* m_dialogs = nullptr;
     std::unique_ptr<ExtractRun> m_extractRun;
+    std::unique_ptr<AddFilesFlow> m_addFiles;
+    std::unique_ptr<FolderScanFlow> m_folderScan;
 };
