@@ -1,6 +1,7 @@
 #include "app/AppTitle.h"
 #include "app/Form1.h"
 #include "ScriptedDialogs.h"
+#include "TestPaths.h"
 #include "app/SystemDialogs.h"
 #include "app/OutputFolderBox.h"
 #include "app/PushCheckBox.h"
@@ -29,11 +30,8 @@
 #include <cmath>
 
 namespace {
-QString Sep()
-{
-    return QString(QDir::separator());
-}
 
+using TestPaths::Sep;
 // Contrast ratio of two colours as WCAG defines it, from 1 to 21.
 double Contrast(QRgb a, QRgb b)
 {
@@ -187,9 +185,9 @@ private Q_SLOTS:
         QCOMPARE(m_form->ProgressBar1->maximum(), 100);
         QCOMPARE(m_form->ProgressBar1->value(), 0);
         QCOMPARE(m_form->ProgressBar1->palette().color(QPalette::Base), QColor(Qt::white));
-        QString home = QDir::toNativeSeparators(QDir::homePath());
-        if (!home.endsWith(QDir::separator()))
-            home += QDir::separator();
+        QString home = TestPaths::Native(QDir::homePath());
+        if (!home.endsWith(Platform::Separator()))
+            home += Platform::Separator();
         QCOMPARE(m_form->Text1->text(), home);
         QVERIFY(m_form->ListView1->toolTip().startsWith(QStringLiteral("Drag and drop files here.")));
         for (QWidget* other : m_form->findChildren<QWidget*>())
@@ -572,8 +570,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         for (int i = 0; i < 400; ++i) {
             QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("f%1/g").arg(i))));
-            QFile file(dir.filePath(QStringLiteral("f%1/g/x.pdf").arg(i)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(TestPaths::Touch(dir.filePath(QStringLiteral("f%1/g/x.pdf").arg(i))));
         }
         const QString root = QDir::toNativeSeparators(dir.path());
         m_dialogs.folderAnswers = {root, root};
@@ -594,10 +591,8 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("sub"))));
-        for (const char* name : {"b.pdf", "a.pdf", "sub/c.pdf"}) {
-            QFile file(dir.filePath(QString::fromLatin1(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
+        for (const char* name : {"b.pdf", "a.pdf", "sub/c.pdf"})
+            QVERIFY(TestPaths::Touch(dir.filePath(QString::fromLatin1(name))));
         const QString root = QDir::toNativeSeparators(dir.path());
         // Cancel: nothing happens, the pointer never turns busy.
         m_dialogs.folderAnswers = {QString()};

@@ -1,7 +1,9 @@
 #include "HeadlessHost.h"
+#include "TestPaths.h"
 #include "TestPdf.h"
 #include "extract/ExtractRun.h"
 #include "extract/ExtractorOutput.h"
+#include "util/AddFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,15 +21,8 @@ namespace {
 
 using Host = HeadlessHost;
 
-QString Native(const QString& path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
-QString WithSeparator(const QString& path)
-{
-    return Native(path) + QDir::separator();
-}
+using TestPaths::Native;
+using TestPaths::WithSeparator;
 
 QList<TestPdf::Image> Images(int count, int firstWidth = 20, TestPdf::Kind kind = TestPdf::Kind::Rgb)
 {
@@ -37,16 +32,10 @@ QList<TestPdf::Image> Images(int count, int firstWidth = 20, TestPdf::Kind kind 
     return images;
 }
 
-// The files of a folder with the given suffix, in natural order.
+// The files of a folder that match the pattern, in natural order.
 QStringList Files(const QString& folder, const QString& pattern)
 {
-    QDir dir(folder);
-    dir.setSorting(QDir::Name);
-    QStringList names = dir.entryList({pattern}, QDir::Files | QDir::Hidden);
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        return a.size() != b.size() ? a.size() < b.size() : a < b;
-    });
-    return names;
+    return AddFolder::ListFiles(folder, pattern);
 }
 
 QSize JpegSize(const QString& path)
@@ -150,7 +139,7 @@ private Q_SLOTS:
                  (QStringList{"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg", "6.jpg", "7.jpg"}));
         QVERIFY(mine.open(QIODevice::ReadOnly));
         QCOMPARE(mine.readAll(), QByteArray("mine"));
-        QCOMPARE(Files(out, QStringLiteral("*.p?m")), (QStringList{"other.ppm", "first-000.ppm", "first-001.pbm"}));
+        QCOMPARE(Files(out, QStringLiteral("*.p?m")), (QStringList{"first-000.ppm", "first-001.pbm", "other.ppm"}));
         for (const char* name : {"other.ppm", "first-000.ppm", "first-001.pbm"}) {
             QFile other(out + QLatin1Char('/') + QLatin1String(name));
             QVERIFY(other.open(QIODevice::ReadOnly));
@@ -421,7 +410,7 @@ private Q_SLOTS:
 
     void argumentsThatLookLikeOptions()
     {
-        QCOMPARE(ExtractRun::SafeArgument(QStringLiteral("-o")), QStringLiteral("./-o").replace(QLatin1Char('/'), QDir::separator()));
+        QCOMPARE(ExtractRun::SafeArgument(QStringLiteral("-o")), TestPaths::P(".\\-o"));
         QCOMPARE(ExtractRun::SafeArgument(QStringLiteral("a-b")), QStringLiteral("a-b"));
     }
 

@@ -1,3 +1,4 @@
+#include "TestPaths.h"
 #include "sourcelist/FolderScan.h"
 
 #include <QDir>
@@ -5,18 +6,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-void Touch(const QString& path)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-}
+#include <stdexcept>
 
-QString Sep()
-{
-    return QString(QDir::separator());
-}
-} // namespace
+using TestPaths::Sep;
+using TestPaths::Touch;
 
 class TestFolderScan : public QObject
 {
@@ -31,7 +24,7 @@ private Q_SLOTS:
         for (const char* sub : {"A/A1/A11", "A/A2", "B/B1"})
             QVERIFY(QDir().mkpath(r + Sep() + QString::fromLatin1(sub)));
         for (const char* file : {"r.pdf", "A/a.pdf", "B/b.pdf", "A/A1/a1.pdf", "A/A2/a2.pdf", "B/B1/b1.pdf", "A/A1/A11/a11.pdf"})
-            Touch(r + Sep() + QDir::toNativeSeparators(QString::fromLatin1(file)));
+            QVERIFY(Touch(r + Sep() + QDir::toNativeSeparators(QString::fromLatin1(file))));
 
         int yields = 0;
         FolderScan scan([&yields] { ++yields; });
@@ -56,14 +49,14 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral(".hidden/deeper"))));
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("~tilde folder"))));
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("folder.pdf"))));
-        Touch(dir.filePath(QStringLiteral(".hidden/inside.pdf")));
-        Touch(dir.filePath(QStringLiteral(".hidden/deeper/deep.pdf")));
-        Touch(dir.filePath(QStringLiteral("~$lock.pdf")));
-        Touch(dir.filePath(QStringLiteral(".dotfile.pdf")));
-        Touch(dir.filePath(QStringLiteral("page-10.PDF")));
-        Touch(dir.filePath(QStringLiteral("page-9.pdf")));
-        Touch(dir.filePath(QStringLiteral("notes.txt")));
-        Touch(dir.filePath(QStringLiteral("~tilde folder/kept.pdf")));
+        QVERIFY(Touch(dir.filePath(QStringLiteral(".hidden/inside.pdf"))));
+        QVERIFY(Touch(dir.filePath(QStringLiteral(".hidden/deeper/deep.pdf"))));
+        QVERIFY(Touch(dir.filePath(QStringLiteral("~$lock.pdf"))));
+        QVERIFY(Touch(dir.filePath(QStringLiteral(".dotfile.pdf"))));
+        QVERIFY(Touch(dir.filePath(QStringLiteral("page-10.PDF"))));
+        QVERIFY(Touch(dir.filePath(QStringLiteral("page-9.pdf"))));
+        QVERIFY(Touch(dir.filePath(QStringLiteral("notes.txt"))));
+        QVERIFY(Touch(dir.filePath(QStringLiteral("~tilde folder/kept.pdf"))));
 
         FolderScan scan;
         QCOMPARE(scan.PdfFilesInTree(r),
@@ -77,8 +70,8 @@ private Q_SLOTS:
         QTemporaryDir elsewhere;
         const QString r = QDir::toNativeSeparators(dir.path());
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("a/b"))));
-        Touch(dir.filePath(QStringLiteral("a/b/in-b.pdf")));
-        Touch(elsewhere.filePath(QStringLiteral("outside.pdf")));
+        QVERIFY(Touch(dir.filePath(QStringLiteral("a/b/in-b.pdf"))));
+        QVERIFY(Touch(elsewhere.filePath(QStringLiteral("outside.pdf"))));
         // Back up the tree, to the tree's own root, and twice to one folder outside.
         if (!QFile::link(dir.filePath(QStringLiteral("a")), dir.filePath(QStringLiteral("a/b/up"))))
             QSKIP("this file system makes no links");
@@ -86,8 +79,21 @@ private Q_SLOTS:
         QVERIFY(QFile::link(elsewhere.path(), dir.filePath(QStringLiteral("x1"))));
         QVERIFY(QFile::link(elsewhere.path(), dir.filePath(QStringLiteral("x2"))));
 
-        FolderScan scan;
-        QCOMPARE(scan.PdfFilesInTree(r), (QStringList{r + Sep() + "x1" + Sep() + "outside.pdf",
+        // A cycle the scan missed would go round for ever: the scan is cut off
+        // after far more steps than this small tree takes, so the test fails
+        // at once instead of at the test runner's time limit.
+        int steps = 0;
+        FolderScan scan([&steps] {
+            if (++steps > 10000)
+                throw std::runtime_error("the folder scan goes round a cycle");
+        });
+        QStringList rows;
+        try {
+            rows = scan.PdfFilesInTree(r);
+        } catch (const std::runtime_error& cycle) {
+            QFAIL(cycle.what());
+        }
+        QCOMPARE(rows, (QStringList{r + Sep() + "x1" + Sep() + "outside.pdf",
                                                      r + Sep() + "a" + Sep() + "b" + Sep() + "in-b.pdf"}));
     }
 
@@ -111,8 +117,8 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("closed/inner"))));
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("open"))));
-        Touch(dir.filePath(QStringLiteral("closed/inner/x.pdf")));
-        Touch(dir.filePath(QStringLiteral("open/y.pdf")));
+        QVERIFY(Touch(dir.filePath(QStringLiteral("closed/inner/x.pdf"))));
+        QVERIFY(Touch(dir.filePath(QStringLiteral("open/y.pdf"))));
         const QString closed = dir.filePath(QStringLiteral("closed"));
         QFile::setPermissions(closed, QFileDevice::WriteOwner);
         const bool readable = QDir(closed).isReadable() && !QDir(closed).entryList().isEmpty();

@@ -1,15 +1,11 @@
+#include "TestPaths.h"
 #include "sourcelist/OpenDialogSelection.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-QString Sep()
-{
-    return QString(QDir::separator());
-}
-} // namespace
+using TestPaths::Sep;
 
 class TestOpenDialogSelection : public QObject
 {

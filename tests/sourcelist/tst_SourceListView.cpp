@@ -1,3 +1,4 @@
+#include "TestPaths.h"
 #include "sourcelist/widgets/SourceListView.h"
 
 #include <QApplication>
@@ -107,8 +108,8 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString folder = QDir::toNativeSeparators(dir.path());
-        const QStringList dropped{folder + QDir::separator() + "z.pdf", folder, folder + QDir::separator() + "notes.txt",
-                                  folder + QDir::separator() + "z.pdf"};
+        const QStringList dropped{folder + TestPaths::Sep() + "z.pdf", folder, folder + TestPaths::Sep() + "notes.txt",
+                                  folder + TestPaths::Sep() + "z.pdf"};
         std::unique_ptr<QMimeData> data(Files(dropped));
         QVERIFY(Drop(*m_list, data.get()));
         QCOMPARE(m_list->Rows(), dropped);

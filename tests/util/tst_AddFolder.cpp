@@ -1,5 +1,7 @@
 #include "util/AddFolder.h"
 
+#include "TestPaths.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -50,7 +52,7 @@ private Q_SLOTS:
             QVERIFY(QDir(dir.path()).mkdir(name));
         const QString withoutSeparator = QDir::toNativeSeparators(dir.path());
         QCOMPARE(AddFolder::ListFiles(withoutSeparator, pattern), expected);
-        QCOMPARE(AddFolder::ListFiles(withoutSeparator + QDir::separator(), pattern), expected);
+        QCOMPARE(AddFolder::ListFiles(withoutSeparator + Platform::Separator(), pattern), expected);
     }
 
     void manyFiles()

@@ -1,6 +1,8 @@
 #include "util/Main.h"
 #include "util/ShortFilename.h"
 
+#include "TestPaths.h"
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -38,7 +40,7 @@ private Q_SLOTS:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
         QVERIFY(Main::FolderIsWritable(dir.path()));
-        QVERIFY(Main::FolderIsWritable(QDir::toNativeSeparators(dir.path()) + QDir::separator()));
+        QVERIFY(Main::FolderIsWritable(TestPaths::WithSeparator(dir.path())));
         QVERIFY(!Main::FolderIsWritable(dir.filePath(QStringLiteral("missing"))));
         QVERIFY(!Main::FolderIsWritable(file.fileName()));
         QVERIFY(!Main::FolderIsWritable(QString()));
@@ -49,7 +51,7 @@ private Q_SLOTS:
     void shortNameOfExistingAndMissingPaths()
     {
         QTemporaryDir dir;
-        const QString folder = QDir::toNativeSeparators(dir.path()) + QDir::separator();
+        const QString folder = TestPaths::WithSeparator(dir.path());
         QVERIFY(!ShortFilename::GetShortName(folder).isEmpty());
         QVERIFY(QFileInfo(ShortFilename::GetShortName(folder)).isDir());
         QCOMPARE(ShortFilename::GetShortName(folder + QStringLiteral("missing")), QString());

@@ -1,15 +1,10 @@
+#include "TestPaths.h"
 #include "util/Trim1.h"
 
 #include <QDir>
 #include <QTest>
 
-namespace {
-// Writes a path with "\" standing for this platform's separator.
-QString P(const char* text)
-{
-    return QString::fromUtf8(text).replace(QLatin1Char('\\'), QDir::separator());
-}
-} // namespace
+using TestPaths::P;
 
 class TestTrim1 : public QObject
 {
@@ -87,7 +82,7 @@ private Q_SLOTS:
     void longStrings()
     {
         // 32,766 characters: the longest path text the program has to handle.
-        const QString folder = QDir::separator() + QString(32759, QLatin1Char('a')) + QDir::separator();
+        const QString folder = Platform::Separator() + QString(32759, QLatin1Char('a')) + Platform::Separator();
         const QString path = folder + QStringLiteral("x.pdf");
         QCOMPARE(path.size(), 32766);
         QCOMPARE(Trim1::FileNamePart(path), QStringLiteral("x.pdf"));
