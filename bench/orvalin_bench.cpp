@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 // orvalin_bench [repeats]
 //
 // Makes its own corpus in a temporary folder and times, alternating, in one run:
@@ -19,30 +22,29 @@
 #include "extract/PbmToPgm.h"
 #include "extract/Shell32.h"
 #include "sourcelist/FolderScan.h"
-#include "util/EventLoopYield.h"
 #include "util/AddFolder.h"
+#include "util/EventLoopYield.h"
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QTimer>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
-#include <cstdio>
-
 
 namespace {
 
@@ -60,7 +62,8 @@ double Median(QList<double> values)
 void BarePipeline(const QString& pdfimages, const QString& cjpeg, const QString& pdf, const QString& out)
 {
     QProcess::execute(pdfimages, {pdf, out + QStringLiteral("corpus")});
-    QStringList images = QDir(out).entryList({QStringLiteral("*.ppm"), QStringLiteral("*.pbm")}, QDir::Files, QDir::Name);
+    QStringList images =
+        QDir(out).entryList({QStringLiteral("*.ppm"), QStringLiteral("*.pbm")}, QDir::Files, QDir::Name);
     int k = 1;
     for (const QString& name : images) {
         const QString input = out + name;
@@ -71,7 +74,8 @@ void BarePipeline(const QString& pdfimages, const QString& cjpeg, const QString&
             encodable = out + QString::number(k) + QStringLiteral(".pgm");
             PbmToPgm::Convert(input, encodable);
         }
-        QProcess::execute(cjpeg, {QStringLiteral("-outfile"), out + QString::number(k) + QStringLiteral(".jpg"), encodable});
+        QProcess::execute(cjpeg,
+                          {QStringLiteral("-outfile"), out + QString::number(k) + QStringLiteral(".jpg"), encodable});
         QFile::remove(input);
         if (encodable != input)
             QFile::remove(encodable);
@@ -123,7 +127,8 @@ void BarePipelined(const QString& pdfimages, const QString& cjpeg, const QString
                 QFile::remove(input);
                 pump();
             });
-            encoder->start(cjpeg, {QStringLiteral("-outfile"), out + QString::number(k++) + QStringLiteral(".jpg"), input});
+            encoder->start(cjpeg,
+                           {QStringLiteral("-outfile"), out + QString::number(k++) + QStringLiteral(".jpg"), input});
             ++encoding;
             encoders.push_back(std::move(encoder));
         }
@@ -213,7 +218,9 @@ void MakeTree(const QString& root, int files)
             const QString folder = sub == 0 ? parent : parent + QStringLiteral("/sub-%1").arg(sub);
             QDir().mkpath(folder);
             for (int i = 0; i < files; ++i) {
-                QFile file(folder + QStringLiteral("/file-%1.%2").arg(i).arg(i % 2 ? QStringLiteral("pdf") : QStringLiteral("txt")));
+                QFile file(
+                    folder
+                    + QStringLiteral("/file-%1.%2").arg(i).arg(i % 2 ? QStringLiteral("pdf") : QStringLiteral("txt")));
                 file.open(QIODevice::WriteOnly);
             }
         }
@@ -237,7 +244,8 @@ int main(int argc, char* argv[])
     std::printf("machine: %d cores (QThread::idealThreadCount)\n", QThread::idealThreadCount());
 
     for (bool withBlackAndWhite : {false, true}) {
-        const QString pdf = work.filePath(withBlackAndWhite ? QStringLiteral("corpus-bw.pdf") : QStringLiteral("corpus.pdf"));
+        const QString pdf =
+            work.filePath(withBlackAndWhite ? QStringLiteral("corpus-bw.pdf") : QStringLiteral("corpus.pdf"));
         if (!MakeCorpus(pdf, withBlackAndWhite)) {
             std::fprintf(stderr, "cannot write the corpus\n");
             return 1;
@@ -254,8 +262,8 @@ int main(int argc, char* argv[])
             return n;
         };
         std::printf("\ncorpus %s: %lld bytes; encodings: %d jpeg, %d raw (flate); black-and-white: %d\n",
-                    withBlackAndWhite ? "with black-and-white scans" : "colour and grey",
-                    QFileInfo(pdf).size(), count(QStringLiteral("jpeg")), count(QStringLiteral("image")),
+                    withBlackAndWhite ? "with black-and-white scans" : "colour and grey", QFileInfo(pdf).size(),
+                    count(QStringLiteral("jpeg")), count(QStringLiteral("image")),
                     int(listing.count(QStringLiteral(" 1  image"))));
 
         // Alternating, in one run: the pipelined run, the run with the
@@ -300,8 +308,8 @@ int main(int argc, char* argv[])
         std::printf("  bare pipelined floor / bare sequential: %.3f\n", ratio(BarePipelinedFloor, BareSequential));
         std::printf("  one program at a time / bare sequential: %.3f\n", ratio(OneAtATime, BareSequential));
         std::printf("  extractor alone / bare sequential: %.3f\n", ratio(ExtractorAlone, BareSequential));
-        std::printf("  peak intermediate files: pipelined %.1f MB, extractor alone %.1f MB\n", double(peak[Pipelined]) / 1e6,
-                    double(peak[ExtractorAlone]) / 1e6);
+        std::printf("  peak intermediate files: pipelined %.1f MB, extractor alone %.1f MB\n",
+                    double(peak[Pipelined]) / 1e6, double(peak[ExtractorAlone]) / 1e6);
     }
 
     // Numbering in a folder that already holds many JPEG files, against an
@@ -351,8 +359,9 @@ int main(int argc, char* argv[])
             process.waitForFinished(-1);
             bare.append(double(clock.nsecsElapsed()) / 1e6);
         }
-        std::printf("\nrunner on an instant program: %.2f ms median, bare start and wait %.2f ms, notice overhead %.2f ms\n",
-                    Median(runner), Median(bare), Median(runner) - Median(bare));
+        std::printf(
+            "\nrunner on an instant program: %.2f ms median, bare start and wait %.2f ms, notice overhead %.2f ms\n",
+            Median(runner), Median(bare), Median(runner) - Median(bare));
     }
 
     // The folder scan of a large tree against find.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "Form1.h"
 
 #include "AppTitle.h"
@@ -9,12 +12,12 @@
 #include "sourcelist/widgets/AddFilesFlow.h"
 #include "sourcelist/widgets/FolderScanFlow.h"
 #include "sourcelist/widgets/SourceListView.h"
-#include "util/widgets/CursorFile.h"
-#include "util/widgets/FolderPicker.h"
 #include "util/Main.h"
 #include "util/Platform.h"
 #include "util/Trim1.h"
 #include "util/Twips.h"
+#include "util/widgets/CursorFile.h"
+#include "util/widgets/FolderPicker.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -35,8 +38,7 @@
 
 namespace {
 
-template <typename Control>
-Control* Named(Control* control, const char* name)
+template <typename Control> Control* Named(Control* control, const char* name)
 {
     control->setObjectName(QString::fromLatin1(name));
     return control;
@@ -91,14 +93,16 @@ Form1::Form1(Form1Options options)
                            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , m_options(std::move(options))
 {
-    m_applicationFolder = m_options.applicationFolder.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                                : m_options.applicationFolder;
+    m_applicationFolder =
+        m_options.applicationFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_options.applicationFolder;
     if (!m_options.draw)
         m_options.draw = &Main::DrawFromTimer;
     if (m_options.homePage.isNull())
         m_options.homePage = BuiltInHomePage();
     if (!m_options.openHomePage)
-        m_options.openHomePage = [](const QString& address) { QDesktopServices::openUrl(QUrl::fromUserInput(address)); };
+        m_options.openHomePage = [](const QString& address) {
+            QDesktopServices::openUrl(QUrl::fromUserInput(address));
+        };
     if (!m_options.endProcess)
         m_options.endProcess = [] {
             // Ends at once, whatever is in progress.
@@ -113,8 +117,8 @@ Form1::Form1(Form1Options options)
     m_extractRun = std::make_unique<ExtractRun>(*this, ToolLocator(m_applicationFolder, m_options.searchPathForTools));
     CreateControls();
     m_addFiles = std::make_unique<AddFilesFlow>(*ListView1, *m_dialogs, m_applicationFolder);
-    m_folderScan = std::make_unique<FolderScanFlow>(*ListView1, *m_dialogs,
-                                                    [this](Pointer pointer) { SetMousePointer(pointer); });
+    m_folderScan =
+        std::make_unique<FolderScanFlow>(*ListView1, *m_dialogs, [this](Pointer pointer) { SetMousePointer(pointer); });
     Form_Load();
 }
 
@@ -141,7 +145,8 @@ void Form1::CreateControls()
     Check4 = Named(new PushCheckBox(QStringLiteral("Add All PDF File(s) In Folder"),
                                     ButtonPicture(QStringLiteral("folder")), this),
                    "Check4");
-    Check2 = Named(new PushCheckBox(QStringLiteral("Extract!"), ButtonPicture(QStringLiteral("palette")), this), "Check2");
+    Check2 =
+        Named(new PushCheckBox(QStringLiteral("Extract!"), ButtonPicture(QStringLiteral("palette")), this), "Check2");
     Text1 = Named(new OutputFolderBox(this), "Text1");
     Check5 = Named(new PushCheckBox(QStringLiteral("..."), QIcon(), this), "Check5");
     Check3 = Named(new PushCheckBox(QStringLiteral("Help"), QIcon(), this), "Check3");
@@ -337,7 +342,8 @@ void Form1::Check5_Click()
 {
     Guarded(Check5, [this] {
         // The picker starts at the folder the box shows, when there is one.
-        const QString folder = FolderPicker::BrowseForFolder(*m_dialogs, this, QStringLiteral("Please select folder:"), Text1->text());
+        const QString folder =
+            FolderPicker::BrowseForFolder(*m_dialogs, this, QStringLiteral("Please select folder:"), Text1->text());
         if (folder.isEmpty())
             return;
         SetMousePointer(Pointer::Hourglass);

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include "extract/ExtractHost.h"
@@ -22,13 +25,13 @@ class SourceListView;
 // What the main window takes from outside; the defaults are those of the
 // real program, tests replace what they need to drive.
 struct Form1Options {
-    QString applicationFolder;                 // default: the executable's folder
-    std::function<double()> draw;              // the start-up chance's draw, 0 <= r < 1
-    QString homePage;                          // default: the address the build was given
+    QString applicationFolder;    // default: the executable's folder
+    std::function<double()> draw; // the start-up chance's draw, 0 <= r < 1
+    QString homePage;             // default: the address the build was given
     std::function<void(const QString&)> openHomePage;
-    std::function<void()> endProcess;          // default: ends the process at once
-    bool searchPathForTools = true;            // look for the tools on PATH too
-    Dialogs* dialogs = nullptr;                // default: the system's own
+    std::function<void()> endProcess; // default: ends the process at once
+    bool searchPathForTools = true;   // look for the tools on PATH too
+    Dialogs* dialogs = nullptr;       // default: the system's own
 };
 
 // The main window.

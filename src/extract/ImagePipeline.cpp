@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "ImagePipeline.h"
 
 #include "BackgroundWork.h"
@@ -25,8 +28,7 @@ bool NonEmptyFile(const QString& path)
 
 } // namespace
 
-ImagePipeline::ImagePipeline(ExtractHost& host, ImageNumbers& numbers, Shell32::Stopper& stopper,
-                             const bool& abandoned)
+ImagePipeline::ImagePipeline(ExtractHost& host, ImageNumbers& numbers, Shell32::Stopper& stopper, const bool& abandoned)
     : m_host(host)
     , m_numbers(numbers)
     , m_stopper(stopper)
@@ -55,8 +57,8 @@ ImagePipeline::Result ImagePipeline::Run(const QString& input, const QString& ex
         output.Watch([&waker] { waker.Wake(); });
     Shell32::RunWhenReady(
         qMax(1, m_atOnce), [this](int index) { return Next(index); },
-        [this](int index, const Shell32::Outcome& outcome) { Finished(index, outcome); }, Shell32::WindowStyle::Hidden, &m_stopper,
-        &waker);
+        [this](int index, const Shell32::Outcome& outcome) { Finished(index, outcome); }, Shell32::WindowStyle::Hidden,
+        &m_stopper, &waker);
     m_output = nullptr;
     return m_result;
 }
@@ -122,9 +124,9 @@ std::optional<Shell32::Command> ImagePipeline::Prepare(int index, const QString&
         m_images.remove(index);
         return std::nullopt;
     }
-    return Shell32::Command{m_encoder,
-                            {QStringLiteral("-outfile"), ExtractRun::SafeArgument(image.jpeg),
-                             ExtractRun::SafeArgument(image.numbered)}};
+    return Shell32::Command{
+        m_encoder,
+        {QStringLiteral("-outfile"), ExtractRun::SafeArgument(image.jpeg), ExtractRun::SafeArgument(image.numbered)}};
 }
 
 void ImagePipeline::Finished(int index, const Shell32::Outcome& outcome)

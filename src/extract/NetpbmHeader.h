@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QtGlobal>
@@ -11,10 +14,10 @@ class QIODevice;
 // large a whole file is, which tells a finished image from one that was cut
 // short.
 struct NetpbmHeader {
-    char kind = 0;         // '4', '5' or '6'
+    char kind = 0; // '4', '5' or '6'
     qint64 width = 0;
     qint64 height = 0;
-    qint64 maxValue = 1;   // 1 for black and white
+    qint64 maxValue = 1;    // 1 for black and white
     qint64 headerBytes = 0; // where the pixels begin
 
     // Bytes in one row of pixels.

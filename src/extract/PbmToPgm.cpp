@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "PbmToPgm.h"
 
 #include "NetpbmHeader.h"
@@ -59,9 +62,9 @@ bool Convert(const QString& from, const QString& to, const std::function<bool()>
     QFile out(to);
     if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return false;
-    bool ok = out.write("P5\n" + QByteArray::number(header->width) + ' ' + QByteArray::number(header->height)
-                        + "\n255\n")
-              > 0;
+    bool ok =
+        out.write("P5\n" + QByteArray::number(header->width) + ' ' + QByteArray::number(header->height) + "\n255\n")
+        > 0;
     const qint64 rowBytes = header->RowBytes();
     const qint64 blockRows = qBound<qint64>(1, kPixelsPerBlock / header->width, header->height);
     QByteArray bits(rowBytes * blockRows, Qt::Uninitialized);

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "Shell32.h"
 
 #include <QEventLoop>
@@ -297,7 +300,8 @@ QList<Outcome> RunAllAndWait(const QList<Command>& commands, WindowStyle windowS
 {
     QList<Outcome> outcomes(commands.size());
     RunEachAndWait(
-        int(commands.size()), int(commands.size()), [&commands](int i) { return std::optional<Command>(commands.at(i)); },
+        int(commands.size()), int(commands.size()),
+        [&commands](int i) { return std::optional<Command>(commands.at(i)); },
         [&outcomes](int i, const Outcome& outcome) { outcomes[i] = outcome; }, windowStyle);
     return outcomes;
 }
@@ -306,7 +310,10 @@ Outcome Run(const QString& program, const QStringList& arguments, WindowStyle wi
 {
     Outcome outcome;
     RunEachAndWait(
-        1, 1, [&](int) { return std::optional<Command>(Command{program, arguments}); },
+        1, 1,
+        [&](int) {
+            return std::optional<Command>(Command{program, arguments});
+        },
         [&outcome](int, const Outcome& ended) { outcome = ended; }, windowStyle, stopper);
     return outcome;
 }

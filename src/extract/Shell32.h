@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QByteArray>
@@ -43,17 +46,19 @@ WindowStyle SettleWindowStyle(int windowStyle);
 
 struct Outcome {
     bool started = false;
-    int result = 0;          // the exit code, or StartErrorResult(why)
-    QByteArray errorOutput;  // what the program wrote to its error channel
+    int result = 0;         // the exit code, or StartErrorResult(why)
+    QByteArray errorOutput; // what the program wrote to its error channel
 };
 
 // Starts program with its arguments (no shell, no re-split command line) and
 // returns once it has ended, running the event loop meanwhile so that the
 // window stays responsive. A program that cannot be started returns at once.
-Outcome Run(const QString& program, const QStringList& arguments, WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus, Stopper* stopper = nullptr);
+Outcome Run(const QString& program, const QStringList& arguments,
+            WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus, Stopper* stopper = nullptr);
 
 // The same as Run, returning only the result.
-int RunAndWait(const QString& program, const QStringList& arguments, WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus);
+int RunAndWait(const QString& program, const QStringList& arguments,
+               WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus);
 
 struct Command {
     QString program;
@@ -101,7 +106,8 @@ constexpr qsizetype kErrorOutputLimit = 64 * 1024;
 
 // Runs all commands at once and returns when all have ended, their outcomes
 // in the same order.
-QList<Outcome> RunAllAndWait(const QList<Command>& commands, WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus);
+QList<Outcome> RunAllAndWait(const QList<Command>& commands,
+                             WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus);
 
 // What to do next, as RunWhenReady asks.
 struct Next {
@@ -142,8 +148,9 @@ private:
 // callbacks may run it too. next should answer Wait only while a program runs
 // or a wake is to come.
 void RunWhenReady(int maxAtOnce, const std::function<Next(int)>& next,
-                  const std::function<void(int, const Outcome&)>& finished, WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus,
-                  Stopper* stopper = nullptr, Waker* waker = nullptr);
+                  const std::function<void(int, const Outcome&)>& finished,
+                  WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus, Stopper* stopper = nullptr,
+                  Waker* waker = nullptr);
 
 // Runs count programs, at most maxAtOnce at a time, starting the next as soon
 // as one ends. prepare(i) is called just before program i starts and gives its
@@ -151,8 +158,8 @@ void RunWhenReady(int maxAtOnce, const std::function<Next(int)>& next,
 // as program i has ended (or failed to start). Returns when all have ended,
 // or at once when stopper is stopped; the event loop runs meanwhile.
 void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<Command>(int)>& prepare,
-                    const std::function<void(int, const Outcome&)>& finished, WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus,
-                    Stopper* stopper = nullptr);
+                    const std::function<void(int, const Outcome&)>& finished,
+                    WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus, Stopper* stopper = nullptr);
 
 // Pre-flight check: the error that would keep program from starting, or
 // nothing when it looks startable. Resolves bare names on PATH.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "OpenDialogSelection.h"
 
 #include "util/Platform.h"
@@ -59,9 +62,10 @@ QString Compose(const QStringList& chosenPaths)
     const QDir base(folder);
     QString answer = QDir::toNativeSeparators(folder);
     for (const QString& path : chosenPaths)
-        answer += QChar(0)
-                  + QDir::toNativeSeparators(folder.isEmpty() ? QFileInfo(path).absoluteFilePath()
-                                                              : base.relativeFilePath(QFileInfo(path).absoluteFilePath()));
+        answer +=
+            QChar(0)
+            + QDir::toNativeSeparators(folder.isEmpty() ? QFileInfo(path).absoluteFilePath()
+                                                        : base.relativeFilePath(QFileInfo(path).absoluteFilePath()));
     return answer;
 }
 

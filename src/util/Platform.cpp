@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "Platform.h"
 
 #include <QDir>
@@ -96,7 +99,8 @@ bool FolderIsUsersOwn(const QString& folder)
     Q_UNUSED(folder);
     return true;
 #else
-    struct stat status {};
+    struct stat status {
+    };
     if (::stat(QFile::encodeName(folder).constData(), &status) != 0)
         return false;
     // The owner's write bit counts even for the superuser, who could write
@@ -122,10 +126,10 @@ bool IsSystemFolder(const QString& folder)
     const QStringList roots{QStringLiteral("/Applications"), QStringLiteral("/System"), QStringLiteral("/Library"),
                             QStringLiteral("/usr"), QStringLiteral("/opt")};
 #else
-    const QStringList roots{QStringLiteral("/usr"),   QStringLiteral("/opt"),   QStringLiteral("/bin"),
-                            QStringLiteral("/sbin"),  QStringLiteral("/lib"),   QStringLiteral("/lib32"),
+    const QStringList roots{QStringLiteral("/usr"),   QStringLiteral("/opt"),    QStringLiteral("/bin"),
+                            QStringLiteral("/sbin"),  QStringLiteral("/lib"),    QStringLiteral("/lib32"),
                             QStringLiteral("/lib64"), QStringLiteral("/libx32"), QStringLiteral("/etc"),
-                            QStringLiteral("/snap"),  QStringLiteral("/app"),   QStringLiteral("/nix/store")};
+                            QStringLiteral("/snap"),  QStringLiteral("/app"),    QStringLiteral("/nix/store")};
 #endif
     const Qt::CaseSensitivity sensitivity = Qt::CaseSensitive;
 #endif

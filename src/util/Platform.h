@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QChar>
@@ -9,7 +12,10 @@ namespace Platform {
 
 // The one path separator of this platform: "/" here, "\" on Windows.
 QChar Separator();
-inline QString SeparatorString() { return QString(Separator()); }
+inline QString SeparatorString()
+{
+    return QString(Separator());
+}
 
 // The short (8.3) form of an existing path as the file system reports it; the
 // empty string when the platform cannot give one.

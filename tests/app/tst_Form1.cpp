@@ -1,27 +1,30 @@
-#include "app/AppTitle.h"
-#include "app/Form1.h"
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "ScriptedDialogs.h"
 #include "TestPaths.h"
-#include "app/SystemDialogs.h"
+#include "app/AppTitle.h"
+#include "app/Form1.h"
 #include "app/OutputFolderBox.h"
 #include "app/PushCheckBox.h"
+#include "app/SystemDialogs.h"
 #include "sourcelist/widgets/SourceListView.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
-#include <QHeaderView>
-#include <QScopeGuard>
-#include <QSettings>
-#include <QStyle>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QSettings>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -50,8 +53,9 @@ std::pair<QRgb, double> BackgroundAndContrast(const QImage& image, const QRect& 
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
             ++counts[image.pixel(x, y) | 0xff000000];
-    const QRgb background = std::max_element(counts.keyValueBegin(), counts.keyValueEnd(),
-                                             [](auto a, auto b) { return a.second < b.second; })->first;
+    const QRgb background = std::max_element(counts.keyValueBegin(), counts.keyValueEnd(), [](auto a, auto b) {
+                                return a.second < b.second;
+                            })->first;
     double contrast = 1;
     for (QRgb colour : counts.keys())
         contrast = qMax(contrast, Contrast(colour, background));
@@ -91,7 +95,8 @@ class TestForm1 : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(QFile::copy(QStringLiteral(ORVALIN_RESOURCES "/HAND-M.CUR"), m_app.filePath(QStringLiteral("HAND-M.CUR"))));
+        QVERIFY(
+            QFile::copy(QStringLiteral(ORVALIN_RESOURCES "/HAND-M.CUR"), m_app.filePath(QStringLiteral("HAND-M.CUR"))));
         QVERIFY(QFile::copy(QStringLiteral(ORVALIN_RESOURCES "/drag.ico"), m_app.filePath(QStringLiteral("drag.ico"))));
     }
 
@@ -126,8 +131,10 @@ private Q_SLOTS:
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         const QRect frame = m_form->frameGeometry();
         const QPoint offCentre = frame.center() - screen.center();
-        QVERIFY2(qAbs(offCentre.x()) <= 1 && qAbs(offCentre.y()) <= 1,
-                 qPrintable(QStringLiteral("%1,%2 %3x%4").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
+        QVERIFY2(
+            qAbs(offCentre.x()) <= 1 && qAbs(offCentre.y()) <= 1,
+            qPrintable(
+                QStringLiteral("%1,%2 %3x%4").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
     }
 
     void layout_data()
@@ -152,10 +159,11 @@ private Q_SLOTS:
         QFETCH(QRect, pixels);
         QFETCH(double, points);
         const QHash<QString, QWidget*> controls{
-            {"ListView1", m_form->ListView1}, {"Check1", m_form->Check1}, {"Check2", m_form->Check2},
-            {"Check3", m_form->Check3},       {"Check4", m_form->Check4}, {"Check5", m_form->Check5},
-            {"Text1", m_form->Text1},         {"Label1", m_form->Label1}, {"Command1", m_form->Command1},
-            {"ProgressBar1", m_form->ProgressBar1}};
+            {"ListView1", m_form->ListView1}, {"Check1", m_form->Check1},
+            {"Check2", m_form->Check2},       {"Check3", m_form->Check3},
+            {"Check4", m_form->Check4},       {"Check5", m_form->Check5},
+            {"Text1", m_form->Text1},         {"Label1", m_form->Label1},
+            {"Command1", m_form->Command1},   {"ProgressBar1", m_form->ProgressBar1}};
         QWidget* widget = controls.value(control);
         QVERIFY(widget);
         QCOMPARE(widget->geometry(), pixels);
@@ -207,9 +215,12 @@ private Q_SLOTS:
         // Light text on dark grey: window text, button, light, dark, mid, text, bright text, base, window.
         const QPalette dark(Qt::white, QColor(60, 60, 64), QColor(90, 90, 95), QColor(20, 20, 22), QColor(40, 40, 44),
                             Qt::white, Qt::white, QColor(30, 30, 32), QColor(45, 45, 48));
-        for (const auto& [name, desktop] : {std::pair{"light", QApplication::style()->standardPalette()}, {"dark", dark}})
-            for (const char* control : {"Check1", "Check4", "Check2", "Check3", "Check5", "Label1", "header", "rows", "Text1"})
-                QTest::addRow("%s %s", name, control) << desktop << control << (qstrcmp(control, "rows") && qstrcmp(control, "Text1"));
+        for (const auto& [name, desktop] :
+             {std::pair{"light", QApplication::style()->standardPalette()}, {"dark", dark}})
+            for (const char* control :
+                 {"Check1", "Check4", "Check2", "Check3", "Check5", "Label1", "header", "rows", "Text1"})
+                QTest::addRow("%s %s", name, control)
+                    << desktop << control << (qstrcmp(control, "rows") && qstrcmp(control, "Text1"));
     }
     void readableUnderAnyPalette()
     {
@@ -283,7 +294,9 @@ private Q_SLOTS:
     // once and the button comes up again.
     void helpPressedThroughAssistiveTechnology()
     {
-        QAccessible::queryAccessibleInterface(m_form->Check3)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        QAccessible::queryAccessibleInterface(m_form->Check3)
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
         QCOMPARE(m_dialogs.messages, QStringList{Form1::HelpText()});
         QCOMPARE(m_form->Check3->Value(), 0);
     }
@@ -293,7 +306,7 @@ private Q_SLOTS:
         QApplication::setActiveWindow(m_form.get());
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
         m_form->ListView1->setFocus();
-        const QList<QWidget*> expected{m_form->Check1, m_form->Check4, m_form->Check2, m_form->Text1,
+        const QList<QWidget*> expected{m_form->Check1, m_form->Check4, m_form->Check2,   m_form->Text1,
                                        m_form->Check5, m_form->Check3, m_form->Command1, m_form->ListView1};
         for (QWidget* next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -395,7 +408,8 @@ private Q_SLOTS:
             for (int y = 0; y + 1 < image.height() && enlarged; y += 2)
                 for (int x = 0; x + 1 < image.width() && enlarged; x += 2) {
                     const QRgb p = image.pixel(x, y);
-                    enlarged = p == image.pixel(x + 1, y) && p == image.pixel(x, y + 1) && p == image.pixel(x + 1, y + 1);
+                    enlarged =
+                        p == image.pixel(x + 1, y) && p == image.pixel(x, y + 1) && p == image.pixel(x + 1, y + 1);
                 }
             QVERIFY(!enlarged);
         }
@@ -442,7 +456,8 @@ private Q_SLOTS:
                                   + QStringLiteral(".desktop"),
                               QSettings::IniFormat);
         QCOMPARE(entry.status(), QSettings::NoError);
-        QCOMPARE(entry.value(QStringLiteral("Desktop Entry/StartupWMClass")).toString(), QGuiApplication::applicationName());
+        QCOMPARE(entry.value(QStringLiteral("Desktop Entry/StartupWMClass")).toString(),
+                 QGuiApplication::applicationName());
     }
 
     void closingEndsTheProcess()
@@ -491,7 +506,8 @@ private Q_SLOTS:
         QTest::newRow("a root") << s << s + s;
         QTest::newRow("a network path") << s + s + "server" + s + "share" + s + "out"
                                         << s + "server" + s + "share" + s + "out" + s;
-        QTest::newRow("cancel keeps what was typed") << "" << "typed by hand";
+        QTest::newRow("cancel keeps what was typed") << ""
+                                                     << "typed by hand";
     }
     void outputFolderPicker()
     {
@@ -546,7 +562,8 @@ private Q_SLOTS:
             QCOMPARE(canonical(m_dialogs.lastOpen.InitDir), started);
         }
         const QString temp = QDir::toNativeSeparators(QDir::tempPath());
-        for (const auto& [box, started] : {std::pair{temp, temp}, {temp + Sep(), temp}, {temp + Sep() + "missing", home}, {"", home}}) {
+        for (const auto& [box, started] :
+             {std::pair{temp, temp}, {temp + Sep(), temp}, {temp + Sep() + "missing", home}, {"", home}}) {
             m_form->Text1->setText(box);
             m_dialogs.folderAnswers = {QString()};
             QTest::mouseClick(m_form->Check5, Qt::LeftButton);
@@ -558,7 +575,8 @@ private Q_SLOTS:
     {
         QStringList many;
         for (int i = 0; i < 1000; ++i)
-            many.append(QDir::toNativeSeparators(QDir::tempPath() + QStringLiteral("/a-rather-long-file-name-for-the-buffer-%1.pdf").arg(i)));
+            many.append(QDir::toNativeSeparators(
+                QDir::tempPath() + QStringLiteral("/a-rather-long-file-name-for-the-buffer-%1.pdf").arg(i)));
         m_dialogs.openAnswers.append(many);
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
         QCOMPARE(m_form->ListView1->RowCount(), 0);
@@ -601,8 +619,8 @@ private Q_SLOTS:
         m_dialogs.folderAnswers = {root};
         QTest::mouseClick(m_form->Check4, Qt::LeftButton);
         QCOMPARE(m_dialogs.lastPrompt, QStringLiteral("Please select folder to add:"));
-        QCOMPARE(m_form->ListView1->Rows(), (QStringList{root + Sep() + "a.pdf", root + Sep() + "b.pdf",
-                                                         root + Sep() + "sub" + Sep() + "c.pdf"}));
+        QCOMPARE(m_form->ListView1->Rows(),
+                 (QStringList{root + Sep() + "a.pdf", root + Sep() + "b.pdf", root + Sep() + "sub" + Sep() + "c.pdf"}));
         QCOMPARE(m_form->MousePointer(), Pointer::Default);
     }
 };

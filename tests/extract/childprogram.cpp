@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 // A stand-in program for the runner's and the run's tests.
 //   childprogram exit N        exits with code N
 //   childprogram sleep MS N    sleeps MS milliseconds, then exits with N
@@ -65,7 +68,8 @@ int Encoder(const QString& out, const QString& in)
         HalfFile(out);
         Hang();
     }
-    return QProcess::execute(QStandardPaths::findExecutable(QStringLiteral("cjpeg")), {QStringLiteral("-outfile"), out, in});
+    return QProcess::execute(QStandardPaths::findExecutable(QStringLiteral("cjpeg")),
+                             {QStringLiteral("-outfile"), out, in});
 }
 
 // Writes data to path in four pieces, a little apart, as a slow disk would.

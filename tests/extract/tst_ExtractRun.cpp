@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "HeadlessHost.h"
 #include "TestPaths.h"
 #include "TestPdf.h"
@@ -11,9 +14,9 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTimer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 
@@ -235,21 +238,33 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("what");
         QTest::addColumn<QString>("expectedLine");
-        QTest::newRow("missing source") << "missing" << "missing.pdf: the file is missing.";
-        QTest::newRow("not a PDF") << "text" << "notes.pdf: the file is damaged or is not a PDF file.";
-        QTest::newRow("damaged PDF") << "damaged" << "broken.pdf: the file is damaged or is not a PDF file.";
+        QTest::newRow("missing source") << "missing"
+                                        << "missing.pdf: the file is missing.";
+        QTest::newRow("not a PDF") << "text"
+                                   << "notes.pdf: the file is damaged or is not a PDF file.";
+        QTest::newRow("damaged PDF") << "damaged"
+                                     << "broken.pdf: the file is damaged or is not a PDF file.";
         QTest::newRow("password-protected PDF")
-            << "password" << "locked.pdf: the PDF is password-protected, so its images cannot be extracted.";
+            << "password"
+            << "locked.pdf: the PDF is password-protected, so its images cannot be extracted.";
         QTest::newRow("output folder cannot be made") << "badfolder"
                                                       << "fine.pdf: the output folder %1 could not be created.";
-        QTest::newRow("no extractor") << "noextractor" << "fine.pdf: the image extractor (pdfimages) was not found.";
-        QTest::newRow("no encoder") << "noencoder" << "fine.pdf: the JPEG encoder (cjpeg) was not found.";
-        QTest::newRow("encoder fails") << "badencoder" << "fine.pdf: the JPEG encoder failed for 2 of 2 images.";
-        QTest::newRow("no images is fine") << "noimages" << "";
-        QTest::newRow("relative output folder") << "relative" << "fine.pdf: the output folder must be a full path.";
-        QTest::newRow("a folder") << "folder" << "docs: this is a folder, not a PDF file.";
-        QTest::newRow("a pipe") << "pipe" << "pipe.pdf: this is a device or a pipe, not a PDF file.";
-        QTest::newRow("name too long") << "long" << QString(300, QLatin1Char('x')) + ".pdf: the path is too long to be opened.";
+        QTest::newRow("no extractor") << "noextractor"
+                                      << "fine.pdf: the image extractor (pdfimages) was not found.";
+        QTest::newRow("no encoder") << "noencoder"
+                                    << "fine.pdf: the JPEG encoder (cjpeg) was not found.";
+        QTest::newRow("encoder fails") << "badencoder"
+                                       << "fine.pdf: the JPEG encoder failed for 2 of 2 images.";
+        QTest::newRow("no images is fine") << "noimages"
+                                           << "";
+        QTest::newRow("relative output folder") << "relative"
+                                                << "fine.pdf: the output folder must be a full path.";
+        QTest::newRow("a folder") << "folder"
+                                  << "docs: this is a folder, not a PDF file.";
+        QTest::newRow("a pipe") << "pipe"
+                                << "pipe.pdf: this is a device or a pipe, not a PDF file.";
+        QTest::newRow("name too long") << "long"
+                                       << QString(300, QLatin1Char('x')) + ".pdf: the path is too long to be opened.";
     }
     void problemsAreReported()
     {
@@ -280,9 +295,10 @@ private Q_SLOTS:
             QVERIFY2(!qpdf.isEmpty(), "qpdf makes the password-protected PDF");
             const QString open = MakePdf(QStringLiteral("open.pdf"), Images(2));
             source = Native(m_work.filePath(QStringLiteral("locked.pdf")));
-            QCOMPARE(QProcess::execute(qpdf, {QStringLiteral("--encrypt"), QStringLiteral("secret"), QStringLiteral("owner"),
-                                              QStringLiteral("256"), QStringLiteral("--"), open, source}),
-                     0);
+            QCOMPARE(
+                QProcess::execute(qpdf, {QStringLiteral("--encrypt"), QStringLiteral("secret"), QStringLiteral("owner"),
+                                         QStringLiteral("256"), QStringLiteral("--"), open, source}),
+                0);
         } else if (what == QLatin1String("folder")) {
             source = Native(m_work.filePath(QStringLiteral("docs")));
             QDir().mkpath(source);
@@ -293,7 +309,8 @@ private Q_SLOTS:
         } else if (what == QLatin1String("long")) {
             source = Native(m_work.filePath(QString(300, QLatin1Char('x')) + QStringLiteral(".pdf")));
         } else {
-            source = MakePdf(QStringLiteral("fine.pdf"), what == QLatin1String("noimages") ? QList<TestPdf::Image>{} : Images(2));
+            source = MakePdf(QStringLiteral("fine.pdf"),
+                             what == QLatin1String("noimages") ? QList<TestPdf::Image>{} : Images(2));
         }
         if (what == QLatin1String("relative"))
             out = QStringLiteral("out");
@@ -319,8 +336,8 @@ private Q_SLOTS:
             qputenv("ORVALIN_FAIL_BYTES", "all");
         run.ExtractAll();
         qunsetenv("ORVALIN_FAIL_BYTES");
-        QCOMPARE(host.messages,
-                 QStringList{ExtractRun::FinalMessage(expectedLine.isEmpty() ? QStringList{} : QStringList{expectedLine})});
+        QCOMPARE(host.messages, QStringList{ExtractRun::FinalMessage(
+                                    expectedLine.isEmpty() ? QStringList{} : QStringList{expectedLine})});
         // Whatever went wrong, nothing half-made stays behind.
         QCOMPARE(Files(outDir.path(), QStringLiteral("*.ppm")), QStringList{});
         QCOMPARE(Files(outDir.path(), QStringLiteral("*.jpg")), QStringList{});
@@ -333,7 +350,8 @@ private Q_SLOTS:
     {
         QTemporaryDir outDir;
         Host host;
-        host.rows = {Native(m_work.filePath(QStringLiteral("gone.pdf"))), MakePdf(QStringLiteral("after.pdf"), Images(2))};
+        host.rows = {Native(m_work.filePath(QStringLiteral("gone.pdf"))),
+                     MakePdf(QStringLiteral("after.pdf"), Images(2))};
         host.outputFolder = WithSeparator(outDir.path());
         ExtractRun run(host, ToolLocator(m_app.path()));
         run.ExtractAll();
@@ -423,7 +441,8 @@ private Q_SLOTS:
                                   << "the PDF is password-protected, so its images cannot be extracted";
         QTest::newRow("damaged") << 1 << QByteArray("Syntax Error: Couldn't find trailer dictionary\n")
                                  << "the file is damaged or is not a PDF file";
-        QTest::newRow("permissions") << 3 << QByteArray() << "the PDF's permissions do not allow its images to be extracted";
+        QTest::newRow("permissions") << 3 << QByteArray()
+                                     << "the PDF's permissions do not allow its images to be extracted";
         QTest::newRow("other") << 99 << QByteArray() << "the image extractor failed (exit code 99)";
     }
     void extractorFailuresInWords()
@@ -439,8 +458,11 @@ private Q_SLOTS:
         QTemporaryDir outDir;
         using TestPdf::Kind;
         Host host;
-        host.rows = {MakePdf(QStringLiteral("scan.pdf"), {{Kind::Rgb, 21, 11, 1}, {Kind::Mono, 203, 97, 2}, {Kind::Gray, 23, 13, 3},
-                                                          {Kind::Jpeg, 64, 48, 4}, {Kind::Mono, 8, 5, 5}})};
+        host.rows = {MakePdf(QStringLiteral("scan.pdf"), {{Kind::Rgb, 21, 11, 1},
+                                                          {Kind::Mono, 203, 97, 2},
+                                                          {Kind::Gray, 23, 13, 3},
+                                                          {Kind::Jpeg, 64, 48, 4},
+                                                          {Kind::Mono, 8, 5, 5}})};
         host.outputFolder = WithSeparator(outDir.path());
         ExtractRun run(host, ToolLocator(m_app.path()));
         run.ExtractAll();
@@ -492,30 +514,36 @@ private Q_SLOTS:
         QTemporaryDir outDir;
         using TestPdf::Kind;
         Host host;
-        host.rows = {MakePdf(QStringLiteral("three.pdf"), {{Kind::Rgb, 10, 10, 1}, {Kind::Rgb, 20, 10, 2}, {Kind::Rgb, 30, 10, 3}})};
+        host.rows = {MakePdf(QStringLiteral("three.pdf"),
+                             {{Kind::Rgb, 10, 10, 1}, {Kind::Rgb, 20, 10, 2}, {Kind::Rgb, 30, 10, 3}})};
         host.outputFolder = WithSeparator(outDir.path());
         // The second image's PPM: a header of 13 bytes and 20 x 10 pixels.
         qputenv("ORVALIN_FAIL_BYTES", QByteArray::number(13 + 20 * 10 * 3));
         ExtractRun run(host, ToolLocator(StandIns({QStringLiteral("cjpeg")}), false));
         run.ExtractAll();
         qunsetenv("ORVALIN_FAIL_BYTES");
-        QCOMPARE(host.messages, QStringList{QStringLiteral("Done.\n\nthree.pdf: the JPEG encoder failed for 1 of 3 images.")});
+        QCOMPARE(host.messages,
+                 QStringList{QStringLiteral("Done.\n\nthree.pdf: the JPEG encoder failed for 1 of 3 images.")});
         QCOMPARE(Files(outDir.path(), QStringLiteral("*")), (QStringList{"1.jpg", "3.jpg"}));
         QCOMPARE(JpegSize(outDir.filePath(QStringLiteral("3.jpg"))), QSize(30, 10));
     }
-
 
     // Two instances at once, each with PDFs that share names, into one folder
     // named in the ways a user types it.
     void twoInstancesIntoOneFolder_data()
     {
-        QTest::addColumn<QString>("text"); // %1: a temporary folder, also the home folder
+        QTest::addColumn<QString>("text");   // %1: a temporary folder, also the home folder
         QTest::addColumn<QString>("folder"); // where the images go, below it; empty: nowhere
-        QTest::newRow("with separator") << "%1/out/" << "out";
-        QTest::newRow("without separator") << "%1/out" << "out";
-        QTest::newRow("trailing white space") << "%1/out/  \t" << "out";
-        QTest::newRow("home folder") << "~/photos" << "photos";
-        QTest::newRow("relative") << "photos" << "";
+        QTest::newRow("with separator") << "%1/out/"
+                                        << "out";
+        QTest::newRow("without separator") << "%1/out"
+                                           << "out";
+        QTest::newRow("trailing white space") << "%1/out/  \t"
+                                              << "out";
+        QTest::newRow("home folder") << "~/photos"
+                                     << "photos";
+        QTest::newRow("relative") << "photos"
+                                  << "";
     }
     void twoInstancesIntoOneFolder()
     {
@@ -548,8 +576,10 @@ private Q_SLOTS:
             QStringList problems;
             for (const QString& row : orders.at(i))
                 if (folder.isEmpty())
-                    problems.append(QFileInfo(row).fileName() + QStringLiteral(": the output folder must be a full path."));
-            QCOMPARE(QString::fromLocal8Bit(instances.at(i)->readAllStandardOutput()), ExtractRun::FinalMessage(problems));
+                    problems.append(QFileInfo(row).fileName()
+                                    + QStringLiteral(": the output folder must be a full path."));
+            QCOMPARE(QString::fromLocal8Bit(instances.at(i)->readAllStandardOutput()),
+                     ExtractRun::FinalMessage(problems));
         }
         qDeleteAll(instances);
         QCOMPARE(Leftovers(root.filePath(QStringLiteral("cwd"))), QStringList{});
@@ -583,10 +613,12 @@ private Q_SLOTS:
         QList<TestPdf::Image> damaged{{Kind::Rgb, 20, 10, 0}};
         for (int i = 1; i <= 12; ++i)
             damaged.append({Kind::Lost, 20 + i, 10, i});
-        QTest::newRow("damaged, exits 0") << QByteArray() << damaged
-                                          << "the PDF is damaged, so some of its images may be missing (1 image saved)" << 1;
+        QTest::newRow("damaged, exits 0")
+            << QByteArray() << damaged << "the PDF is damaged, so some of its images may be missing (1 image saved)"
+            << 1;
         QTest::newRow("writes slowly, in pieces") << QByteArray("slow") << Images(5) << "" << 5;
-        QTest::newRow("dies after three") << QByteArray("die") << Images(5) << "the image extractor stopped unexpectedly" << 3;
+        QTest::newRow("dies after three")
+            << QByteArray("die") << Images(5) << "the image extractor stopped unexpectedly" << 3;
         QTest::newRow("disk full, exits 0") << QByteArray("truncate") << Images(3)
                                             << "1 image cut short, so the disk of the output folder may be full" << 2;
     }
@@ -603,22 +635,26 @@ private Q_SLOTS:
         // The stand-in encoder fails on any image that is not whole yet.
         qputenv("ORVALIN_FAKE_EXTRACTOR", mode);
         qputenv("ORVALIN_CHECK_WHOLE", "1");
-        ExtractRun run(host, ToolLocator(StandIns(mode.isEmpty() ? QStringList{"cjpeg"} : QStringList{"pdfimages", "cjpeg"}), false));
+        ExtractRun run(
+            host,
+            ToolLocator(StandIns(mode.isEmpty() ? QStringList{"cjpeg"} : QStringList{"pdfimages", "cjpeg"}), false));
         run.ExtractAll();
         qunsetenv("ORVALIN_FAKE_EXTRACTOR");
         qunsetenv("ORVALIN_CHECK_WHOLE");
-        QCOMPARE(host.messages, QStringList{ExtractRun::FinalMessage(line.isEmpty() ? QStringList{} : QStringList{"tricky.pdf: " + line + "."})});
+        QCOMPARE(host.messages, QStringList{ExtractRun::FinalMessage(
+                                    line.isEmpty() ? QStringList{} : QStringList{"tricky.pdf: " + line + "."})});
         QCOMPARE(Leftovers(outDir.path()).size(), jpegs);
         // Numbers follow the images' order.
         for (int k = 1; k <= jpegs; ++k)
-            QCOMPARE(JpegSize(outDir.filePath(QStringLiteral("%1.jpg").arg(k))), QSize(images.at(k - 1).width, images.at(k - 1).height));
+            QCOMPARE(JpegSize(outDir.filePath(QStringLiteral("%1.jpg").arg(k))),
+                     QSize(images.at(k - 1).width, images.at(k - 1).height));
     }
 
     // Closing the window, or destroying the run, while a tool hangs.
     void abandonedRunLeavesNothingBehind_data()
     {
-        QTest::addColumn<QString>("hangs"); // the tool that hangs
-        QTest::addColumn<bool>("destroy"); // destroy the run rather than abandon it
+        QTest::addColumn<QString>("hangs");    // the tool that hangs
+        QTest::addColumn<bool>("destroy");     // destroy the run rather than abandon it
         QTest::addColumn<QStringList>("left"); // besides the user's files
         QTest::newRow("extractor, abandoned") << "pdfimages" << false << QStringList{};
         QTest::newRow("encoder, abandoned") << "cjpeg" << false << QStringList{"2.jpg"};
@@ -649,7 +685,8 @@ private Q_SLOTS:
                 return QFileInfo(outDir.filePath(QStringLiteral("3.jpg"))).size() > 0;
             const QStringList work = QDir(out).entryList({QStringLiteral(".orvalin-*")}, QDir::Dirs | QDir::Hidden);
             return !work.isEmpty()
-                   && ExtractorOutput::IsWhole(out + QLatin1Char('/') + work.constFirst() + QStringLiteral("/image-002.ppm"));
+                   && ExtractorOutput::IsWhole(out + QLatin1Char('/') + work.constFirst()
+                                               + QStringLiteral("/image-002.ppm"));
         };
         QTimer watch;
         QObject::connect(&watch, &QTimer::timeout, [&] {
@@ -689,7 +726,8 @@ private Q_SLOTS:
         QCOMPARE(ExtractRun::FinalDetails(problems), problems.join(QLatin1Char('\n')));
         // A line of a very long path is shortened in the middle; a short list
         // needs no details.
-        const QString longLine = QStringLiteral("a.pdf: the output folder %1 could not be created.").arg(QString(400, 'x'));
+        const QString longLine =
+            QStringLiteral("a.pdf: the output folder %1 could not be created.").arg(QString(400, 'x'));
         QCOMPARE(ExtractRun::FinalMessage({longLine}).size(), QStringLiteral("Done.\n\n").size() + 200);
         QVERIFY(ExtractRun::FinalMessage({longLine}).endsWith(QStringLiteral("be created.")));
         QCOMPARE(ExtractRun::FinalDetails({longLine}), longLine);

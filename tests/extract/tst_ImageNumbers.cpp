@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "extract/ImageNumbers.h"
 
 #include <QDir>
@@ -16,7 +19,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("there"); // a name ending in "/" is a folder
         QTest::addColumn<QStringList>("claimed");
         QTest::newRow("empty folder") << QStringList{} << QStringList{"1.jpg", "2.jpg", "3.jpg"};
-        QTest::newRow("gaps in order") << QStringList{"1.jpg", "2.jpg", "4.jpg"} << QStringList{"3.jpg", "5.jpg", "6.jpg"};
+        QTest::newRow("gaps in order") << QStringList{"1.jpg", "2.jpg", "4.jpg"}
+                                       << QStringList{"3.jpg", "5.jpg", "6.jpg"};
         QTest::newRow("a folder by the name") << QStringList{"1.jpg/"} << QStringList{"2.jpg"};
         QTest::newRow("other kinds take nothing") << QStringList{"1.ppm", "1.pgm", "1.JPG.txt"} << QStringList{"1.jpg"};
     }

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "PeakMemory.h"
 #include "extract/PbmToPgm.h"
 
@@ -63,7 +66,10 @@ private Q_SLOTS:
         const long before = PeakKilobytes();
         int calls = 0;
         const QString out = dir.filePath(QStringLiteral("page.pgm"));
-        QVERIFY(PbmToPgm::Convert(in.fileName(), out, [&calls] { ++calls; return true; }));
+        QVERIFY(PbmToPgm::Convert(in.fileName(), out, [&calls] {
+            ++calls;
+            return true;
+        }));
         QCOMPARE(QFileInfo(out).size(), qint64(QByteArray("P5\n16000 16000\n255\n").size()) + side * side);
         QVERIFY(calls >= 100);
         if (before > 0)

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "extract/Shell32.h"
 
 #include <QCoreApplication>
@@ -14,10 +17,7 @@ class TestShell32 : public QObject
     QString m_child = qEnvironmentVariable("ORVALIN_CHILD");
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY2(QFile::exists(m_child), qPrintable(m_child));
-    }
+    void initTestCase() { QVERIFY2(QFile::exists(m_child), qPrintable(m_child)); }
 
     void windowStyle_data()
     {
@@ -48,7 +48,9 @@ private Q_SLOTS:
     void returnsTheExitCode()
     {
         QFETCH(int, code);
-        QCOMPARE(Shell32::RunAndWait(m_child, {QStringLiteral("exit"), QString::number(code)}, Shell32::WindowStyle::Hidden), code);
+        QCOMPARE(
+            Shell32::RunAndWait(m_child, {QStringLiteral("exit"), QString::number(code)}, Shell32::WindowStyle::Hidden),
+            code);
     }
 
     void missingProgramFailsAtOnce()
@@ -98,7 +100,8 @@ private Q_SLOTS:
         timer.setInterval(20);
         connect(&timer, &QTimer::timeout, this, [&ticks] { ++ticks; });
         timer.start();
-        const int result = Shell32::RunAndWait(m_child, {QStringLiteral("sleep"), QStringLiteral("400"), QStringLiteral("7")});
+        const int result =
+            Shell32::RunAndWait(m_child, {QStringLiteral("sleep"), QStringLiteral("400"), QStringLiteral("7")});
         timer.stop();
         QCOMPARE(result, 7);
         QVERIFY2(ticks >= 3, qPrintable(QString::number(ticks)));
@@ -110,7 +113,8 @@ private Q_SLOTS:
         QTimer::singleShot(30, this, [&] {
             inner = Shell32::RunAndWait(m_child, {QStringLiteral("exit"), QStringLiteral("9")});
         });
-        const int outer = Shell32::RunAndWait(m_child, {QStringLiteral("sleep"), QStringLiteral("300"), QStringLiteral("8")});
+        const int outer =
+            Shell32::RunAndWait(m_child, {QStringLiteral("sleep"), QStringLiteral("300"), QStringLiteral("8")});
         QCOMPARE(outer, 8);
         QCOMPARE(inner, 9);
     }
@@ -120,16 +124,23 @@ private Q_SLOTS:
         Shell32::Stopper stopper;
         int finished = 0;
         const auto sleeper = [this](int) {
-            return std::optional<Shell32::Command>({m_child, {QStringLiteral("sleep"), QStringLiteral("600000"), QStringLiteral("0")}});
+            return std::optional<Shell32::Command>(
+                {m_child, {QStringLiteral("sleep"), QStringLiteral("600000"), QStringLiteral("0")}});
         };
         QTimer::singleShot(100, this, [&stopper] { stopper.Stop(); });
         // Without the stop this would wait ten minutes, past the test's time-out.
-        Shell32::RunEachAndWait(3, 2, sleeper, [&finished](int, const Shell32::Outcome&) { ++finished; }, Shell32::WindowStyle::Hidden, &stopper);
+        Shell32::RunEachAndWait(
+            3, 2, sleeper, [&finished](int, const Shell32::Outcome&) { ++finished; }, Shell32::WindowStyle::Hidden,
+            &stopper);
         QCOMPARE(finished, 0);
         // A stopped stopper starts nothing more.
         int prepared = 0;
         Shell32::RunEachAndWait(
-            1, 1, [&prepared](int) { ++prepared; return std::optional<Shell32::Command>(); },
+            1, 1,
+            [&prepared](int) {
+                ++prepared;
+                return std::optional<Shell32::Command>();
+            },
             [](int, const Shell32::Outcome&) {}, Shell32::WindowStyle::Hidden, &stopper);
         QCOMPARE(prepared, 0);
     }

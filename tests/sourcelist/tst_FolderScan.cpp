@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "TestPaths.h"
 #include "sourcelist/FolderScan.h"
 
@@ -23,21 +26,25 @@ private Q_SLOTS:
         const QString r = QDir::toNativeSeparators(dir.filePath(QStringLiteral("R")));
         for (const char* sub : {"A/A1/A11", "A/A2", "B/B1"})
             QVERIFY(QDir().mkpath(r + Sep() + QString::fromLatin1(sub)));
-        for (const char* file : {"r.pdf", "A/a.pdf", "B/b.pdf", "A/A1/a1.pdf", "A/A2/a2.pdf", "B/B1/b1.pdf", "A/A1/A11/a11.pdf"})
+        for (const char* file :
+             {"r.pdf", "A/a.pdf", "B/b.pdf", "A/A1/a1.pdf", "A/A2/a2.pdf", "B/B1/b1.pdf", "A/A1/A11/a11.pdf"})
             QVERIFY(Touch(r + Sep() + QDir::toNativeSeparators(QString::fromLatin1(file))));
 
         int yields = 0;
         FolderScan scan([&yields] { ++yields; });
         QStringList folders{r + Sep()};
         scan.CollectSubfolders(folders, true);
-        const auto f = [&](const char* p) { return r + Sep() + QDir::toNativeSeparators(QString::fromLatin1(p)) + Sep(); };
+        const auto f = [&](const char* p) {
+            return r + Sep() + QDir::toNativeSeparators(QString::fromLatin1(p)) + Sep();
+        };
         QCOMPARE(folders, (QStringList{r + Sep(), f("A"), f("B"), f("A/A1"), f("A/A2"), f("B/B1"), f("A/A1/A11")}));
         QVERIFY(yields > 0);
 
         FolderScan rows;
         const auto row = [&](const char* p) { return r + Sep() + QDir::toNativeSeparators(QString::fromLatin1(p)); };
-        QCOMPARE(rows.PdfFilesInTree(r), (QStringList{row("r.pdf"), row("A/a.pdf"), row("B/b.pdf"), row("A/A1/a1.pdf"),
-                                                       row("A/A2/a2.pdf"), row("B/B1/b1.pdf"), row("A/A1/A11/a11.pdf")}));
+        QCOMPARE(rows.PdfFilesInTree(r),
+                 (QStringList{row("r.pdf"), row("A/a.pdf"), row("B/b.pdf"), row("A/A1/a1.pdf"), row("A/A2/a2.pdf"),
+                              row("B/B1/b1.pdf"), row("A/A1/A11/a11.pdf")}));
         // A second scan of the same folder adds its files again.
         QCOMPARE(rows.PdfFilesInTree(r).size(), 7);
     }
@@ -94,16 +101,19 @@ private Q_SLOTS:
             QFAIL(cycle.what());
         }
         QCOMPARE(rows, (QStringList{r + Sep() + "x1" + Sep() + "outside.pdf",
-                                                     r + Sep() + "a" + Sep() + "b" + Sep() + "in-b.pdf"}));
+                                    r + Sep() + "a" + Sep() + "b" + Sep() + "in-b.pdf"}));
     }
 
     void realPathOfAChild_data()
     {
         QTest::addColumn<QString>("parent");
         QTest::addColumn<QString>("child");
-        QTest::newRow("a folder") << "/home/a" << "/home/a/b";
-        QTest::newRow("the root") << "/" << "/b";
-        QTest::newRow("a drive root") << "C:/" << "C:/b";
+        QTest::newRow("a folder") << "/home/a"
+                                  << "/home/a/b";
+        QTest::newRow("the root") << "/"
+                                  << "/b";
+        QTest::newRow("a drive root") << "C:/"
+                                      << "C:/b";
     }
     void realPathOfAChild()
     {

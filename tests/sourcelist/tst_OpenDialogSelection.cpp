@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "TestPaths.h"
 #include "sourcelist/OpenDialogSelection.h"
 
@@ -20,10 +23,12 @@ private Q_SLOTS:
         const QString s = Sep();
         QTest::newRow("one file") << s + "docs" + s + "a b.pdf" << QStringList{s + "docs" + s + "a b.pdf"};
         QTest::newRow("three files") << s + "docs" + nul + "c.pdf" + nul + "a.pdf" + nul + "b.pdf"
-                                     << QStringList{s + "docs" + s + "c.pdf", s + "docs" + s + "a.pdf", s + "docs" + s + "b.pdf"};
+                                     << QStringList{s + "docs" + s + "c.pdf", s + "docs" + s + "a.pdf",
+                                                    s + "docs" + s + "b.pdf"};
         QTest::newRow("root folder") << s + nul + "a.pdf" + nul + "b.pdf" << QStringList{s + "a.pdf", s + "b.pdf"};
-        QTest::newRow("doubled at the front") << s + s + "server" + s + "share" + nul + "a.pdf" + nul + "b.pdf"
-                                              << QStringList{s + "server" + s + "share" + s + "a.pdf", s + "server" + s + "share" + s + "b.pdf"};
+        QTest::newRow("doubled at the front")
+            << s + s + "server" + s + "share" + nul + "a.pdf" + nul + "b.pdf"
+            << QStringList{s + "server" + s + "share" + s + "a.pdf", s + "server" + s + "share" + s + "b.pdf"};
         QTest::newRow("cancel") << QString() << QStringList{};
     }
     void openDialogAnswers()
@@ -53,8 +58,10 @@ private Q_SLOTS:
             rows.append(QDir::toNativeSeparators(path));
         QCOMPARE(OpenDialogSelection::Rows(OpenDialogSelection::Compose(paths)), rows);
         // Files of the root share only the root itself.
-        QCOMPARE(OpenDialogSelection::Rows(OpenDialogSelection::Compose({QDir::rootPath() + "a", QDir::rootPath() + "b"})),
-                 (QStringList{QDir::toNativeSeparators(QDir::rootPath() + "a"), QDir::toNativeSeparators(QDir::rootPath() + "b")}));
+        QCOMPARE(
+            OpenDialogSelection::Rows(OpenDialogSelection::Compose({QDir::rootPath() + "a", QDir::rootPath() + "b"})),
+            (QStringList{QDir::toNativeSeparators(QDir::rootPath() + "a"),
+                         QDir::toNativeSeparators(QDir::rootPath() + "b")}));
     }
 };
 

@@ -1,9 +1,12 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "TestPaths.h"
 #include "sourcelist/widgets/SourceListView.h"
 
 #include <QApplication>
-#include <QHelpEvent>
 #include <QDir>
+#include <QHelpEvent>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -51,10 +54,7 @@ class TestSourceListView : public QObject
     std::unique_ptr<SourceListView> m_list;
     QTemporaryDir m_app;
 
-    QPoint RowCentre(int row) const
-    {
-        return m_list->visualItemRect(m_list->topLevelItem(row - 1)).center();
-    }
+    QPoint RowCentre(int row) const { return m_list->visualItemRect(m_list->topLevelItem(row - 1)).center(); }
     void Fill(const QStringList& rows)
     {
         for (const QString& row : rows)
@@ -154,12 +154,12 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("path");
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<int>("selected");
-        QTest::newRow("walk down one row at a time")
-            << QStringList{"T1", "T2", "T3", "T4"} << 1 << QList<int>{2, 3, 4} << QStringList{"T2", "T3", "T4", "T1"} << 4;
+        QTest::newRow("walk down one row at a time") << QStringList{"T1", "T2", "T3", "T4"} << 1 << QList<int>{2, 3, 4}
+                                                     << QStringList{"T2", "T3", "T4", "T1"} << 4;
         QTest::newRow("walk up") << QStringList{"T1", "T2", "T3", "T4"} << 4 << QList<int>{3, 2, 1}
                                  << QStringList{"T4", "T1", "T2", "T3"} << 1;
-        QTest::newRow("one jump swaps two rows") << QStringList{"T1", "T2", "T3", "T4"} << 1 << QList<int>{4}
-                                                 << QStringList{"T4", "T2", "T3", "T1"} << 4;
+        QTest::newRow("one jump swaps two rows")
+            << QStringList{"T1", "T2", "T3", "T4"} << 1 << QList<int>{4} << QStringList{"T4", "T2", "T3", "T1"} << 4;
         QTest::newRow("equal texts are stepped over")
             << QStringList{"T1", "T1", "T2"} << 1 << QList<int>{2, 3} << QStringList{"T2", "T1", "T1"} << 3;
         QTest::newRow("equal texts alone change nothing")

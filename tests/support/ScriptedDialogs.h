@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include "util/widgets/Dialogs.h"
@@ -11,12 +14,12 @@
 class ScriptedDialogs : public Dialogs
 {
 public:
-    QStringList messages;           // every message's text, in order
-    QList<QStringList> openAnswers; // the open dialog's next answers
-    QStringList folderAnswers;      // the folder picker's next answers
-    OpenDialogSettings lastOpen;    // how the open dialog was last set up
-    QString lastPrompt;             // the folder picker's last title
-    QString lastStart;              // and the folder it last started in
+    QStringList messages;                // every message's text, in order
+    QList<QStringList> openAnswers;      // the open dialog's next answers
+    QStringList folderAnswers;           // the folder picker's next answers
+    OpenDialogSettings lastOpen;         // how the open dialog was last set up
+    QString lastPrompt;                  // the folder picker's last title
+    QString lastStart;                   // and the folder it last started in
     Dialogs* showMessagesWith = nullptr; // when set, messages are shown by it
 
     void Message(QWidget* owner, const QString& text, const QString& details) override

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "TestPdf.h"
 
 #include <QBuffer>
@@ -89,7 +92,11 @@ ImageObject Encode(const Image& wanted)
 class Writer
 {
 public:
-    int Reserve() { m_offsets.append(0); return int(m_offsets.size()); }
+    int Reserve()
+    {
+        m_offsets.append(0);
+        return int(m_offsets.size());
+    }
     void Object(int number, const QByteArray& body, const QByteArray& stream = {}, bool hasStream = false)
     {
         m_offsets[number - 1] = m_out.size();
@@ -104,8 +111,8 @@ public:
         m_out += "xref\n0 " + QByteArray::number(m_offsets.size() + 1) + "\n0000000000 65535 f \n";
         for (qsizetype offset : std::as_const(m_offsets))
             m_out += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-        m_out += "trailer\n<< /Size " + QByteArray::number(m_offsets.size() + 1) + " /Root "
-                 + QByteArray::number(root) + " 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+        m_out += "trailer\n<< /Size " + QByteArray::number(m_offsets.size() + 1) + " /Root " + QByteArray::number(root)
+                 + " 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
         return m_out;
     }
     QByteArray m_out = "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n";
@@ -137,8 +144,8 @@ bool Write(const QString& path, const QList<Image>& images)
             const ImageObject encoded = Encode(wanted);
             writer.Object(image, encoded.dictionary, encoded.stream, true);
         }
-        const QByteArray draw = "q " + QByteArray::number(wanted.width) + " 0 0 " + QByteArray::number(wanted.height)
-                                + " 0 0 cm /Im0 Do Q";
+        const QByteArray draw =
+            "q " + QByteArray::number(wanted.width) + " 0 0 " + QByteArray::number(wanted.height) + " 0 0 cm /Im0 Do Q";
         writer.Object(content, "/Length " + QByteArray::number(draw.size()), draw, true);
         const QByteArray resources =
             lost ? QByteArray("<< >>") : "<< /XObject << /Im0 " + QByteArray::number(image) + " 0 R >> >>";

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "util/AddFolder.h"
 
 #include "TestPaths.h"
@@ -27,16 +30,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QStringList>("expected");
 
-        QTest::newRow("natural numbers")
-            << QStringList{"img-10.ppm", "img-2.ppm", "img-1.ppm", "x-1000.ppm", "x-999.ppm"} << QStringList{}
-            << "*.ppm" << QStringList{"img-1.ppm", "img-2.ppm", "img-10.ppm", "x-999.ppm", "x-1000.ppm"};
+        QTest::newRow("natural numbers") << QStringList{"img-10.ppm", "img-2.ppm", "img-1.ppm", "x-1000.ppm",
+                                                        "x-999.ppm"}
+                                         << QStringList{} << "*.ppm"
+                                         << QStringList{"img-1.ppm", "img-2.ppm", "img-10.ppm", "x-999.ppm",
+                                                        "x-1000.ppm"};
         QTest::newRow("letter case ignored in the pattern")
             << QStringList{"a.PDF", "b.pdf", "c.Pdf", "d.txt"} << QStringList{} << "*.pdf"
             << QStringList{"a.PDF", "b.pdf", "c.Pdf"};
         QTest::newRow("hidden files included") << QStringList{".secret.pdf", "open.pdf"} << QStringList{} << "*.pdf"
                                                << QStringList{".secret.pdf", "open.pdf"};
-        QTest::newRow("folders never listed") << QStringList{"real.pdf"} << QStringList{"folder.pdf"} << "*.pdf"
-                                              << QStringList{"real.pdf"};
+        QTest::newRow("folders never listed")
+            << QStringList{"real.pdf"} << QStringList{"folder.pdf"} << "*.pdf" << QStringList{"real.pdf"};
         QTest::newRow("nothing matches") << QStringList{"a.txt"} << QStringList{} << "*.pdf" << QStringList{};
     }
     void listsMatchingFilesInNaturalOrder()

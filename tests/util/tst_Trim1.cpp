@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "TestPaths.h"
 #include "util/Trim1.h"
 
@@ -32,12 +35,17 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("simple") << "report.pdf" << "report";
-        QTest::newRow("two dots") << "archive.tar.gz" << "archive.tar";
-        QTest::newRow("only extension") << ".pdf" << "";
+        QTest::newRow("simple") << "report.pdf"
+                                << "report";
+        QTest::newRow("two dots") << "archive.tar.gz"
+                                  << "archive.tar";
+        QTest::newRow("only extension") << ".pdf"
+                                        << "";
         QTest::newRow("dot in folder, none in name") << P("\\my.docs\\report") << P("\\my");
-        QTest::newRow("no dot at all keeps the whole text") << "README" << "README";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("no dot at all keeps the whole text") << "README"
+                                                            << "README";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void stripExtension()
     {
@@ -52,8 +60,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         QTest::newRow("file in folder") << P("\\docs\\report.pdf") << P("\\docs\\");
         QTest::newRow("root") << P("\\") << P("\\");
-        QTest::newRow("bare name") << "report.pdf" << "";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("bare name") << "report.pdf"
+                                   << "";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void folderPart()
     {

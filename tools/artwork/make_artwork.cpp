@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 // Draws the button pictures and the two pointer files of Orvalin, each for
 // screens at 1x and at 2x: the pictures drawn anew at twice the size, not
 // enlarged, so that they stay sharp on high-density screens.
@@ -136,9 +139,8 @@ QImage Palette(int scale)
     p.drawPath(board);
     // Paint spots.
     const QList<QPair<QPointF, QColor>> spots = {
-        {{8, 11}, QColor(220, 30, 30)},  {{14, 9}, QColor(250, 200, 20)},
-        {{20, 10}, QColor(40, 160, 50)}, {{24, 15}, QColor(30, 90, 220)},
-        {{19, 21}, QColor(150, 50, 180)},
+        {{8, 11}, QColor(220, 30, 30)},  {{14, 9}, QColor(250, 200, 20)},  {{20, 10}, QColor(40, 160, 50)},
+        {{24, 15}, QColor(30, 90, 220)}, {{19, 21}, QColor(150, 50, 180)},
     };
     p.setPen(Qt::NoPen);
     for (const auto& spot : spots) {
@@ -163,11 +165,11 @@ QImage Hand(int scale)
     QPainter p(&image);
     Prepare(p, scale);
     QPainterPath hand;
-    hand.addRoundedRect(QRectF(10, 2, 5, 16), 2.5, 2.5);   // index finger
-    hand.addRoundedRect(QRectF(15, 10, 4.5, 10), 2.2, 2.2); // middle
+    hand.addRoundedRect(QRectF(10, 2, 5, 16), 2.5, 2.5);      // index finger
+    hand.addRoundedRect(QRectF(15, 10, 4.5, 10), 2.2, 2.2);   // middle
     hand.addRoundedRect(QRectF(19.5, 11, 4.5, 10), 2.2, 2.2); // ring
-    hand.addRoundedRect(QRectF(24, 12.5, 4, 9), 2, 2);      // little
-    hand.addRoundedRect(QRectF(10, 14, 18, 12), 4, 4);      // palm
+    hand.addRoundedRect(QRectF(24, 12.5, 4, 9), 2, 2);        // little
+    hand.addRoundedRect(QRectF(10, 14, 18, 12), 4, 4);        // palm
     QPainterPath thumb;
     thumb.moveTo(11, 17);
     thumb.lineTo(6, 13);
@@ -225,7 +227,8 @@ QByteArray IconFile(const QList<QImage>& pictures, int type, QPoint hotSpot = {}
         for (int y = h - 1; y >= 0; --y) {
             const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
             for (int x = 0; x < w; ++x)
-                dib << quint8(qBlue(line[x])) << quint8(qGreen(line[x])) << quint8(qRed(line[x])) << quint8(qAlpha(line[x]));
+                dib << quint8(qBlue(line[x])) << quint8(qGreen(line[x])) << quint8(qRed(line[x]))
+                    << quint8(qAlpha(line[x]));
         }
         for (int y = h - 1; y >= 0; --y) {
             QByteArray row(maskRow, 0);

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "AddFilesFlow.h"
 
 #include "CommonDialog.h"
@@ -18,8 +21,8 @@ void AddFilesFlow::Run(QWidget* owner)
 {
     CommonDialog CommonDialog1(m_dialogs, owner);
     CommonDialog1.FileName = QString();
-    CommonDialog1.Flags = CommonDialog::kLongNames | CommonDialog::kExplorer | CommonDialog::kAllowMultiselect
-                          | CommonDialog::kReadOnly;
+    CommonDialog1.Flags =
+        CommonDialog::kLongNames | CommonDialog::kExplorer | CommonDialog::kAllowMultiselect | CommonDialog::kReadOnly;
     CommonDialog1.DialogTitle = QStringLiteral("Add File(s) - Use Ctrl & Shift to select multiple files");
     CommonDialog1.Filter = QStringLiteral("PDF Files (*.pdf)|*.pdf|");
     CommonDialog1.InitDir = OpenDialogFolder();

@@ -1,8 +1,11 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "SourceListView.h"
 
-#include "util/widgets/CursorFile.h"
 #include "util/Platform.h"
 #include "util/Twips.h"
+#include "util/widgets/CursorFile.h"
 
 #include <QCursor>
 #include <QDir>

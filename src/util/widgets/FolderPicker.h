@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QString>
@@ -12,6 +15,7 @@ namespace FolderPicker {
 // empty string when the user cancels. The picker starts in startFolder when
 // that is a folder, else in the home folder (never in the process's current
 // folder, which is no choice of the user's).
-QString BrowseForFolder(Dialogs& dialogs, QWidget* owner, const QString& prompt, const QString& startFolder = QString());
+QString BrowseForFolder(Dialogs& dialogs, QWidget* owner, const QString& prompt,
+                        const QString& startFolder = QString());
 
 } // namespace FolderPicker
