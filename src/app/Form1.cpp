@@ -38,13 +38,13 @@
 
 namespace {
 
-template <typename Control> Control* Named(Control* control, const char* name)
+template <typename Control> Control* named(Control* control, const char* name)
 {
     control->setObjectName(QString::fromLatin1(name));
     return control;
 }
 
-QFont ArialBold(double points)
+QFont arialBold(double points)
 {
     QFont font(QStringLiteral("Arial"));
     font.setPointSizeF(points);
@@ -58,14 +58,14 @@ QFont ArialBold(double points)
 // The layout paints some controls white, whatever colours the desktop uses;
 // the text on them is then dark whatever the desktop uses too, or a dark
 // colour scheme puts white text on white.
-void DarkOnWhite(QPalette& palette, QPalette::ColorRole background, QPalette::ColorRole text)
+void darkOnWhite(QPalette& palette, QPalette::ColorRole background, QPalette::ColorRole text)
 {
     palette.setColor(background, Qt::white);
     palette.setColor(text, Qt::black);
 }
 
 // A button picture, for screens at 1x and at 2x.
-QIcon ButtonPicture(const QString& name)
+QIcon buttonPicture(const QString& name)
 {
     QIcon picture;
     picture.addFile(QStringLiteral(":/pictures/%1.png").arg(name));
@@ -73,7 +73,7 @@ QIcon ButtonPicture(const QString& name)
     return picture;
 }
 
-QPixmap TransparentPicture()
+QPixmap transparentPicture()
 {
     QPixmap picture(32, 32);
     picture.fill(Qt::transparent);
@@ -81,7 +81,7 @@ QPixmap TransparentPicture()
 }
 
 // The address the build was given for the start-up chance.
-QString BuiltInHomePage()
+QString builtInHomePage()
 {
     return QStringLiteral(ORVALIN_HOME_PAGE);
 }
@@ -96,9 +96,9 @@ Form1::Form1(Form1Options options)
     m_applicationFolder =
         m_options.applicationFolder.isEmpty() ? QCoreApplication::applicationDirPath() : m_options.applicationFolder;
     if (!m_options.draw)
-        m_options.draw = &Main::DrawFromTimer;
+        m_options.draw = &Main::drawFromTimer;
     if (m_options.homePage.isNull())
-        m_options.homePage = BuiltInHomePage();
+        m_options.homePage = builtInHomePage();
     if (!m_options.openHomePage)
         m_options.openHomePage = [](const QString& address) {
             QDesktopServices::openUrl(QUrl::fromUserInput(address));
@@ -115,57 +115,57 @@ Form1::Form1(Form1Options options)
     m_dialogs = m_options.dialogs ? m_options.dialogs : m_systemDialogs.get();
 
     m_extractRun = std::make_unique<ExtractRun>(*this, ToolLocator(m_applicationFolder, m_options.searchPathForTools));
-    CreateControls();
+    createControls();
     m_addFiles = std::make_unique<AddFilesFlow>(*ListView1, *m_dialogs, m_applicationFolder);
     m_folderScan =
-        std::make_unique<FolderScanFlow>(*ListView1, *m_dialogs, [this](Pointer pointer) { SetMousePointer(pointer); });
+        std::make_unique<FolderScanFlow>(*ListView1, *m_dialogs, [this](Pointer pointer) { setMousePointer(pointer); });
     Form_Load();
 }
 
 Form1::~Form1() = default;
 
-void Form1::CreateControls()
+void Form1::createControls()
 {
-    setFixedSize(Twips::ToPixels(Form1Layout::kWindowTwips.width()),
-                 Twips::ToPixels(Form1Layout::kWindowTwips.height()));
+    setFixedSize(Twips::toPixels(Form1Layout::kWindowTwips.width()),
+                 Twips::toPixels(Form1Layout::kWindowTwips.height()));
     setMouseTracking(true);
     // The window, the buttons and the label are white; the list and the box
     // keep the desktop's colours.
     QPalette white = palette();
-    DarkOnWhite(white, QPalette::Window, QPalette::WindowText);
-    DarkOnWhite(white, QPalette::Button, QPalette::ButtonText);
+    darkOnWhite(white, QPalette::Window, QPalette::WindowText);
+    darkOnWhite(white, QPalette::Button, QPalette::ButtonText);
     setPalette(white);
     setAutoFillBackground(true);
-    setWindowIcon(QIcon(TransparentPicture()));
+    setWindowIcon(QIcon(transparentPicture()));
 
     // Made in tab order; the designer names let each control be found by its name.
-    ListView1 = Named(new SourceListView(m_applicationFolder, this), "ListView1");
-    Check1 = Named(new PushCheckBox(QStringLiteral("Add PDF File(s)"), ButtonPicture(QStringLiteral("add-pdf")), this),
+    ListView1 = named(new SourceListView(m_applicationFolder, this), "ListView1");
+    Check1 = named(new PushCheckBox(QStringLiteral("Add PDF File(s)"), buttonPicture(QStringLiteral("add-pdf")), this),
                    "Check1");
-    Check4 = Named(new PushCheckBox(QStringLiteral("Add All PDF File(s) In Folder"),
-                                    ButtonPicture(QStringLiteral("folder")), this),
+    Check4 = named(new PushCheckBox(QStringLiteral("Add All PDF File(s) In Folder"),
+                                    buttonPicture(QStringLiteral("folder")), this),
                    "Check4");
     Check2 =
-        Named(new PushCheckBox(QStringLiteral("Extract!"), ButtonPicture(QStringLiteral("palette")), this), "Check2");
-    Text1 = Named(new OutputFolderBox(this), "Text1");
-    Check5 = Named(new PushCheckBox(QStringLiteral("..."), QIcon(), this), "Check5");
-    Check3 = Named(new PushCheckBox(QStringLiteral("Help"), QIcon(), this), "Check3");
-    Command1 = Named(new QPushButton(QStringLiteral("Command1"), this), "Command1");
-    ProgressBar1 = Named(new QProgressBar(this), "ProgressBar1");
-    Label1 = Named(new QLabel(QStringLiteral("Extract images to this folder:"), this), "Label1");
+        named(new PushCheckBox(QStringLiteral("Extract!"), buttonPicture(QStringLiteral("palette")), this), "Check2");
+    Text1 = named(new OutputFolderBox(this), "Text1");
+    Check5 = named(new PushCheckBox(QStringLiteral("..."), QIcon(), this), "Check5");
+    Check3 = named(new PushCheckBox(QStringLiteral("Help"), QIcon(), this), "Check3");
+    Command1 = named(new QPushButton(QStringLiteral("Command1"), this), "Command1");
+    ProgressBar1 = named(new QProgressBar(this), "ProgressBar1");
+    Label1 = named(new QLabel(QStringLiteral("Extract images to this folder:"), this), "Label1");
 
-    SetUpControls();
-    PlaceControls();
-    ConnectControls();
+    setUpControls();
+    placeControls();
+    connectControls();
 }
 
-void Form1::SetUpControls()
+void Form1::setUpControls()
 {
     for (QWidget* control : {static_cast<QWidget*>(ListView1), static_cast<QWidget*>(Text1),
                              static_cast<QWidget*>(Check5), static_cast<QWidget*>(Label1)})
-        control->setFont(ArialBold(9));
+        control->setFont(arialBold(9));
     for (PushCheckBox* box : {Check1, Check4, Check2, Check3})
-        box->setFont(ArialBold(11.25));
+        box->setFont(arialBold(11.25));
 
     Text1->setMaxLength(32767 * 1024); // no practical limit
     Text1->setPalette(QPalette());     // the system's own window colours
@@ -183,21 +183,21 @@ void Form1::SetUpControls()
     Label1->setBuddy(Text1);
 }
 
-void Form1::PlaceControls()
+void Form1::placeControls()
 {
     // Where each control sits and what assistive technology says of it; the
     // captioned buttons are named by their captions.
     setAccessibleDescription(QStringLiteral("Saves the images of PDF files as JPEG files."));
     for (const Form1Layout::Control& place : Form1Layout::kControls) {
         auto* control = findChild<QWidget*>(QString::fromLatin1(place.name), Qt::FindDirectChildrenOnly);
-        control->setGeometry(Twips::ToPixels(place.twips));
+        control->setGeometry(Twips::toPixels(place.twips));
         if (place.spokenName)
             control->setAccessibleName(QString::fromLatin1(place.spokenName));
         control->setAccessibleDescription(QString::fromLatin1(place.description));
     }
 }
 
-void Form1::ConnectControls()
+void Form1::connectControls()
 {
     setTabOrder(ListView1, Check1);
     setTabOrder(Check1, Check4);
@@ -224,24 +224,24 @@ void Form1::Form_Load()
 {
     CentreForm();
 
-    const QString handCursor = m_applicationFolder + Platform::Separator() + QStringLiteral("HAND-M.CUR");
+    const QString handCursor = m_applicationFolder + Platform::separator() + QStringLiteral("HAND-M.CUR");
     if (Main::FileExists(handCursor))
-        m_hasMouseIcon = CursorFile::Load(handCursor, &m_mouseIcon, devicePixelRatioF());
+        m_hasMouseIcon = CursorFile::load(handCursor, &m_mouseIcon, devicePixelRatioF());
 
-    if (Main::HomePageDue(m_options.draw()) && !m_options.homePage.isEmpty())
+    if (Main::homePageDue(m_options.draw()) && !m_options.homePage.isEmpty())
         m_options.openHomePage(m_options.homePage);
 
-    setWindowTitle(AppTitle());
-    ListView1->SetUpColumn();
+    setWindowTitle(appTitle());
+    ListView1->setUpColumn();
 
     // A white background behind the bar.
     QPalette bar = ProgressBar1->palette();
-    DarkOnWhite(bar, QPalette::Base, QPalette::Text);
-    DarkOnWhite(bar, QPalette::Window, QPalette::WindowText);
-    DarkOnWhite(bar, QPalette::Button, QPalette::ButtonText);
+    darkOnWhite(bar, QPalette::Base, QPalette::Text);
+    darkOnWhite(bar, QPalette::Window, QPalette::WindowText);
+    darkOnWhite(bar, QPalette::Button, QPalette::ButtonText);
     ProgressBar1->setPalette(bar);
 
-    Text1->setText(Platform::DefaultOutputFolder());
+    Text1->setText(Platform::defaultOutputFolder());
 }
 
 void Form1::CentreForm()
@@ -255,7 +255,7 @@ void Form1::CentreForm()
          area.top() + qRound((area.height() - outer.height()) / 2.0));
 }
 
-QString Form1::HelpText()
+QString Form1::helpText()
 {
     return QStringLiteral(
                "Images will be extracted as they were put together by the author of the PDF file. For example, if an "
@@ -268,7 +268,7 @@ QString Form1::HelpText()
                             "extract images.");
 }
 
-void Form1::SetMousePointer(Pointer pointer)
+void Form1::setMousePointer(Pointer pointer)
 {
     m_mousePointer = pointer;
     switch (pointer) {
@@ -285,11 +285,11 @@ void Form1::SetMousePointer(Pointer pointer)
     }
 }
 
-void Form1::Guarded(PushCheckBox* box, const std::function<void()>& action)
+void Form1::guarded(PushCheckBox* box, const std::function<void()>& action)
 {
     if (box->Value() != 1)
         return;
-    box->SetValue(0);
+    box->setValue(0);
     action();
 }
 
@@ -297,69 +297,69 @@ void Form1::Form_Unload()
 {
     // The process ends at once, but nothing of a run in progress stays behind:
     // its programs would otherwise go on writing into the user's folder.
-    m_extractRun->Abandon();
+    m_extractRun->abandon();
     m_options.endProcess();
 }
 
 void Form1::Form_MouseMove()
 {
     if (m_mousePointer != Pointer::Hourglass)
-        SetMousePointer(Pointer::Default);
+        setMousePointer(Pointer::Default);
 }
 
 void Form1::CheckN_MouseMove()
 {
     if (m_mousePointer != Pointer::Hourglass)
-        SetMousePointer(Pointer::Custom);
+        setMousePointer(Pointer::Custom);
 }
 
 void Form1::Text1_GotFocus()
 {
-    Text1->SelectAll();
+    Text1->selectWholeText();
 }
 
 void Form1::Check1_Click()
 {
-    Guarded(Check1, [this] { m_addFiles->Run(this); });
+    guarded(Check1, [this] { m_addFiles->run(this); });
 }
 
 void Form1::Check2_Click()
 {
-    Guarded(Check2, [this] { m_extractRun->ExtractAll(); });
+    guarded(Check2, [this] { m_extractRun->ExtractAll(); });
 }
 
 void Form1::Check3_Click()
 {
-    Guarded(Check3, [this] { ShowMessage(HelpText()); });
+    guarded(Check3, [this] { showMessage(helpText()); });
 }
 
 void Form1::Check4_Click()
 {
-    Guarded(Check4, [this] { m_folderScan->Run(this); });
+    guarded(Check4, [this] { m_folderScan->run(this); });
 }
 
 void Form1::Check5_Click()
 {
-    Guarded(Check5, [this] {
+    guarded(Check5, [this] {
         // The picker starts at the folder the box shows, when there is one.
         const QString folder =
             FolderPicker::BrowseForFolder(*m_dialogs, this, QStringLiteral("Please select folder:"), Text1->text());
         if (folder.isEmpty())
             return;
-        SetMousePointer(Pointer::Hourglass);
-        Text1->setText(Trim1::CollapseDoubledSeparators(folder) + Platform::Separator());
-        SetMousePointer(Pointer::Default);
+        setMousePointer(Pointer::Hourglass);
+        Text1->setText(Trim1::collapseDoubledSeparators(folder) + Platform::separator());
+        setMousePointer(Pointer::Default);
     });
 }
 
-int Form1::SourceCount() const
+int Form1::sourceCount() const
 {
-    return ListView1->RowCount();
+    return ListView1->rowCount();
 }
 
-QString Form1::SourceText(int row) const
+QString Form1::sourceText(int row) const
 {
-    return ListView1->RowText(row);
+    return ListView1->rowText(row);
 }
 
 QString Form1::OutputFolder() const
@@ -367,14 +367,14 @@ QString Form1::OutputFolder() const
     return Text1->text();
 }
 
-void Form1::SetProgress(int percent)
+void Form1::setProgress(int percent)
 {
     ProgressBar1->setValue(percent);
 }
 
-void Form1::ShowMessage(const QString& text, const QString& details)
+void Form1::showMessage(const QString& text, const QString& details)
 {
-    m_dialogs->Message(this, text, details);
+    m_dialogs->message(this, text, details);
 }
 
 void Form1::mouseMoveEvent(QMouseEvent* event)

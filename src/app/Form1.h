@@ -56,10 +56,10 @@ public:
     QProgressBar* ProgressBar1 = nullptr;
 
     Pointer MousePointer() const { return m_mousePointer; }
-    void SetMousePointer(Pointer pointer) override;
-    bool HasMouseIcon() const { return m_hasMouseIcon; }
+    void setMousePointer(Pointer pointer) override;
+    bool hasMouseIcon() const { return m_hasMouseIcon; }
 
-    static QString HelpText();
+    static QString helpText();
 
     // The handlers.
     void Form_Load();
@@ -74,11 +74,11 @@ public:
     void Text1_GotFocus();
 
     // ExtractHost
-    int SourceCount() const override;
-    QString SourceText(int row) const override;
+    int sourceCount() const override;
+    QString sourceText(int row) const override;
     QString OutputFolder() const override;
-    void SetProgress(int percent) override;
-    void ShowMessage(const QString& text, const QString& details = QString()) override;
+    void setProgress(int percent) override;
+    void showMessage(const QString& text, const QString& details = QString()) override;
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -87,14 +87,14 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CreateControls();
-    void SetUpControls();
+    void createControls();
+    void setUpControls();
     // Geometry and spoken names from the layout table.
-    void PlaceControls();
-    void ConnectControls();
+    void placeControls();
+    void connectControls();
     void CentreForm();
     // Runs a button's action once per press: the guard of every button.
-    void Guarded(PushCheckBox* box, const std::function<void()>& action);
+    void guarded(PushCheckBox* box, const std::function<void()>& action);
 
     Form1Options m_options;
     QString m_applicationFolder;

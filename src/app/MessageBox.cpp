@@ -69,11 +69,11 @@ private:
 
 } // namespace
 
-void Show(QWidget* owner, const QString& text, const QString& details)
+void show(QWidget* owner, const QString& text, const QString& details)
 {
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(QMessageBox::NoIcon, AppTitle(), shown, QMessageBox::Ok, owner);
+    QMessageBox box(QMessageBox::NoIcon, appTitle(), shown, QMessageBox::Ok, owner);
     box.setTextFormat(Qt::PlainText);
     if (!details.isEmpty())
         box.setDetailedText(details);

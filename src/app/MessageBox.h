@@ -15,6 +15,6 @@ namespace MessageBox {
 // Shows text until the user closes the box. details, when given, can be
 // unfolded below it. While the box is up the owner takes no input, yet it
 // can still be closed: a close request never waits for the box.
-void Show(QWidget* owner, const QString& text, const QString& details = QString());
+void show(QWidget* owner, const QString& text, const QString& details = QString());
 
 } // namespace MessageBox

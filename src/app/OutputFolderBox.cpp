@@ -11,7 +11,7 @@ OutputFolderBox::OutputFolderBox(QWidget* parent)
 {
 }
 
-void OutputFolderBox::SelectAll()
+void OutputFolderBox::selectWholeText()
 {
     setSelection(0, int(text().size()));
 }
@@ -29,7 +29,7 @@ void OutputFolderBox::mousePressEvent(QMouseEvent* event)
 {
     QLineEdit::mousePressEvent(event);
     if (m_selectOnRelease)
-        SelectAll();
+        selectWholeText();
 }
 
 void OutputFolderBox::mouseReleaseEvent(QMouseEvent* event)
@@ -38,6 +38,6 @@ void OutputFolderBox::mouseReleaseEvent(QMouseEvent* event)
     if (m_selectOnRelease) {
         m_selectOnRelease = false;
         if (!hasSelectedText() || selectedText() != text())
-            SelectAll();
+            selectWholeText();
     }
 }

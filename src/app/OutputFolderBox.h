@@ -14,7 +14,7 @@ class OutputFolderBox : public QLineEdit
 public:
     explicit OutputFolderBox(QWidget* parent = nullptr);
 
-    void SelectAll();
+    void selectWholeText();
 
 Q_SIGNALS:
     void gotFocus();

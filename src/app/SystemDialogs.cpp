@@ -11,7 +11,7 @@
 namespace {
 
 // "PDF Files (*.pdf)|*.pdf|" becomes the filter "PDF Files (*.pdf)".
-QString QtFilter(const QString& filter)
+QString qtFilter(const QString& filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
@@ -27,21 +27,21 @@ QString QtFilter(const QString& filter)
 
 } // namespace
 
-void SystemDialogs::Message(QWidget* owner, const QString& text, const QString& details)
+void SystemDialogs::message(QWidget* owner, const QString& text, const QString& details)
 {
-    MessageBox::Show(owner, text, details);
+    MessageBox::show(owner, text, details);
 }
 
-QStringList SystemDialogs::OpenFiles(QWidget* owner, const OpenDialogSettings& settings)
+QStringList SystemDialogs::openFiles(QWidget* owner, const OpenDialogSettings& settings)
 {
-    const QString filter = QtFilter(settings.Filter);
+    const QString filter = qtFilter(settings.Filter);
     if (settings.Flags & OpenDialogSettings::kAllowMultiselect)
         return QFileDialog::getOpenFileNames(owner, settings.DialogTitle, settings.InitDir, filter);
     const QString one = QFileDialog::getOpenFileName(owner, settings.DialogTitle, settings.InitDir, filter);
     return one.isEmpty() ? QStringList() : QStringList{one};
 }
 
-QString SystemDialogs::PickFolder(QWidget* owner, const QString& prompt, const QString& startFolder)
+QString SystemDialogs::pickFolder(QWidget* owner, const QString& prompt, const QString& startFolder)
 {
     const QString chosen = QFileDialog::getExistingDirectory(owner, prompt, startFolder, QFileDialog::ShowDirsOnly);
     return QDir::toNativeSeparators(chosen);

@@ -10,7 +10,7 @@
 class SystemDialogs : public Dialogs
 {
 public:
-    void Message(QWidget* owner, const QString& text, const QString& details) override;
-    QStringList OpenFiles(QWidget* owner, const OpenDialogSettings& settings) override;
-    QString PickFolder(QWidget* owner, const QString& prompt, const QString& startFolder) override;
+    void message(QWidget* owner, const QString& text, const QString& details) override;
+    QStringList openFiles(QWidget* owner, const OpenDialogSettings& settings) override;
+    QString pickFolder(QWidget* owner, const QString& prompt, const QString& startFolder) override;
 };

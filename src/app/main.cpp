@@ -9,7 +9,7 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    NameApplication();
+    nameApplication();
     Form1 form;
     form.show();
     return QApplication::exec();

@@ -20,7 +20,7 @@ namespace {
 
 constexpr int kExtractor = 0; // the first program of a PDF is its extractor
 
-bool NonEmptyFile(const QString& path)
+bool nonEmptyFile(const QString& path)
 {
     const QFileInfo info(path);
     return info.isFile() && info.size() > 0;
@@ -36,7 +36,7 @@ ImagePipeline::ImagePipeline(ExtractHost& host, ImageNumbers& numbers, Shell32::
 {
 }
 
-ImagePipeline::Result ImagePipeline::Run(const QString& input, const QString& extractor, const QString& encoder,
+ImagePipeline::Result ImagePipeline::run(const QString& input, const QString& extractor, const QString& encoder,
                                          const QString& imageFolder, ExtractorOutput& output)
 {
     m_output = &output;
@@ -54,25 +54,25 @@ ImagePipeline::Result ImagePipeline::Run(const QString& input, const QString& ex
     // from its own signal. Without notices, images are taken up at its end.
     Shell32::Waker waker;
     if (m_pipelined)
-        output.Watch([&waker] { waker.Wake(); });
-    Shell32::RunWhenReady(
-        qMax(1, m_atOnce), [this](int index) { return Next(index); },
-        [this](int index, const Shell32::Outcome& outcome) { Finished(index, outcome); }, Shell32::WindowStyle::Hidden,
+        output.watch([&waker] { waker.wake(); });
+    Shell32::runWhenReady(
+        qMax(1, m_atOnce), [this](int index) { return next(index); },
+        [this](int index, const Shell32::Outcome& outcome) { finished(index, outcome); }, Shell32::WindowStyle::Hidden,
         &m_stopper, &waker);
     m_output = nullptr;
     return m_result;
 }
 
-Shell32::Next ImagePipeline::Next(int index)
+Shell32::Next ImagePipeline::next(int index)
 {
     using Shell32::Next;
     if (index == kExtractor)
-        return {Next::Start, {m_extractor, {ExtractRun::SafeArgument(m_input), m_output->Prefix()}}};
+        return {Next::Start, {m_extractor, {ExtractRun::safeArgument(m_input), m_output->prefix()}}};
     if (m_abandoned)
         return {Next::Done, {}};
     if (!m_pipelined && m_extractorRunning)
         return {Next::Wait, {}};
-    const ExtractorOutput::Image image = m_output->NextImage(!m_extractorRunning);
+    const ExtractorOutput::Image image = m_output->nextImage(!m_extractorRunning);
     switch (image.kind) {
     case ExtractorOutput::Image::NotYet:
         return {Next::Wait, {}};
@@ -87,49 +87,49 @@ Shell32::Next ImagePipeline::Next(int index)
         break;
     }
     ++m_result.whole;
-    if (std::optional<Shell32::Command> command = Prepare(index, image.path))
+    if (std::optional<Shell32::Command> command = prepare(index, image.path))
         return {Next::Start, *command};
     return {m_abandoned ? Next::Done : Next::Skip, {}};
 }
 
-std::optional<Shell32::Command> ImagePipeline::Prepare(int index, const QString& listed)
+std::optional<Shell32::Command> ImagePipeline::prepare(int index, const QString& listed)
 {
     // The pointer may have been reset meanwhile; the window gets a turn.
-    m_host.SetMousePointer(Pointer::Hourglass);
+    m_host.setMousePointer(Pointer::Hourglass);
     QCoreApplication::processEvents();
     if (m_abandoned)
         return std::nullopt;
     Image& image = m_images[index];
     image.listed = listed;
-    image.jpeg = m_numbers.Claim(m_jpegFolder);
+    image.jpeg = m_numbers.claim(m_jpegFolder);
     bool ready = !image.jpeg.isEmpty();
     if (ready) {
         const bool blackAndWhite = listed.endsWith(QLatin1String(".pbm"), Qt::CaseInsensitive);
-        image.numbered = m_output->Folder() + Trim1::StripExtension(Trim1::FileNamePart(image.jpeg))
+        image.numbered = m_output->folder() + Trim1::StripExtension(Trim1::FileNamePart(image.jpeg))
                          + (blackAndWhite ? QStringLiteral(".pgm") : listed.right(4));
         // The encoder reads no 1-bit images: it gets them as grey, converted
         // on a thread of its own since a page can run to gigabytes. Any other
         // image only changes its name, with no data copied.
         const auto convert = [&](const std::atomic_bool& stop) {
-            return PbmToPgm::Convert(listed, image.numbered, [&stop] { return !stop; });
+            return PbmToPgm::convert(listed, image.numbered, [&stop] { return !stop; });
         };
-        ready = blackAndWhite ? BackgroundWork::Run(convert, &m_stopper) : QFile::rename(listed, image.numbered);
+        ready = blackAndWhite ? BackgroundWork::run(convert, &m_stopper) : QFile::rename(listed, image.numbered);
     }
     if (m_abandoned)
         return std::nullopt;
     if (!ready) {
         ++m_result.failed;
-        m_numbers.Finish(image.jpeg, false);
-        Forget(image);
+        m_numbers.finish(image.jpeg, false);
+        forget(image);
         m_images.remove(index);
         return std::nullopt;
     }
     return Shell32::Command{
         m_encoder,
-        {QStringLiteral("-outfile"), ExtractRun::SafeArgument(image.jpeg), ExtractRun::SafeArgument(image.numbered)}};
+        {QStringLiteral("-outfile"), ExtractRun::safeArgument(image.jpeg), ExtractRun::safeArgument(image.numbered)}};
 }
 
-void ImagePipeline::Finished(int index, const Shell32::Outcome& outcome)
+void ImagePipeline::finished(int index, const Shell32::Outcome& outcome)
 {
     if (index == kExtractor) {
         m_result.extracted = outcome;
@@ -138,14 +138,14 @@ void ImagePipeline::Finished(int index, const Shell32::Outcome& outcome)
     }
     const Image image = m_images.take(index);
     // No empty or partial JPEG stays behind.
-    const bool made = outcome.result == 0 && NonEmptyFile(image.jpeg);
+    const bool made = outcome.result == 0 && nonEmptyFile(image.jpeg);
     if (!made)
         ++m_result.failed;
-    m_numbers.Finish(image.jpeg, made);
-    Forget(image);
+    m_numbers.finish(image.jpeg, made);
+    forget(image);
 }
 
-void ImagePipeline::Forget(const Image& image)
+void ImagePipeline::forget(const Image& image)
 {
     Main::DeleteQuietly(image.listed);
     Main::DeleteQuietly(image.numbered);

@@ -25,7 +25,7 @@ enum class StartError {
 // What such a program returns: a fixed base plus the error's number, so the
 // result is always negative and never taken for an exit code.
 constexpr int kStartErrorBase = -2147221504;
-constexpr int StartErrorResult(StartError error)
+constexpr int startErrorResult(StartError error)
 {
     return kStartErrorBase + int(error);
 }
@@ -42,18 +42,18 @@ enum class WindowStyle {
 };
 
 // Anything outside 0 to 6 becomes MinimisedWithoutFocus.
-WindowStyle SettleWindowStyle(int windowStyle);
+WindowStyle settleWindowStyle(int windowStyle);
 
 struct Outcome {
     bool started = false;
-    int result = 0;         // the exit code, or StartErrorResult(why)
+    int result = 0;         // the exit code, or startErrorResult(why)
     QByteArray errorOutput; // what the program wrote to its error channel
 };
 
 // Starts program with its arguments (no shell, no re-split command line) and
 // returns once it has ended, running the event loop meanwhile so that the
 // window stays responsive. A program that cannot be started returns at once.
-Outcome Run(const QString& program, const QStringList& arguments,
+Outcome run(const QString& program, const QStringList& arguments,
             WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus, Stopper* stopper = nullptr);
 
 // The same as Run, returning only the result.
@@ -66,7 +66,7 @@ struct Command {
 };
 
 // Lets whoever started a wait end it from an event handled during the wait:
-// Stop() kills the programs the wait started, waits the moment it takes them
+// stop() kills the programs the wait started, waits the moment it takes them
 // to die, and makes the wait return without starting or reporting any more.
 // A wait handed a stopper that was stopped before starts nothing.
 class Stopper
@@ -76,10 +76,10 @@ public:
     Stopper(const Stopper&) = delete;
     Stopper& operator=(const Stopper&) = delete;
 
-    void Stop();
-    bool Stopped() const { return m_stopped; }
+    void stop();
+    bool stopped() const { return m_stopped; }
 
-    // What a wait in progress does on Stop, for as long as the hook lives.
+    // What a wait in progress does on stop(), for as long as the hook lives.
     // Waits may nest: the innermost is stopped first.
     class Hook
     {
@@ -106,10 +106,10 @@ constexpr qsizetype kErrorOutputLimit = 64 * 1024;
 
 // Runs all commands at once and returns when all have ended, their outcomes
 // in the same order.
-QList<Outcome> RunAllAndWait(const QList<Command>& commands,
+QList<Outcome> runAllAndWait(const QList<Command>& commands,
                              WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus);
 
-// What to do next, as RunWhenReady asks.
+// What to do next, as runWhenReady asks.
 struct Next {
     enum Kind {
         Start, // start command as the next program
@@ -121,19 +121,19 @@ struct Next {
     Command command;
 };
 
-// Lets the caller of RunWhenReady say that something may be ready now (a
+// Lets the caller of runWhenReady say that something may be ready now (a
 // file it waits for has appeared): the runner asks again.
 class Waker
 {
 public:
-    void Wake()
+    void wake()
     {
         if (m_wake)
             m_wake();
     }
 
     // What a wake does: set by the wait in progress, cleared at its end.
-    void SetOnWake(std::function<void()> onWake) { m_wake = std::move(onWake); }
+    void setOnWake(std::function<void()> onWake) { m_wake = std::move(onWake); }
 
 private:
     std::function<void()> m_wake;
@@ -147,7 +147,7 @@ private:
 // once when stopper is stopped; the event loop runs meanwhile, and the
 // callbacks may run it too. next should answer Wait only while a program runs
 // or a wake is to come.
-void RunWhenReady(int maxAtOnce, const std::function<Next(int)>& next,
+void runWhenReady(int maxAtOnce, const std::function<Next(int)>& next,
                   const std::function<void(int, const Outcome&)>& finished,
                   WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus, Stopper* stopper = nullptr,
                   Waker* waker = nullptr);
@@ -157,12 +157,12 @@ void RunWhenReady(int maxAtOnce, const std::function<Next(int)>& next,
 // command, or nothing to pass over it; finished(i, outcome) is called as soon
 // as program i has ended (or failed to start). Returns when all have ended,
 // or at once when stopper is stopped; the event loop runs meanwhile.
-void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<Command>(int)>& prepare,
+void runEachAndWait(int count, int maxAtOnce, const std::function<std::optional<Command>(int)>& prepare,
                     const std::function<void(int, const Outcome&)>& finished,
                     WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus, Stopper* stopper = nullptr);
 
 // Pre-flight check: the error that would keep program from starting, or
 // nothing when it looks startable. Resolves bare names on PATH.
-std::optional<StartError> StartProblem(const QString& program, QString* resolved = nullptr);
+std::optional<StartError> startProblem(const QString& program, QString* resolved = nullptr);
 
 } // namespace Shell32

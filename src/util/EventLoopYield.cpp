@@ -8,7 +8,7 @@
 
 #include <memory>
 
-std::function<void()> EventLoopYield()
+std::function<void()> eventLoopYield()
 {
     auto sinceYield = std::make_shared<QElapsedTimer>();
     sinceYield->start();

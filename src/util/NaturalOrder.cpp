@@ -9,7 +9,7 @@
 
 namespace NaturalOrder {
 
-void Sort(QStringList& names)
+void sort(QStringList& names)
 {
     if (names.size() < 2)
         return;

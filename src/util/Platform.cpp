@@ -17,12 +17,12 @@
 
 namespace Platform {
 
-QChar Separator()
+QChar separator()
 {
     return QDir::separator();
 }
 
-QString ShortPathName(const QString& path)
+QString shortPathName(const QString& path)
 {
 #ifdef Q_OS_WIN
     // First ask with a buffer of 1,024 characters; when the platform says it
@@ -43,19 +43,19 @@ QString ShortPathName(const QString& path)
 #endif
 }
 
-QString DefaultOutputFolder()
+QString defaultOutputFolder()
 {
 #ifdef Q_OS_WIN
     return QStringLiteral("C:\\");
 #else
     QString home = QDir::homePath();
-    if (!home.endsWith(Separator()))
-        home += Separator();
+    if (!home.endsWith(separator()))
+        home += separator();
     return home;
 #endif
 }
 
-void HideFile(const QString& path)
+void hideFile(const QString& path)
 {
 #ifdef Q_OS_WIN
     const std::wstring wide = QDir::toNativeSeparators(path).toStdWString();
@@ -67,7 +67,7 @@ void HideFile(const QString& path)
 #endif
 }
 
-bool PathTooLong(const QString& path)
+bool pathTooLong(const QString& path)
 {
 #ifdef Q_OS_WIN
     constexpr qsizetype kMaxPath = 32767;
@@ -84,7 +84,7 @@ bool PathTooLong(const QString& path)
     return false;
 }
 
-QString ExecutableName(const QString& baseName)
+QString executableName(const QString& baseName)
 {
 #ifdef Q_OS_WIN
     return baseName + QStringLiteral(".exe");
@@ -93,7 +93,7 @@ QString ExecutableName(const QString& baseName)
 #endif
 }
 
-bool FolderIsUsersOwn(const QString& folder)
+bool folderIsUsersOwn(const QString& folder)
 {
 #ifdef Q_OS_WIN
     Q_UNUSED(folder);
@@ -109,7 +109,7 @@ bool FolderIsUsersOwn(const QString& folder)
 #endif
 }
 
-bool IsSystemFolder(const QString& folder)
+bool isSystemFolder(const QString& folder)
 {
     const QFileInfo info(folder);
     const QString path = QDir::cleanPath(info.exists() ? info.canonicalFilePath() : info.absoluteFilePath());

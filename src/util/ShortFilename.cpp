@@ -9,7 +9,7 @@ namespace ShortFilename {
 
 QString GetShortName(const QString& path)
 {
-    return Platform::ShortPathName(path);
+    return Platform::shortPathName(path);
 }
 
 } // namespace ShortFilename

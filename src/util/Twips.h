@@ -12,14 +12,14 @@ namespace Twips {
 
 constexpr double kPerPixel = 15.0;
 
-inline int ToPixels(int twips)
+inline int toPixels(int twips)
 {
     return qRound(twips / kPerPixel);
 }
 
-inline QRect ToPixels(const QRect& twips)
+inline QRect toPixels(const QRect& twips)
 {
-    return QRect(ToPixels(twips.left()), ToPixels(twips.top()), ToPixels(twips.width()), ToPixels(twips.height()));
+    return QRect(toPixels(twips.left()), toPixels(twips.top()), toPixels(twips.width()), toPixels(twips.height()));
 }
 
 } // namespace Twips

@@ -34,9 +34,9 @@
 
 namespace {
 
-using TestPaths::Sep;
+using TestPaths::sep;
 // Contrast ratio of two colours as WCAG defines it, from 1 to 21.
-double Contrast(QRgb a, QRgb b)
+double contrastOf(QRgb a, QRgb b)
 {
     const auto luminance = [](QRgb c) {
         const auto linear = [](int v) { return v <= 10 ? v / 3294.6 : std::pow((v / 255.0 + 0.055) / 1.055, 2.4); };
@@ -47,7 +47,7 @@ double Contrast(QRgb a, QRgb b)
 
 // An area's background is its commonest colour; its text is what stands out
 // most from that: returns both, and their contrast.
-std::pair<QRgb, double> BackgroundAndContrast(const QImage& image, const QRect& area)
+std::pair<QRgb, double> backgroundAndContrast(const QImage& image, const QRect& area)
 {
     QHash<QRgb, int> counts;
     for (int y = area.top(); y <= area.bottom(); ++y)
@@ -58,7 +58,7 @@ std::pair<QRgb, double> BackgroundAndContrast(const QImage& image, const QRect& 
                             })->first;
     double contrast = 1;
     for (QRgb colour : counts.keys())
-        contrast = qMax(contrast, Contrast(colour, background));
+        contrast = qMax(contrast, contrastOf(colour, background));
     return {background, contrast};
 }
 } // namespace
@@ -73,7 +73,7 @@ class TestForm1 : public QObject
     QStringList m_opened;
     std::unique_ptr<Form1> m_form;
 
-    Form1Options Options(double draw = 0.5, const QString& homePage = QString())
+    Form1Options formOptions(double draw = 0.5, const QString& homePage = QString())
     {
         Form1Options options;
         options.applicationFolder = m_app.path();
@@ -85,7 +85,7 @@ class TestForm1 : public QObject
         return options;
     }
 
-    void MoveOver(QWidget* widget)
+    void moveOver(QWidget* widget)
     {
         QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)), Qt::NoButton,
                          Qt::NoButton, Qt::NoModifier);
@@ -105,7 +105,7 @@ private Q_SLOTS:
         m_dialogs = ScriptedDialogs();
         m_opened.clear();
         m_endings = 0;
-        m_form = std::make_unique<Form1>(Options());
+        m_form = std::make_unique<Form1>(formOptions());
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     }
@@ -193,9 +193,9 @@ private Q_SLOTS:
         QCOMPARE(m_form->ProgressBar1->maximum(), 100);
         QCOMPARE(m_form->ProgressBar1->value(), 0);
         QCOMPARE(m_form->ProgressBar1->palette().color(QPalette::Base), QColor(Qt::white));
-        QString home = TestPaths::Native(QDir::homePath());
-        if (!home.endsWith(Platform::Separator()))
-            home += Platform::Separator();
+        QString home = TestPaths::native(QDir::homePath());
+        if (!home.endsWith(Platform::separator()))
+            home += Platform::separator();
         QCOMPARE(m_form->Text1->text(), home);
         QVERIFY(m_form->ListView1->toolTip().startsWith(QStringLiteral("Drag and drop files here.")));
         for (QWidget* other : m_form->findChildren<QWidget*>())
@@ -230,8 +230,8 @@ private Q_SLOTS:
         const QPalette before = QApplication::palette();
         QApplication::setPalette(desktop);
         const auto restore = qScopeGuard([&before] { QApplication::setPalette(before); });
-        Form1 form(Options());
-        form.ListView1->AppendRow(QStringLiteral("/a/folder/with a name.pdf"));
+        Form1 form(formOptions());
+        form.ListView1->appendRow(QStringLiteral("/a/folder/with a name.pdf"));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
 
@@ -246,11 +246,11 @@ private Q_SLOTS:
         } else if (auto* box = qobject_cast<PushCheckBox*>(widget); box && !box->Picture().isNull()) {
             area.setTop(4 + 32 + 2); // below the picture: the caption alone
         }
-        const auto [background, contrast] = BackgroundAndContrast(widget->grab().toImage(), area);
+        const auto [background, contrast] = backgroundAndContrast(widget->grab().toImage(), area);
         QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
         // Near enough: the style shades buttons and tints the current row a little.
         const QColor expected = white ? QColor(Qt::white) : desktop.color(QPalette::Base);
-        QVERIFY2(Contrast(background, expected.rgb()) < 1.25, qPrintable(QColor(background).name()));
+        QVERIFY2(contrastOf(background, expected.rgb()) < 1.25, qPrintable(QColor(background).name()));
     }
 
     // Assistive technology finds every control in the window's tree, with a
@@ -297,7 +297,7 @@ private Q_SLOTS:
         QAccessible::queryAccessibleInterface(m_form->Check3)
             ->actionInterface()
             ->doAction(QAccessibleActionInterface::pressAction());
-        QCOMPARE(m_dialogs.messages, QStringList{Form1::HelpText()});
+        QCOMPARE(m_dialogs.messages, QStringList{Form1::helpText()});
         QCOMPARE(m_form->Check3->Value(), 0);
     }
 
@@ -332,7 +332,7 @@ private Q_SLOTS:
     {
         // Help is the action that can be counted through its message.
         QTest::mouseClick(m_form->Check3, Qt::LeftButton);
-        QCOMPARE(m_dialogs.messages, QStringList{Form1::HelpText()});
+        QCOMPARE(m_dialogs.messages, QStringList{Form1::helpText()});
         QCOMPARE(m_form->Check3->Value(), 0);
         // The Space key presses it as a click does.
         m_form->Check3->setFocus();
@@ -343,7 +343,7 @@ private Q_SLOTS:
         QTest::keyClick(m_form->Check3, Qt::Key_Escape);
         QCOMPARE(m_dialogs.messages.size(), 2);
         // Values set from code run nothing.
-        m_form->Check3->SetValue(0);
+        m_form->Check3->setValue(0);
         QCOMPARE(m_dialogs.messages.size(), 2);
         // "Extract!" with an empty list: one message per press.
         QTest::mouseClick(m_form->Check2, Qt::LeftButton);
@@ -355,7 +355,7 @@ private Q_SLOTS:
 
     void helpText()
     {
-        const QString text = Form1::HelpText();
+        const QString text = Form1::helpText();
         QVERIFY(text.startsWith(QStringLiteral("Images will be extracted as they were put together by the author")));
         QVERIFY(text.contains(QStringLiteral("as individual files.\r\rAlso, if PDF has password protection")));
         QVERIFY(text.endsWith(QStringLiteral("it will not be possible to extract images.")));
@@ -364,27 +364,27 @@ private Q_SLOTS:
 
     void pointerRules()
     {
-        QVERIFY(m_form->HasMouseIcon());
+        QVERIFY(m_form->hasMouseIcon());
         for (PushCheckBox* box : {m_form->Check1, m_form->Check2, m_form->Check3, m_form->Check4}) {
-            MoveOver(box);
+            moveOver(box);
             QCOMPARE(m_form->MousePointer(), Pointer::Custom);
             QCOMPARE(m_form->cursor().shape(), Qt::BitmapCursor);
-            MoveOver(m_form.get());
+            moveOver(m_form.get());
             QCOMPARE(m_form->MousePointer(), Pointer::Default);
         }
-        MoveOver(m_form->Check1);
-        MoveOver(m_form->ListView1->viewport());
+        moveOver(m_form->Check1);
+        moveOver(m_form->ListView1->viewport());
         QCOMPARE(m_form->MousePointer(), Pointer::Default);
         // "..." has no hover rule of its own.
-        MoveOver(m_form->Check1);
-        MoveOver(m_form->Check5);
+        moveOver(m_form->Check1);
+        moveOver(m_form->Check5);
         QCOMPARE(m_form->MousePointer(), Pointer::Custom);
 
         // The hourglass survives every hover.
-        m_form->SetMousePointer(Pointer::Hourglass);
+        m_form->setMousePointer(Pointer::Hourglass);
         for (QWidget* w : {static_cast<QWidget*>(m_form->Check1), static_cast<QWidget*>(m_form->Check4),
                            static_cast<QWidget*>(m_form.get()), m_form->ListView1->viewport()}) {
-            MoveOver(w);
+            moveOver(w);
             QCOMPARE(m_form->MousePointer(), Pointer::Hourglass);
             QCOMPARE(m_form->cursor().shape(), Qt::WaitCursor);
         }
@@ -397,7 +397,7 @@ private Q_SLOTS:
         const qreal ratio = qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble();
         QCOMPARE(m_form->devicePixelRatioF(), ratio);
         m_form->ListView1->ListView1_ItemClick(); // the drag pointer
-        MoveOver(m_form->Check1);                 // the hand
+        moveOver(m_form->Check1);                 // the hand
         for (const QPixmap& picture : {m_form->Check1->Picture(), m_form->Check4->Picture(), m_form->Check2->Picture(),
                                        m_form->cursor().pixmap(), m_form->ListView1->viewport()->cursor().pixmap()}) {
             QCOMPARE(picture.devicePixelRatio(), ratio);
@@ -419,11 +419,11 @@ private Q_SLOTS:
     void withoutHandPicture()
     {
         QTemporaryDir bare;
-        Form1Options options = Options();
+        Form1Options options = formOptions();
         options.applicationFolder = bare.path();
         Form1 form(options);
-        QVERIFY(!form.HasMouseIcon());
-        MoveOver(form.Check1);
+        QVERIFY(!form.hasMouseIcon());
+        moveOver(form.Check1);
         QCOMPARE(form.MousePointer(), Pointer::Custom);
         QCOMPARE(form.cursor().shape(), Qt::PointingHandCursor);
     }
@@ -443,7 +443,7 @@ private Q_SLOTS:
         QFETCH(QString, address);
         QFETCH(int, opened);
         m_opened.clear();
-        Form1 form(Options(draw, address));
+        Form1 form(formOptions(draw, address));
         QCOMPARE(m_opened.size(), opened);
         if (opened)
             QCOMPARE(m_opened.constFirst(), address);
@@ -451,7 +451,7 @@ private Q_SLOTS:
 
     void desktopEntryNamesTheWindow()
     {
-        NameApplication();
+        nameApplication();
         const QSettings entry(QStringLiteral(ORVALIN_RESOURCES "/linux/") + QGuiApplication::desktopFileName()
                                   + QStringLiteral(".desktop"),
                               QSettings::IniFormat);
@@ -481,7 +481,7 @@ private Q_SLOTS:
             for (QWidget* widget : QApplication::topLevelWidgets())
                 if (auto* shown = qobject_cast<QMessageBox*>(widget); shown && shown->isVisible())
                     box = shown;
-            MoveOver(m_form->Check1);
+            moveOver(m_form->Check1);
             pointer = int(m_form->MousePointer());
             m_form->close();
             if (box) {
@@ -489,7 +489,7 @@ private Q_SLOTS:
                 box->accept();
             }
         });
-        m_form->ShowMessage(QStringLiteral("Done.\n\na.pdf: shortened"), QStringLiteral("a.pdf: the whole line"));
+        m_form->showMessage(QStringLiteral("Done.\n\na.pdf: shortened"), QStringLiteral("a.pdf: the whole line"));
         m_dialogs.showMessagesWith = nullptr;
         QCOMPARE(modal, nullptr);
         QCOMPARE(pointer, int(Pointer::Default));
@@ -501,7 +501,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("picked");
         QTest::addColumn<QString>("box");
-        const QString s = Sep();
+        const QString s = sep();
         QTest::newRow("a folder") << s + "home" + s + "photos" << s + "home" + s + "photos" + s;
         QTest::newRow("a root") << s << s + s;
         QTest::newRow("a network path") << s + s + "server" + s + "share" + s + "out"
@@ -537,9 +537,9 @@ private Q_SLOTS:
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
         m_dialogs.openAnswers.append(QStringList{});
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
-        m_dialogs.openAnswers.append(QStringList{Sep() + "x.pdf", Sep() + "y.pdf"});
+        m_dialogs.openAnswers.append(QStringList{sep() + "x.pdf", sep() + "y.pdf"});
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
-        QCOMPARE(m_form->ListView1->Rows(), (QStringList{a, a, b, a, Sep() + "x.pdf", Sep() + "y.pdf"}));
+        QCOMPARE(m_form->ListView1->rows(), (QStringList{a, a, b, a, sep() + "x.pdf", sep() + "y.pdf"}));
         QVERIFY(m_dialogs.messages.isEmpty());
     }
 
@@ -563,7 +563,7 @@ private Q_SLOTS:
         }
         const QString temp = QDir::toNativeSeparators(QDir::tempPath());
         for (const auto& [box, started] :
-             {std::pair{temp, temp}, {temp + Sep(), temp}, {temp + Sep() + "missing", home}, {"", home}}) {
+             {std::pair{temp, temp}, {temp + sep(), temp}, {temp + sep() + "missing", home}, {"", home}}) {
             m_form->Text1->setText(box);
             m_dialogs.folderAnswers = {QString()};
             QTest::mouseClick(m_form->Check5, Qt::LeftButton);
@@ -579,7 +579,7 @@ private Q_SLOTS:
                 QDir::tempPath() + QStringLiteral("/a-rather-long-file-name-for-the-buffer-%1.pdf").arg(i)));
         m_dialogs.openAnswers.append(many);
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
-        QCOMPARE(m_form->ListView1->RowCount(), 0);
+        QCOMPARE(m_form->ListView1->rowCount(), 0);
         QCOMPARE(m_dialogs.messages.size(), 1);
     }
 
@@ -588,7 +588,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         for (int i = 0; i < 400; ++i) {
             QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("f%1/g").arg(i))));
-            QVERIFY(TestPaths::Touch(dir.filePath(QStringLiteral("f%1/g/x.pdf").arg(i))));
+            QVERIFY(TestPaths::touch(dir.filePath(QStringLiteral("f%1/g/x.pdf").arg(i))));
         }
         const QString root = QDir::toNativeSeparators(dir.path());
         m_dialogs.folderAnswers = {root, root};
@@ -600,7 +600,7 @@ private Q_SLOTS:
         });
         QTest::mouseClick(m_form->Check4, Qt::LeftButton);
         QCOMPARE(pointerDuringScan, int(Pointer::Hourglass));
-        QCOMPARE(m_form->ListView1->RowCount(), 400);
+        QCOMPARE(m_form->ListView1->rowCount(), 400);
         // The second answer was never asked for.
         QCOMPARE(m_dialogs.folderAnswers, QStringList{root});
     }
@@ -610,17 +610,17 @@ private Q_SLOTS:
         QTemporaryDir dir;
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("sub"))));
         for (const char* name : {"b.pdf", "a.pdf", "sub/c.pdf"})
-            QVERIFY(TestPaths::Touch(dir.filePath(QString::fromLatin1(name))));
+            QVERIFY(TestPaths::touch(dir.filePath(QString::fromLatin1(name))));
         const QString root = QDir::toNativeSeparators(dir.path());
         // Cancel: nothing happens, the pointer never turns busy.
         m_dialogs.folderAnswers = {QString()};
         QTest::mouseClick(m_form->Check4, Qt::LeftButton);
-        QCOMPARE(m_form->ListView1->RowCount(), 0);
+        QCOMPARE(m_form->ListView1->rowCount(), 0);
         m_dialogs.folderAnswers = {root};
         QTest::mouseClick(m_form->Check4, Qt::LeftButton);
         QCOMPARE(m_dialogs.lastPrompt, QStringLiteral("Please select folder to add:"));
-        QCOMPARE(m_form->ListView1->Rows(),
-                 (QStringList{root + Sep() + "a.pdf", root + Sep() + "b.pdf", root + Sep() + "sub" + Sep() + "c.pdf"}));
+        QCOMPARE(m_form->ListView1->rows(),
+                 (QStringList{root + sep() + "a.pdf", root + sep() + "b.pdf", root + sep() + "sub" + sep() + "c.pdf"}));
         QCOMPARE(m_form->MousePointer(), Pointer::Default);
     }
 };

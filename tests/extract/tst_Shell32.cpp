@@ -34,7 +34,7 @@ private Q_SLOTS:
     {
         QFETCH(int, given);
         QFETCH(int, settled);
-        QCOMPARE(int(Shell32::SettleWindowStyle(given)), settled);
+        QCOMPARE(int(Shell32::settleWindowStyle(given)), settled);
     }
 
     void returnsTheExitCode_data()
@@ -57,10 +57,10 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const int result = Shell32::RunAndWait(dir.filePath(QStringLiteral("no-such-program")), {});
-        QCOMPARE(result, Shell32::StartErrorResult(Shell32::StartError::FileNotFound));
+        QCOMPARE(result, Shell32::startErrorResult(Shell32::StartError::FileNotFound));
         QVERIFY(result < 0);
         QVERIFY(Shell32::RunAndWait(QStringLiteral("orvalin-no-such-program-on-path"), {}) < 0);
-        const Shell32::Outcome outcome = Shell32::Run(dir.path(), {});
+        const Shell32::Outcome outcome = Shell32::run(dir.path(), {});
         QVERIFY(!outcome.started);
     }
 
@@ -80,7 +80,7 @@ private Q_SLOTS:
     {
         // No shell and no re-split command line: spaces, quotes and dashes pass whole.
         const QString text = QStringLiteral("-a \"quoted\" 'single' $HOME ; & | spaces  here");
-        const Shell32::Outcome outcome = Shell32::Run(m_child, {QStringLiteral("say"), text, QStringLiteral("4")});
+        const Shell32::Outcome outcome = Shell32::run(m_child, {QStringLiteral("say"), text, QStringLiteral("4")});
         QVERIFY(outcome.started);
         QCOMPARE(outcome.result, 4);
         QCOMPARE(QString::fromUtf8(outcome.errorOutput), text);
@@ -89,7 +89,7 @@ private Q_SLOTS:
     void crashIsNotAnExitCode()
     {
         const int result = Shell32::RunAndWait(m_child, {QStringLiteral("crash")});
-        QCOMPARE(result, Shell32::StartErrorResult(Shell32::StartError::Crashed));
+        QCOMPARE(result, Shell32::startErrorResult(Shell32::StartError::Crashed));
     }
 
     void eventsAreHandledWhileWaiting()
@@ -127,15 +127,15 @@ private Q_SLOTS:
             return std::optional<Shell32::Command>(
                 {m_child, {QStringLiteral("sleep"), QStringLiteral("600000"), QStringLiteral("0")}});
         };
-        QTimer::singleShot(100, this, [&stopper] { stopper.Stop(); });
+        QTimer::singleShot(100, this, [&stopper] { stopper.stop(); });
         // Without the stop this would wait ten minutes, past the test's time-out.
-        Shell32::RunEachAndWait(
+        Shell32::runEachAndWait(
             3, 2, sleeper, [&finished](int, const Shell32::Outcome&) { ++finished; }, Shell32::WindowStyle::Hidden,
             &stopper);
         QCOMPARE(finished, 0);
         // A stopped stopper starts nothing more.
         int prepared = 0;
-        Shell32::RunEachAndWait(
+        Shell32::runEachAndWait(
             1, 1,
             [&prepared](int) {
                 ++prepared;
@@ -148,7 +148,7 @@ private Q_SLOTS:
     void aTalkativeProgramIsHeardOnlySoFar()
     {
         const QString text(100 * 1024, QLatin1Char('e'));
-        const Shell32::Outcome outcome = Shell32::Run(m_child, {QStringLiteral("say"), text, QStringLiteral("0")});
+        const Shell32::Outcome outcome = Shell32::run(m_child, {QStringLiteral("say"), text, QStringLiteral("0")});
         QCOMPARE(outcome.errorOutput.size(), Shell32::kErrorOutputLimit);
     }
 
@@ -158,7 +158,7 @@ private Q_SLOTS:
         for (int i = 0; i < 4; ++i)
             commands.append({m_child, {QStringLiteral("sleep"), QStringLiteral("200"), QString::number(10 + i)}});
         commands.append({QStringLiteral("orvalin-no-such-program"), {}});
-        const QList<Shell32::Outcome> outcomes = Shell32::RunAllAndWait(commands);
+        const QList<Shell32::Outcome> outcomes = Shell32::runAllAndWait(commands);
         QCOMPARE(outcomes.size(), 5);
         for (int i = 0; i < 4; ++i) {
             QVERIFY(outcomes.at(i).started);
@@ -166,7 +166,7 @@ private Q_SLOTS:
         }
         QVERIFY(!outcomes.at(4).started);
         QVERIFY(outcomes.at(4).result < 0);
-        QVERIFY(Shell32::RunAllAndWait({}).isEmpty());
+        QVERIFY(Shell32::runAllAndWait({}).isEmpty());
     }
 };
 

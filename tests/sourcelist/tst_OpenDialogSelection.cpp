@@ -8,7 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using TestPaths::Sep;
+using TestPaths::sep;
 
 class TestOpenDialogSelection : public QObject
 {
@@ -20,7 +20,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QStringList>("rows");
         const QChar nul(0);
-        const QString s = Sep();
+        const QString s = sep();
         QTest::newRow("one file") << s + "docs" + s + "a b.pdf" << QStringList{s + "docs" + s + "a b.pdf"};
         QTest::newRow("three files") << s + "docs" + nul + "c.pdf" + nul + "a.pdf" + nul + "b.pdf"
                                      << QStringList{s + "docs" + s + "c.pdf", s + "docs" + s + "a.pdf",
@@ -35,7 +35,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, answer);
         QFETCH(QStringList, rows);
-        QCOMPARE(OpenDialogSelection::Rows(answer), rows);
+        QCOMPARE(OpenDialogSelection::rows(answer), rows);
     }
 
     void composeAsTheDialogAnswers_data()
@@ -56,10 +56,10 @@ private Q_SLOTS:
         QStringList rows;
         for (const QString& path : paths)
             rows.append(QDir::toNativeSeparators(path));
-        QCOMPARE(OpenDialogSelection::Rows(OpenDialogSelection::Compose(paths)), rows);
+        QCOMPARE(OpenDialogSelection::rows(OpenDialogSelection::compose(paths)), rows);
         // Files of the root share only the root itself.
         QCOMPARE(
-            OpenDialogSelection::Rows(OpenDialogSelection::Compose({QDir::rootPath() + "a", QDir::rootPath() + "b"})),
+            OpenDialogSelection::rows(OpenDialogSelection::compose({QDir::rootPath() + "a", QDir::rootPath() + "b"})),
             (QStringList{QDir::toNativeSeparators(QDir::rootPath() + "a"),
                          QDir::toNativeSeparators(QDir::rootPath() + "b")}));
     }

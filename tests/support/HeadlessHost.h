@@ -25,17 +25,17 @@ public:
     std::function<void()> onProgress; // called at every progress step
     std::function<void()> onMessage;  // called while a message is "shown"
 
-    int SourceCount() const override { return int(rows.size()); }
-    QString SourceText(int row) const override { return rows.value(row - 1); }
+    int sourceCount() const override { return int(rows.size()); }
+    QString sourceText(int row) const override { return rows.value(row - 1); }
     QString OutputFolder() const override { return outputFolder; }
-    void SetProgress(int percent) override
+    void setProgress(int percent) override
     {
         progress.append(percent);
         if (onProgress)
             onProgress();
     }
-    void SetMousePointer(Pointer pointer) override { pointers.append(pointer); }
-    void ShowMessage(const QString& text, const QString& detail = QString()) override
+    void setMousePointer(Pointer pointer) override { pointers.append(pointer); }
+    void showMessage(const QString& text, const QString& detail = QString()) override
     {
         messages.append(text);
         details.append(detail);

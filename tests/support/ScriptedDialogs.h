@@ -22,19 +22,19 @@ public:
     QString lastStart;                   // and the folder it last started in
     Dialogs* showMessagesWith = nullptr; // when set, messages are shown by it
 
-    void Message(QWidget* owner, const QString& text, const QString& details) override
+    void message(QWidget* owner, const QString& text, const QString& details) override
     {
         if (showMessagesWith)
-            showMessagesWith->Message(owner, text, details);
+            showMessagesWith->message(owner, text, details);
         else
             messages.append(text);
     }
-    QStringList OpenFiles(QWidget*, const OpenDialogSettings& settings) override
+    QStringList openFiles(QWidget*, const OpenDialogSettings& settings) override
     {
         lastOpen = settings;
         return openAnswers.isEmpty() ? QStringList() : openAnswers.takeFirst();
     }
-    QString PickFolder(QWidget*, const QString& prompt, const QString& startFolder) override
+    QString pickFolder(QWidget*, const QString& prompt, const QString& startFolder) override
     {
         lastPrompt = prompt;
         lastStart = startFolder;

@@ -13,30 +13,30 @@
 namespace TestPaths {
 
 // The platform's one separator, as a string.
-inline QString Sep()
+inline QString sep()
 {
-    return Platform::SeparatorString();
+    return Platform::separatorString();
 }
 
 // A path written with "\" standing for the platform's separator.
-inline QString P(const char* text)
+inline QString nativePath(const char* text)
 {
-    return QString::fromUtf8(text).replace(QLatin1Char('\\'), Platform::Separator());
+    return QString::fromUtf8(text).replace(QLatin1Char('\\'), Platform::separator());
 }
 
-inline QString Native(const QString& path)
+inline QString native(const QString& path)
 {
     return QDir::toNativeSeparators(path);
 }
 
 // The path with the platform's separators and one more at its end.
-inline QString WithSeparator(const QString& path)
+inline QString withSeparator(const QString& path)
 {
-    return Native(path) + Platform::Separator();
+    return native(path) + Platform::separator();
 }
 
 // Makes an empty file; false when it cannot be made.
-[[nodiscard]] inline bool Touch(const QString& path)
+[[nodiscard]] inline bool touch(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly);

@@ -27,6 +27,6 @@ struct Image {
 
 // Writes a PDF holding the images; returns false when the file could not be
 // written.
-bool Write(const QString& path, const QList<Image>& images);
+bool write(const QString& path, const QList<Image>& images);
 
 } // namespace TestPdf

@@ -11,7 +11,7 @@
 #include <QTest>
 
 namespace {
-void Touch(const QString& path)
+void touch(const QString& path)
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -52,12 +52,12 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
         QTemporaryDir dir;
         for (const QString& name : files)
-            Touch(dir.filePath(name));
+            touch(dir.filePath(name));
         for (const QString& name : folders)
             QVERIFY(QDir(dir.path()).mkdir(name));
         const QString withoutSeparator = QDir::toNativeSeparators(dir.path());
         QCOMPARE(AddFolder::ListFiles(withoutSeparator, pattern), expected);
-        QCOMPARE(AddFolder::ListFiles(withoutSeparator + Platform::Separator(), pattern), expected);
+        QCOMPARE(AddFolder::ListFiles(withoutSeparator + Platform::separator(), pattern), expected);
     }
 
     void manyFiles()
@@ -67,7 +67,7 @@ private Q_SLOTS:
         QStringList expected;
         for (int i = 1; i <= 151; ++i) {
             const QString name = QStringLiteral("p-%1.pdf").arg(i);
-            Touch(dir.filePath(name));
+            touch(dir.filePath(name));
             expected.append(name);
         }
         QCOMPARE(AddFolder::ListFiles(dir.path(), QStringLiteral("*.pdf")), expected);
@@ -79,7 +79,7 @@ private Q_SLOTS:
         QVERIFY(AddFolder::ListFiles(dir.filePath(QStringLiteral("missing")), QStringLiteral("*.pdf")).isEmpty());
         const QString locked = dir.filePath(QStringLiteral("locked"));
         QVERIFY(QDir().mkdir(locked));
-        Touch(locked + QStringLiteral("/a.pdf"));
+        touch(locked + QStringLiteral("/a.pdf"));
         QFile::setPermissions(locked, QFileDevice::WriteOwner);
         if (QDir(locked).isReadable())
             QSKIP("running with rights that read any folder");

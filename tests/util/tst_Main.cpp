@@ -42,11 +42,11 @@ private Q_SLOTS:
         QFile file(dir.filePath(QStringLiteral("plain")));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
-        QVERIFY(Main::FolderIsWritable(dir.path()));
-        QVERIFY(Main::FolderIsWritable(TestPaths::WithSeparator(dir.path())));
-        QVERIFY(!Main::FolderIsWritable(dir.filePath(QStringLiteral("missing"))));
-        QVERIFY(!Main::FolderIsWritable(file.fileName()));
-        QVERIFY(!Main::FolderIsWritable(QString()));
+        QVERIFY(Main::folderIsWritable(dir.path()));
+        QVERIFY(Main::folderIsWritable(TestPaths::withSeparator(dir.path())));
+        QVERIFY(!Main::folderIsWritable(dir.filePath(QStringLiteral("missing"))));
+        QVERIFY(!Main::folderIsWritable(file.fileName()));
+        QVERIFY(!Main::folderIsWritable(QString()));
         // The probe leaves nothing behind.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("plain")});
     }
@@ -54,7 +54,7 @@ private Q_SLOTS:
     void shortNameOfExistingAndMissingPaths()
     {
         QTemporaryDir dir;
-        const QString folder = TestPaths::WithSeparator(dir.path());
+        const QString folder = TestPaths::withSeparator(dir.path());
         QVERIFY(!ShortFilename::GetShortName(folder).isEmpty());
         QVERIFY(QFileInfo(ShortFilename::GetShortName(folder)).isDir());
         QCOMPARE(ShortFilename::GetShortName(folder + QStringLiteral("missing")), QString());
@@ -76,12 +76,12 @@ private Q_SLOTS:
     {
         QFETCH(double, draw);
         QFETCH(bool, due);
-        QCOMPARE(Main::HomePageDue(draw), due);
+        QCOMPARE(Main::homePageDue(draw), due);
     }
 
     void drawsStayInRange()
     {
-        const double r = Main::DrawFromTimer();
+        const double r = Main::drawFromTimer();
         QVERIFY(r >= 0.0 && r < 1.0);
     }
 };

@@ -66,7 +66,7 @@ private Q_SLOTS:
 #endif
             return QDir::toNativeSeparators(path);
         };
-        const OutputFolder::Resolved resolved = OutputFolder::Resolve(onThisPlatform(text));
+        const OutputFolder::Resolved resolved = OutputFolder::resolve(onThisPlatform(text));
         QCOMPARE(resolved.problem, problem);
         QCOMPARE(resolved.folder,
                  folder.isEmpty() ? QString() : onThisPlatform(folder.replace(QLatin1Char('~'), QDir::homePath())));

@@ -17,7 +17,7 @@ AddFilesFlow::AddFilesFlow(SourceListView& list, Dialogs& dialogs, const QString
 {
 }
 
-void AddFilesFlow::Run(QWidget* owner)
+void AddFilesFlow::run(QWidget* owner)
 {
     CommonDialog CommonDialog1(m_dialogs, owner);
     CommonDialog1.FileName = QString();
@@ -25,20 +25,20 @@ void AddFilesFlow::Run(QWidget* owner)
         CommonDialog::kLongNames | CommonDialog::kExplorer | CommonDialog::kAllowMultiselect | CommonDialog::kReadOnly;
     CommonDialog1.DialogTitle = QStringLiteral("Add File(s) - Use Ctrl & Shift to select multiple files");
     CommonDialog1.Filter = QStringLiteral("PDF Files (*.pdf)|*.pdf|");
-    CommonDialog1.InitDir = OpenDialogFolder();
+    CommonDialog1.InitDir = openDialogFolder();
     if (!CommonDialog1.ShowOpen()) {
-        m_dialogs.Message(
+        m_dialogs.message(
             owner, QStringLiteral("Too many files were chosen at once. Please add them in smaller groups."), QString());
         return;
     }
-    const QStringList rows = OpenDialogSelection::Rows(CommonDialog1.FileName);
+    const QStringList rows = OpenDialogSelection::rows(CommonDialog1.FileName);
     for (const QString& row : rows)
-        m_list.AppendRow(row);
+        m_list.appendRow(row);
     if (!rows.isEmpty())
         m_lastOpenFolder = QFileInfo(rows.constFirst()).absolutePath();
 }
 
-QString AddFilesFlow::OpenDialogFolder() const
+QString AddFilesFlow::openDialogFolder() const
 {
     // Where files were last picked since the start, else the home folder; the
     // application folder never, where the only PDF is the leftover work copy.

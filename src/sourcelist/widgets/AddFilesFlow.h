@@ -17,11 +17,11 @@ class AddFilesFlow
 public:
     AddFilesFlow(SourceListView& list, Dialogs& dialogs, const QString& applicationFolder);
 
-    void Run(QWidget* owner);
+    void run(QWidget* owner);
 
 private:
     // Where the open dialog starts.
-    QString OpenDialogFolder() const;
+    QString openDialogFolder() const;
 
     SourceListView& m_list;
     Dialogs& m_dialogs;

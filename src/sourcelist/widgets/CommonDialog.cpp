@@ -13,7 +13,7 @@ CommonDialog::CommonDialog(Dialogs& dialogs, QWidget* owner)
 
 bool CommonDialog::ShowOpen()
 {
-    const QString answer = OpenDialogSelection::Compose(m_dialogs.OpenFiles(m_owner, *this));
+    const QString answer = OpenDialogSelection::compose(m_dialogs.openFiles(m_owner, *this));
     if (answer.size() > MaxFileSize) {
         FileName.clear();
         return false;

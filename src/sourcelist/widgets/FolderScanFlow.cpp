@@ -17,7 +17,7 @@ FolderScanFlow::FolderScanFlow(SourceListView& list, Dialogs& dialogs, std::func
 {
 }
 
-void FolderScanFlow::Run(QWidget* owner)
+void FolderScanFlow::run(QWidget* owner)
 {
     // The scan lets the window handle events; a second press meanwhile would
     // start a second scan inside the first.
@@ -29,8 +29,8 @@ void FolderScanFlow::Run(QWidget* owner)
         return;
     const QScopedValueRollback scanning(m_scanning, true);
     m_setPointer(Pointer::Hourglass);
-    FolderScan scan(EventLoopYield());
-    for (const QString& row : scan.PdfFilesInTree(folder))
-        m_list.AppendRow(row);
+    FolderScan scan(eventLoopYield());
+    for (const QString& row : scan.pdfFilesInTree(folder))
+        m_list.appendRow(row);
     m_setPointer(Pointer::Default);
 }

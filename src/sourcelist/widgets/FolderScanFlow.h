@@ -21,7 +21,7 @@ public:
 
     // A call made while a scan is in progress (from an event the scan lets
     // the window handle) does nothing.
-    void Run(QWidget* owner);
+    void run(QWidget* owner);
 
 private:
     SourceListView& m_list;

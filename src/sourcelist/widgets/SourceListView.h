@@ -26,25 +26,25 @@ public:
     explicit SourceListView(const QString& applicationFolder, QWidget* parent = nullptr);
 
     // The one column, "PDF File(s)", 5500 twips wide.
-    void SetUpColumn();
+    void setUpColumn();
 
-    void AppendRow(const QString& text);
-    int RowCount() const;
+    void appendRow(const QString& text);
+    int rowCount() const;
     // Row `row` counted from 1; empty when there is no such row.
-    QString RowText(int row) const;
-    QStringList Rows() const;
+    QString rowText(int row) const;
+    QStringList rows() const;
     // The selected row counted from 1, or 0.
-    int SelectedRow() const;
+    int selectedRow() const;
 
     // Default: none of its own; Arrow; Custom: the drag picture.
     Pointer MousePointer() const { return m_mousePointer; }
     int OLEDropMode() const { return m_oleDropMode; }
     bool Dragging() const { return m_dragging; }
     // The row whose text is being moved, counted from 1, or 0 for none.
-    int DragItemRow() const;
+    int dragItemRow() const;
 
     // Where the pointer is on the screen; tests put it where they need it.
-    void SetCursorPositionSource(std::function<QPoint()> source);
+    void setCursorPositionSource(std::function<QPoint()> source);
 
     // The list's event handlers; the widget's own events call them.
     void ListView1_ItemClick();
@@ -74,8 +74,8 @@ protected:
     bool viewportEvent(QEvent* event) override;
 
 private:
-    void SetMousePointer(Pointer pointer);
-    QTreeWidgetItem* Row(int row) const;
+    void setMousePointer(Pointer pointer);
+    QTreeWidgetItem* rowItem(int row) const;
 
     QString m_applicationFolder;
     std::function<QPoint()> m_cursorPosition;

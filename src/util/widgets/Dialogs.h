@@ -34,10 +34,10 @@ public:
     virtual ~Dialogs() = default;
 
     // A message box with OK alone; details, when given, can be unfolded.
-    virtual void Message(QWidget* owner, const QString& text, const QString& details) = 0;
+    virtual void message(QWidget* owner, const QString& text, const QString& details) = 0;
     // The open dialog set up as settings says: the chosen paths, none for a cancel.
-    virtual QStringList OpenFiles(QWidget* owner, const OpenDialogSettings& settings) = 0;
+    virtual QStringList openFiles(QWidget* owner, const OpenDialogSettings& settings) = 0;
     // The folder picker with prompt as its title, starting in startFolder: the
     // chosen folder's full path, or the empty string for a cancel.
-    virtual QString PickFolder(QWidget* owner, const QString& prompt, const QString& startFolder) = 0;
+    virtual QString pickFolder(QWidget* owner, const QString& prompt, const QString& startFolder) = 0;
 };

@@ -13,7 +13,7 @@ namespace FolderPicker {
 QString BrowseForFolder(Dialogs& dialogs, QWidget* owner, const QString& prompt, const QString& startFolder)
 {
     const bool startsThere = !startFolder.isEmpty() && QFileInfo(startFolder).isDir();
-    return dialogs.PickFolder(owner, prompt, startsThere ? startFolder : QDir::homePath());
+    return dialogs.pickFolder(owner, prompt, startsThere ? startFolder : QDir::homePath());
 }
 
 } // namespace FolderPicker
