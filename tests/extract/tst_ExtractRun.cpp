@@ -89,16 +89,22 @@ class TestExtractRun : public QObject
         return folder;
     }
 
+    // One run of rows into outputFolder with the tools of the application folder.
+    void extractAll(Host& host, const QStringList& rows, const QString& outputFolder)
+    {
+        host.rows = rows;
+        host.outputFolder = outputFolder;
+        ExtractRun run(host, ToolLocator(m_app.path()));
+        run.ExtractAll();
+    }
+
 private Q_SLOTS:
     void onePdfThreeImages()
     {
         const QString out = m_work.filePath(QStringLiteral("one"));
         QDir().mkpath(out);
         Host host;
-        host.rows = {makePdf(QStringLiteral("Report 2009.pdf"), testImages(3, 30))};
-        host.outputFolder = withSeparator(out);
-        ExtractRun run(host, ToolLocator(m_app.path()));
-        run.ExtractAll();
+        extractAll(host, {makePdf(QStringLiteral("Report 2009.pdf"), testImages(3, 30))}, withSeparator(out));
 
         QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
         QCOMPARE(filesIn(out, QStringLiteral("*")), (QStringList{"1.jpg", "2.jpg", "3.jpg"}));
@@ -131,11 +137,10 @@ private Q_SLOTS:
         }
 
         Host host;
-        host.rows = {makePdf(QStringLiteral("first.pdf"), testImages(3, 20)),
-                     makePdf(QStringLiteral("second.pdf"), testImages(3, 40))};
-        host.outputFolder = withSeparator(out);
-        ExtractRun run(host, ToolLocator(m_app.path()));
-        run.ExtractAll();
+        extractAll(host,
+                   {makePdf(QStringLiteral("first.pdf"), testImages(3, 20)),
+                    makePdf(QStringLiteral("second.pdf"), testImages(3, 40))},
+                   withSeparator(out));
 
         QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
         QCOMPARE(filesIn(out, QStringLiteral("*.jpg")),
@@ -161,10 +166,7 @@ private Q_SLOTS:
         const QString out = m_work.filePath(QStringLiteral("twelve"));
         QDir().mkpath(out);
         Host host;
-        host.rows = {makePdf(QStringLiteral("twelve.pdf"), testImages(12, 16))};
-        host.outputFolder = withSeparator(out);
-        ExtractRun run(host, ToolLocator(m_app.path()));
-        run.ExtractAll();
+        extractAll(host, {makePdf(QStringLiteral("twelve.pdf"), testImages(12, 16))}, withSeparator(out));
         QCOMPARE(filesIn(out, QStringLiteral("*")).size(), 12);
         for (int k = 1; k <= 12; ++k)
             QCOMPARE(jpegSize(out + QStringLiteral("/%1.jpg").arg(k)), QSize(16 + k - 1, 10 + k - 1));
@@ -199,10 +201,7 @@ private Q_SLOTS:
         // images go into it, not beside it.
         const QString out = m_work.filePath(QStringLiteral("typed/deeper/out"));
         Host host;
-        host.rows = {makePdf(QStringLiteral("typed.pdf"), testImages(2))};
-        host.outputFolder = native(out);
-        ExtractRun run(host, ToolLocator(m_app.path()));
-        run.ExtractAll();
+        extractAll(host, {makePdf(QStringLiteral("typed.pdf"), testImages(2))}, native(out));
         QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
         QCOMPARE(filesIn(out, QStringLiteral("*")), (QStringList{"1.jpg", "2.jpg"}));
         QCOMPARE(filesIn(m_work.filePath(QStringLiteral("typed/deeper")), QStringLiteral("*.jpg")), QStringList{});
@@ -351,11 +350,10 @@ private Q_SLOTS:
     {
         QTemporaryDir outDir;
         Host host;
-        host.rows = {native(m_work.filePath(QStringLiteral("gone.pdf"))),
-                     makePdf(QStringLiteral("after.pdf"), testImages(2))};
-        host.outputFolder = withSeparator(outDir.path());
-        ExtractRun run(host, ToolLocator(m_app.path()));
-        run.ExtractAll();
+        extractAll(
+            host,
+            {native(m_work.filePath(QStringLiteral("gone.pdf"))), makePdf(QStringLiteral("after.pdf"), testImages(2))},
+            withSeparator(outDir.path()));
         QCOMPARE(host.messages, QStringList{QStringLiteral("Done.\n\ngone.pdf: the file is missing.")});
         QCOMPARE(filesIn(outDir.path(), QStringLiteral("*.jpg")), (QStringList{"1.jpg", "2.jpg"}));
     }
@@ -459,14 +457,13 @@ private Q_SLOTS:
         QTemporaryDir outDir;
         using TestPdf::Kind;
         Host host;
-        host.rows = {makePdf(QStringLiteral("scan.pdf"), {{Kind::Rgb, 21, 11, 1},
-                                                          {Kind::Mono, 203, 97, 2},
-                                                          {Kind::Gray, 23, 13, 3},
-                                                          {Kind::Jpeg, 64, 48, 4},
-                                                          {Kind::Mono, 8, 5, 5}})};
-        host.outputFolder = withSeparator(outDir.path());
-        ExtractRun run(host, ToolLocator(m_app.path()));
-        run.ExtractAll();
+        extractAll(host,
+                   {makePdf(QStringLiteral("scan.pdf"), {{Kind::Rgb, 21, 11, 1},
+                                                         {Kind::Mono, 203, 97, 2},
+                                                         {Kind::Gray, 23, 13, 3},
+                                                         {Kind::Jpeg, 64, 48, 4},
+                                                         {Kind::Mono, 8, 5, 5}})},
+                   withSeparator(outDir.path()));
         QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
         QCOMPARE(filesIn(outDir.path(), QStringLiteral("*")),
                  (QStringList{"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg"}));
