@@ -126,6 +126,7 @@ Form1::~Form1() = default;
 
 void Form1::createControls()
 {
+    setObjectName(QStringLiteral("Form1"));
     setFixedSize(Twips::toPixels(Form1Layout::kWindowTwips.width()),
                  Twips::toPixels(Form1Layout::kWindowTwips.height()));
     setMouseTracking(true);
@@ -362,7 +363,7 @@ QString Form1::sourceText(int row) const
     return ListView1->rowText(row);
 }
 
-QString Form1::OutputFolder() const
+QString Form1::outputFolderText() const
 {
     return Text1->text();
 }

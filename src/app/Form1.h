@@ -76,7 +76,7 @@ public:
     // ExtractHost
     int sourceCount() const override;
     QString sourceText(int row) const override;
-    QString OutputFolder() const override;
+    QString outputFolderText() const override;
     void setProgress(int percent) override;
     void showMessage(const QString& text, const QString& details = QString()) override;
 

@@ -74,6 +74,7 @@ void show(QWidget* owner, const QString& text, const QString& details)
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
     QMessageBox box(QMessageBox::NoIcon, appTitle(), shown, QMessageBox::Ok, owner);
+    box.setObjectName(QStringLiteral("MessageBox"));
     box.setTextFormat(Qt::PlainText);
     if (!details.isEmpty())
         box.setDetailedText(details);

@@ -20,7 +20,7 @@ public:
     // The text of row `row`, counted from 1.
     virtual QString sourceText(int row) const = 0;
     // The output folder exactly as typed.
-    virtual QString OutputFolder() const = 0;
+    virtual QString outputFolderText() const = 0;
 
     virtual void setProgress(int percent) = 0;
     // Pointer::Hourglass while the run works, Pointer::Default at its end.

@@ -150,7 +150,7 @@ QString ExtractJob::extractOne(const QString& source)
 
 QString ExtractJob::prepareImageFolder(QString* imageFolder) const
 {
-    const OutputFolder::Resolved resolved = OutputFolder::resolve(m_host.OutputFolder());
+    const OutputFolder::Resolved resolved = OutputFolder::resolve(m_host.outputFolderText());
     *imageFolder = resolved.folder;
     return resolved.problem;
 }

@@ -27,7 +27,7 @@ public:
 
     int sourceCount() const override { return int(rows.size()); }
     QString sourceText(int row) const override { return rows.value(row - 1); }
-    QString OutputFolder() const override { return outputFolder; }
+    QString outputFolderText() const override { return outputFolder; }
     void setProgress(int percent) override
     {
         progress.append(percent);
