@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 // orvalin_bench [repeats]
 //
 // Makes its own corpus in a temporary folder and times, alternating, in one run:
@@ -19,36 +22,35 @@
 #include "extract/PbmToPgm.h"
 #include "extract/Shell32.h"
 #include "sourcelist/FolderScan.h"
-#include "util/EventLoopYield.h"
 #include "util/AddFolder.h"
+#include "util/EventLoopYield.h"
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QTimer>
-#include <QElapsedTimer>
-#include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
-#include <cstdio>
-
 
 namespace {
 
 using Host = HeadlessHost;
 
-double Median(QList<double> values)
+double median(QList<double> values)
 {
     std::sort(values.begin(), values.end());
     const qsizetype n = values.size();
@@ -57,10 +59,11 @@ double Median(QList<double> values)
 
 // The pipeline with no tool around it: the extractor, then the encoder for
 // each image in turn, each started and waited for directly.
-void BarePipeline(const QString& pdfimages, const QString& cjpeg, const QString& pdf, const QString& out)
+void barePipeline(const QString& pdfimages, const QString& cjpeg, const QString& pdf, const QString& out)
 {
     QProcess::execute(pdfimages, {pdf, out + QStringLiteral("corpus")});
-    QStringList images = QDir(out).entryList({QStringLiteral("*.ppm"), QStringLiteral("*.pbm")}, QDir::Files, QDir::Name);
+    QStringList images =
+        QDir(out).entryList({QStringLiteral("*.ppm"), QStringLiteral("*.pbm")}, QDir::Files, QDir::Name);
     int k = 1;
     for (const QString& name : images) {
         const QString input = out + name;
@@ -69,9 +72,10 @@ void BarePipeline(const QString& pdfimages, const QString& cjpeg, const QString&
             // The encoder reads no 1-bit images; the bare pipeline converts
             // them with the same code the run uses, so both do the same work.
             encodable = out + QString::number(k) + QStringLiteral(".pgm");
-            PbmToPgm::Convert(input, encodable);
+            PbmToPgm::convert(input, encodable);
         }
-        QProcess::execute(cjpeg, {QStringLiteral("-outfile"), out + QString::number(k) + QStringLiteral(".jpg"), encodable});
+        QProcess::execute(cjpeg,
+                          {QStringLiteral("-outfile"), out + QString::number(k) + QStringLiteral(".jpg"), encodable});
         QFile::remove(input);
         if (encodable != input)
             QFile::remove(encodable);
@@ -84,7 +88,7 @@ void BarePipeline(const QString& pdfimages, const QString& cjpeg, const QString&
 // ended, and the image is as long as its header says) is encoded at once,
 // with as many programs running as there are cores, the extractor counting
 // as one.
-void BarePipelined(const QString& pdfimages, const QString& cjpeg, const QString& pdf, const QString& out, int cores)
+void barePipelined(const QString& pdfimages, const QString& cjpeg, const QString& pdf, const QString& out, int cores)
 {
     const QString prefix = out + QStringLiteral("corpus");
     QEventLoop loop;
@@ -106,14 +110,14 @@ void BarePipelined(const QString& pdfimages, const QString& cjpeg, const QString
             const QString image = find(next);
             if (image.isEmpty() || (extracting && find(next + 1).isEmpty()))
                 break;
-            const std::optional<NetpbmHeader> header = NetpbmHeader::ReadFile(image);
-            if (!header || QFileInfo(image).size() != header->FileSize())
+            const std::optional<NetpbmHeader> header = NetpbmHeader::readFile(image);
+            if (!header || QFileInfo(image).size() != header->fileSize())
                 break;
             ++next;
             QString input = image;
             if (image.endsWith(QLatin1String(".pbm"))) {
                 input = out + QString::number(k) + QStringLiteral(".pgm");
-                PbmToPgm::Convert(image, input);
+                PbmToPgm::convert(image, input);
                 QFile::remove(image);
             }
             auto encoder = std::make_unique<QProcess>();
@@ -123,7 +127,8 @@ void BarePipelined(const QString& pdfimages, const QString& cjpeg, const QString
                 QFile::remove(input);
                 pump();
             });
-            encoder->start(cjpeg, {QStringLiteral("-outfile"), out + QString::number(k++) + QStringLiteral(".jpg"), input});
+            encoder->start(cjpeg,
+                           {QStringLiteral("-outfile"), out + QString::number(k++) + QStringLiteral(".jpg"), input});
             ++encoding;
             encoders.push_back(std::move(encoder));
         }
@@ -141,14 +146,14 @@ void BarePipelined(const QString& pdfimages, const QString& cjpeg, const QString
 }
 
 // One extraction run, driven headless.
-void Extract(const QString& pdf, const QString& folder, const QString& applicationFolder, int atOnce, bool pipelined)
+void extract(const QString& pdf, const QString& folder, const QString& applicationFolder, int atOnce, bool pipelined)
 {
     Host host;
     host.rows = {pdf};
     host.outputFolder = folder;
     ExtractRun run(host, ToolLocator(applicationFolder));
-    run.SetParallelEncoders(atOnce);
-    run.SetPipelined(pipelined);
+    run.setParallelEncoders(atOnce);
+    run.setPipelined(pipelined);
     run.ExtractAll();
     if (host.messages != QStringList{QStringLiteral("Done.")})
         std::fprintf(stderr, "run said: %s\n", qPrintable(host.messages.join(QLatin1Char('|'))));
@@ -162,13 +167,13 @@ public:
     explicit IntermediateBytes(const QString& folder)
         : m_folder(folder)
     {
-        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { Sample(); });
+        QObject::connect(&m_timer, &QTimer::timeout, &m_timer, [this] { sample(); });
         m_timer.start(10);
     }
-    qint64 Peak() const { return m_peak; }
+    qint64 peak() const { return m_peak; }
 
 private:
-    void Sample()
+    void sample()
     {
         qint64 bytes = 0;
         const QDir folder(m_folder);
@@ -186,7 +191,7 @@ private:
     qint64 m_peak = 0;
 };
 
-bool MakeCorpus(const QString& pdf, bool withBlackAndWhite)
+bool makeCorpus(const QString& pdf, bool withBlackAndWhite)
 {
     using TestPdf::Kind;
     QList<TestPdf::Image> images;
@@ -200,12 +205,12 @@ bool MakeCorpus(const QString& pdf, bool withBlackAndWhite)
     if (withBlackAndWhite)
         for (int i = 0; i < 10; ++i)
             images.append({Kind::Mono, 2480, 3508, 300 + i});
-    return TestPdf::Write(pdf, images);
+    return TestPdf::write(pdf, images);
 }
 
 // 50 folders of 99 subfolders each: 5,000 folders, each with files files,
 // half of them PDF files.
-void MakeTree(const QString& root, int files)
+void makeTree(const QString& root, int files)
 {
     for (int top = 0; top < 50; ++top) {
         const QString parent = root + QStringLiteral("/top-%1").arg(top);
@@ -213,7 +218,9 @@ void MakeTree(const QString& root, int files)
             const QString folder = sub == 0 ? parent : parent + QStringLiteral("/sub-%1").arg(sub);
             QDir().mkpath(folder);
             for (int i = 0; i < files; ++i) {
-                QFile file(folder + QStringLiteral("/file-%1.%2").arg(i).arg(i % 2 ? QStringLiteral("pdf") : QStringLiteral("txt")));
+                QFile file(
+                    folder
+                    + QStringLiteral("/file-%1.%2").arg(i).arg(i % 2 ? QStringLiteral("pdf") : QStringLiteral("txt")));
                 file.open(QIODevice::WriteOnly);
             }
         }
@@ -237,8 +244,9 @@ int main(int argc, char* argv[])
     std::printf("machine: %d cores (QThread::idealThreadCount)\n", QThread::idealThreadCount());
 
     for (bool withBlackAndWhite : {false, true}) {
-        const QString pdf = work.filePath(withBlackAndWhite ? QStringLiteral("corpus-bw.pdf") : QStringLiteral("corpus.pdf"));
-        if (!MakeCorpus(pdf, withBlackAndWhite)) {
+        const QString pdf =
+            work.filePath(withBlackAndWhite ? QStringLiteral("corpus-bw.pdf") : QStringLiteral("corpus.pdf"));
+        if (!makeCorpus(pdf, withBlackAndWhite)) {
             std::fprintf(stderr, "cannot write the corpus\n");
             return 1;
         }
@@ -254,8 +262,8 @@ int main(int argc, char* argv[])
             return n;
         };
         std::printf("\ncorpus %s: %lld bytes; encodings: %d jpeg, %d raw (flate); black-and-white: %d\n",
-                    withBlackAndWhite ? "with black-and-white scans" : "colour and grey",
-                    QFileInfo(pdf).size(), count(QStringLiteral("jpeg")), count(QStringLiteral("image")),
+                    withBlackAndWhite ? "with black-and-white scans" : "colour and grey", QFileInfo(pdf).size(),
+                    count(QStringLiteral("jpeg")), count(QStringLiteral("image")),
                     int(listing.count(QStringLiteral(" 1  image"))));
 
         // Alternating, in one run: the pipelined run, the run with the
@@ -275,11 +283,11 @@ int main(int argc, char* argv[])
                 QElapsedTimer clock;
                 clock.start();
                 if (way == BareSequential) {
-                    BarePipeline(pdfimages, cjpeg, pdf, folder);
+                    barePipeline(pdfimages, cjpeg, pdf, folder);
                 } else if (way == BarePipelinedFloor) {
-                    BarePipelined(pdfimages, cjpeg, pdf, folder, cores);
+                    barePipelined(pdfimages, cjpeg, pdf, folder, cores);
                 } else {
-                    Extract(pdf, folder, work.path(), way == OneAtATime ? 1 : cores, way == Pipelined);
+                    extract(pdf, folder, work.path(), way == OneAtATime ? 1 : cores, way == Pipelined);
                 }
                 times[way].append(double(clock.nsecsElapsed()) / 1e6);
             }
@@ -289,26 +297,26 @@ int main(int argc, char* argv[])
         for (const Way way : {Pipelined, ExtractorAlone}) {
             QTemporaryDir out;
             IntermediateBytes intermediate(out.path());
-            Extract(pdf, out.path() + QLatin1Char('/'), work.path(), cores, way == Pipelined);
-            peak[way] = intermediate.Peak();
+            extract(pdf, out.path() + QLatin1Char('/'), work.path(), cores, way == Pipelined);
+            peak[way] = intermediate.peak();
         }
         for (int w = 0; w < Ways; ++w)
-            std::printf("  %-28s %6.0f ms\n", names[w], Median(times[w]));
-        const auto ratio = [&](Way a, Way b) { return Median(times[a]) / Median(times[b]); };
+            std::printf("  %-28s %6.0f ms\n", names[w], median(times[w]));
+        const auto ratio = [&](Way a, Way b) { return median(times[a]) / median(times[b]); };
         std::printf("  pipelined run / bare pipelined floor: %.3f\n", ratio(Pipelined, BarePipelinedFloor));
         std::printf("  pipelined run / bare sequential: %.3f\n", ratio(Pipelined, BareSequential));
         std::printf("  bare pipelined floor / bare sequential: %.3f\n", ratio(BarePipelinedFloor, BareSequential));
         std::printf("  one program at a time / bare sequential: %.3f\n", ratio(OneAtATime, BareSequential));
         std::printf("  extractor alone / bare sequential: %.3f\n", ratio(ExtractorAlone, BareSequential));
-        std::printf("  peak intermediate files: pipelined %.1f MB, extractor alone %.1f MB\n", double(peak[Pipelined]) / 1e6,
-                    double(peak[ExtractorAlone]) / 1e6);
+        std::printf("  peak intermediate files: pipelined %.1f MB, extractor alone %.1f MB\n",
+                    double(peak[Pipelined]) / 1e6, double(peak[ExtractorAlone]) / 1e6);
     }
 
     // Numbering in a folder that already holds many JPEG files, against an
     // empty folder: 40 one-image PDFs each time.
     {
         const QString pdf = work.filePath(QStringLiteral("one-image.pdf"));
-        TestPdf::Write(pdf, {{TestPdf::Kind::Rgb, 64, 48, 1}});
+        TestPdf::write(pdf, {{TestPdf::Kind::Rgb, 64, 48, 1}});
         QList<double> fullTimes;
         QList<double> emptyTimes;
         for (int r = 0; r < repeats; ++r) {
@@ -331,7 +339,7 @@ int main(int argc, char* argv[])
         }
         std::printf("\n40 one-image PDFs into a folder of 10,000 JPEG files: %.0f ms, into an empty folder %.0f ms, "
                     "ratio %.3f\n",
-                    Median(fullTimes), Median(emptyTimes), Median(fullTimes) / Median(emptyTimes));
+                    median(fullTimes), median(emptyTimes), median(fullTimes) / median(emptyTimes));
     }
 
     // How soon the runner notices that a program has ended, against a bare
@@ -351,14 +359,15 @@ int main(int argc, char* argv[])
             process.waitForFinished(-1);
             bare.append(double(clock.nsecsElapsed()) / 1e6);
         }
-        std::printf("\nrunner on an instant program: %.2f ms median, bare start and wait %.2f ms, notice overhead %.2f ms\n",
-                    Median(runner), Median(bare), Median(runner) - Median(bare));
+        std::printf(
+            "\nrunner on an instant program: %.2f ms median, bare start and wait %.2f ms, notice overhead %.2f ms\n",
+            median(runner), median(bare), median(runner) - median(bare));
     }
 
     // The folder scan of a large tree against find.
     {
         QTemporaryDir tree;
-        MakeTree(tree.path(), 10);
+        makeTree(tree.path(), 10);
         const QString find = QStandardPaths::findExecutable(QStringLiteral("find"));
         QList<double> scanTimes;
         QList<double> findTimes;
@@ -366,8 +375,8 @@ int main(int argc, char* argv[])
         for (int r = 0; r < repeats; ++r) {
             QElapsedTimer clock;
             clock.start();
-            FolderScan scan(EventLoopYield());
-            rows = scan.PdfFilesInTree(tree.path()).size();
+            FolderScan scan(eventLoopYield());
+            rows = scan.pdfFilesInTree(tree.path()).size();
             scanTimes.append(double(clock.nsecsElapsed()) / 1e6);
             if (!find.isEmpty()) {
                 clock.restart();
@@ -379,13 +388,13 @@ int main(int argc, char* argv[])
             }
         }
         std::printf("\nfolder scan of 5,000 folders and 50,000 files (%lld PDF rows): %.0f ms", qlonglong(rows),
-                    Median(scanTimes));
+                    median(scanTimes));
         if (!findTimes.isEmpty())
-            std::printf(", find %.0f ms, ratio %.2f", Median(findTimes), Median(scanTimes) / Median(findTimes));
+            std::printf(", find %.0f ms, ratio %.2f", median(findTimes), median(scanTimes) / median(findTimes));
         std::printf("\n");
     }
 
     // Children are left out: before its exec a child counts this process's pages.
-    std::printf("\npeak memory of this process (run, corpus and tree included): %ld KiB\n", PeakKilobytes());
+    std::printf("\npeak memory of this process (run, corpus and tree included): %ld KiB\n", peakKilobytes());
     return 0;
 }

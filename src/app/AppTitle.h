@@ -1,24 +1,27 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QGuiApplication>
 #include <QString>
 
 // The window caption and the caption of every message box.
-inline QString AppTitle()
+inline QString appTitle()
 {
     return QStringLiteral("Orvalin");
 }
 
 // The application's id: the name of its desktop entry, icon and metainfo.
-inline QString AppId()
+inline QString appId()
 {
     return QStringLiteral("org.orvalin.Orvalin");
 }
 
 // Names the running application: its title, which is also its windows' class,
 // and the desktop entry that the desktop matches its windows to.
-inline void NameApplication()
+inline void nameApplication()
 {
-    QGuiApplication::setApplicationName(AppTitle());
-    QGuiApplication::setDesktopFileName(AppId());
+    QGuiApplication::setApplicationName(appTitle());
+    QGuiApplication::setDesktopFileName(appId());
 }

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include "extract/ExtractHost.h"
@@ -8,7 +11,10 @@
 #include <functional>
 #include <memory>
 
+class AddFilesFlow;
+class Dialogs;
 class ExtractRun;
+class FolderScanFlow;
 class OutputFolderBox;
 class PushCheckBox;
 class QLabel;
@@ -19,12 +25,13 @@ class SourceListView;
 // What the main window takes from outside; the defaults are those of the
 // real program, tests replace what they need to drive.
 struct Form1Options {
-    QString applicationFolder;                 // default: the executable's folder
-    std::function<double()> draw;              // the start-up chance's draw, 0 <= r < 1
-    QString homePage;                          // default: the address the build was given
+    QString applicationFolder;    // default: the executable's folder
+    std::function<double()> draw; // the start-up chance's draw, 0 <= r < 1
+    QString homePage;             // default: the address the build was given
     std::function<void(const QString&)> openHomePage;
-    std::function<void()> endProcess;          // default: ends the process at once
-    bool searchPathForTools = true;            // look for the tools on PATH too
+    std::function<void()> endProcess; // default: ends the process at once
+    bool searchPathForTools = true;   // look for the tools on PATH too
+    Dialogs* dialogs = nullptr;       // default: the system's own
 };
 
 // The main window.
@@ -33,10 +40,6 @@ class Form1 : public QWidget, public ExtractHost
     Q_OBJECT
 
 public:
-    static constexpr int kPointerDefault = 0;
-    static constexpr int kPointerBusy = 11;
-    static constexpr int kPointerCustom = 99;
-
     explicit Form1(Form1Options options = {});
     ~Form1() override;
 
@@ -52,13 +55,11 @@ public:
     QPushButton* Command1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
 
-    int MousePointer() const { return m_mousePointer; }
-    void SetMousePointer(int pointer) override;
-    bool HasMouseIcon() const { return m_hasMouseIcon; }
-    const QString& ApplicationFolder() const { return m_applicationFolder; }
-    ExtractRun& Extraction() { return *m_extractRun; }
+    Pointer MousePointer() const { return m_mousePointer; }
+    void setMousePointer(Pointer pointer) override;
+    bool hasMouseIcon() const { return m_hasMouseIcon; }
 
-    static QString HelpText();
+    static QString helpText();
 
     // The handlers.
     void Form_Load();
@@ -71,14 +72,13 @@ public:
     void Check5_Click();
     void CheckN_MouseMove();
     void Text1_GotFocus();
-    void ListView1_PointerRule();
 
     // ExtractHost
-    int SourceCount() const override;
-    QString SourceText(int row) const override;
-    QString OutputFolder() const override;
-    void SetProgress(int percent) override;
-    void ShowMessage(const QString& text, const QString& details = QString()) override;
+    int sourceCount() const override;
+    QString sourceText(int row) const override;
+    QString outputFolderText() const override;
+    void setProgress(int percent) override;
+    void showMessage(const QString& text, const QString& details = QString()) override;
 
 protected:
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -87,20 +87,24 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CreateControls();
+    void createControls();
+    void setUpControls();
+    // Geometry and spoken names from the layout table.
+    void placeControls();
+    void connectControls();
     void CentreForm();
     // Runs a button's action once per press: the guard of every button.
-    void Guarded(PushCheckBox* box, const std::function<void()>& action);
-    // Where the open dialog starts.
-    QString OpenDialogFolder() const;
+    void guarded(PushCheckBox* box, const std::function<void()>& action);
 
     Form1Options m_options;
     QString m_applicationFolder;
-    int m_mousePointer = kPointerDefault;
+    Pointer m_mousePointer = Pointer::Default;
     bool m_hasMouseIcon = false;
     QCursor m_mouseIcon;
-    bool m_scanning = false;
-    QString m_lastOpenFolder; // where files were last picked since the start
     bool m_shownOnce = false;
+    std::unique_ptr<Dialogs> m_systemDialogs; // when the options name none
+    Dialogs* m_dialogs = nullptr;
     std::unique_ptr<ExtractRun> m_extractRun;
+    std::unique_ptr<AddFilesFlow> m_addFiles;
+    std::unique_ptr<FolderScanFlow> m_folderScan;
 };

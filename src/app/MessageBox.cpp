@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "MessageBox.h"
 
 #include "AppTitle.h"
@@ -10,12 +13,6 @@
 namespace MessageBox {
 
 namespace {
-
-std::function<void(const QString&)>& Recorder()
-{
-    static std::function<void(const QString&)> recorder;
-    return recorder;
-}
 
 // Keeps the user's input away from the owner window while a box is up, as a
 // modal box does. A modal box would also make the window system's close
@@ -72,15 +69,12 @@ private:
 
 } // namespace
 
-void Show(QWidget* owner, const QString& text, const QString& details)
+void show(QWidget* owner, const QString& text, const QString& details)
 {
-    if (Recorder()) {
-        Recorder()(text);
-        return;
-    }
     QString shown = text;
     shown.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(QMessageBox::NoIcon, AppTitle(), shown, QMessageBox::Ok, owner);
+    QMessageBox box(QMessageBox::NoIcon, appTitle(), shown, QMessageBox::Ok, owner);
+    box.setObjectName(QStringLiteral("MessageBox"));
     box.setTextFormat(Qt::PlainText);
     if (!details.isEmpty())
         box.setDetailedText(details);
@@ -94,11 +88,6 @@ void Show(QWidget* owner, const QString& text, const QString& details)
     QObject::connect(&box, &QDialog::finished, &loop, &QEventLoop::quit);
     box.show();
     loop.exec();
-}
-
-void SetRecorderForTests(std::function<void(const QString&)> recorder)
-{
-    Recorder() = std::move(recorder);
 }
 
 } // namespace MessageBox

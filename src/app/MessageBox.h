@@ -1,8 +1,9 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QString>
-
-#include <functional>
 
 class QWidget;
 
@@ -14,9 +15,6 @@ namespace MessageBox {
 // Shows text until the user closes the box. details, when given, can be
 // unfolded below it. While the box is up the owner takes no input, yet it
 // can still be closed: a close request never waits for the box.
-void Show(QWidget* owner, const QString& text, const QString& details = QString());
-
-// Test seam: while set, messages go to the recorder instead of a modal box.
-void SetRecorderForTests(std::function<void(const QString&)> recorder);
+void show(QWidget* owner, const QString& text, const QString& details = QString());
 
 } // namespace MessageBox

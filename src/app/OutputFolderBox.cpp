@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "OutputFolderBox.h"
 
 #include <QFocusEvent>
@@ -8,7 +11,7 @@ OutputFolderBox::OutputFolderBox(QWidget* parent)
 {
 }
 
-void OutputFolderBox::SelectAll()
+void OutputFolderBox::selectWholeText()
 {
     setSelection(0, int(text().size()));
 }
@@ -26,7 +29,7 @@ void OutputFolderBox::mousePressEvent(QMouseEvent* event)
 {
     QLineEdit::mousePressEvent(event);
     if (m_selectOnRelease)
-        SelectAll();
+        selectWholeText();
 }
 
 void OutputFolderBox::mouseReleaseEvent(QMouseEvent* event)
@@ -35,6 +38,6 @@ void OutputFolderBox::mouseReleaseEvent(QMouseEvent* event)
     if (m_selectOnRelease) {
         m_selectOnRelease = false;
         if (!hasSelectedText() || selectedText() != text())
-            SelectAll();
+            selectWholeText();
     }
 }

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QLineEdit>
@@ -11,7 +14,7 @@ class OutputFolderBox : public QLineEdit
 public:
     explicit OutputFolderBox(QWidget* parent = nullptr);
 
-    void SelectAll();
+    void selectWholeText();
 
 Q_SIGNALS:
     void gotFocus();

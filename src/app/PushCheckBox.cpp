@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "PushCheckBox.h"
 
 #include <QAccessible>
@@ -20,15 +23,15 @@ public:
 
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Name && Box()->accessibleName().isEmpty())
-            return QString(Box()->text()).remove(QLatin1Char('&'));
+        if (t == QAccessible::Name && box()->accessibleName().isEmpty())
+            return QString(box()->text()).remove(QLatin1Char('&'));
         return QAccessibleWidget::text(t);
     }
 
     QAccessible::State state() const override
     {
         QAccessible::State state = QAccessibleWidget::state();
-        state.pressed = Box()->isDown() || Box()->isChecked();
+        state.pressed = box()->isDown() || box()->isChecked();
         return state;
     }
 
@@ -37,16 +40,16 @@ public:
     void doAction(const QString& action) override
     {
         if (action == pressAction())
-            Box()->click();
+            box()->click();
         else
             QAccessibleWidget::doAction(action);
     }
 
 private:
-    PushCheckBox* Box() const { return static_cast<PushCheckBox*>(widget()); }
+    PushCheckBox* box() const { return static_cast<PushCheckBox*>(widget()); }
 };
 
-QAccessibleInterface* AccessibleFactory(const QString& className, QObject* object)
+QAccessibleInterface* accessibleFactory(const QString& className, QObject* object)
 {
     if (className == QLatin1String(PushCheckBox::staticMetaObject.className()) && object && object->isWidgetType())
         return new PushCheckBoxAccessible(static_cast<PushCheckBox*>(object));
@@ -60,7 +63,7 @@ PushCheckBox::PushCheckBox(const QString& caption, const QIcon& picture, QWidget
     , m_picture(picture)
 {
     static const bool accessible = [] {
-        QAccessible::installFactory(&AccessibleFactory);
+        QAccessible::installFactory(&accessibleFactory);
         return true;
     }();
     Q_UNUSED(accessible);

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QCheckBox>
@@ -18,7 +21,7 @@ public:
 
     // 0 up, 1 pressed.
     int Value() const { return isChecked() ? 1 : 0; }
-    void SetValue(int value) { setChecked(value == 1); }
+    void setValue(int value) { setChecked(value == 1); }
 
     // The picture as drawn on this button's screen; null for none.
     QPixmap Picture() const;

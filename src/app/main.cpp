@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "app/AppTitle.h"
 #include "app/Form1.h"
 
@@ -6,7 +9,7 @@
 int main(int argc, char* argv[])
 {
     QApplication application(argc, argv);
-    NameApplication();
+    nameApplication();
     Form1 form;
     form.show();
     return QApplication::exec();

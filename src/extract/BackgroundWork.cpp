@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "BackgroundWork.h"
 
 #include <QEventLoop>
@@ -7,9 +10,9 @@
 
 namespace BackgroundWork {
 
-bool Run(const std::function<bool(const std::atomic_bool& stop)>& work, Shell32::Stopper* stopper)
+bool run(const std::function<bool(const std::atomic_bool& stop)>& work, Shell32::Stopper* stopper)
 {
-    if (stopper && stopper->Stopped())
+    if (stopper && stopper->stopped())
         return false;
     std::atomic_bool stop{false};
     bool result = false;

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include "Shell32.h"
@@ -13,8 +16,8 @@ namespace BackgroundWork {
 
 // Runs work and returns its result once it is done. work should look at the
 // flag it is handed between pieces and give up once it is raised: stopper's
-// Stop raises it and waits for work to end. False at once when stopper was
+// stop() raises it and waits for work to end. False at once when stopper was
 // stopped before.
-bool Run(const std::function<bool(const std::atomic_bool& stop)>& work, Shell32::Stopper* stopper);
+bool run(const std::function<bool(const std::atomic_bool& stop)>& work, Shell32::Stopper* stopper);
 
 } // namespace BackgroundWork

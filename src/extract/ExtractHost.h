@@ -1,4 +1,9 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
+
+#include "util/Pointer.h"
 
 #include <QString>
 
@@ -11,16 +16,16 @@ public:
     virtual ~ExtractHost() = default;
 
     // The current number of rows of the source list.
-    virtual int SourceCount() const = 0;
+    virtual int sourceCount() const = 0;
     // The text of row `row`, counted from 1.
-    virtual QString SourceText(int row) const = 0;
+    virtual QString sourceText(int row) const = 0;
     // The output folder exactly as typed.
-    virtual QString OutputFolder() const = 0;
+    virtual QString outputFolderText() const = 0;
 
-    virtual void SetProgress(int percent) = 0;
-    // 0 default, 11 hourglass.
-    virtual void SetMousePointer(int pointer) = 0;
+    virtual void setProgress(int percent) = 0;
+    // Pointer::Hourglass while the run works, Pointer::Default at its end.
+    virtual void setMousePointer(Pointer pointer) = 0;
     // A modal message; the run goes on once it has been closed. details, when
     // given, is the whole of what text shortens, for the user to look up.
-    virtual void ShowMessage(const QString& text, const QString& details = QString()) = 0;
+    virtual void showMessage(const QString& text, const QString& details = QString()) = 0;
 };

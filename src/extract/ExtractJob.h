@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include "ExtractHost.h"
@@ -24,24 +27,24 @@ class ExtractJob
 public:
     ExtractJob(ExtractHost& host, const ToolLocator& tools, int parallelEncoders, bool pipelined);
 
-    void Run();
-    // See ExtractRun::Abandon.
-    void Abandon();
+    void run();
+    // See ExtractRun::abandon.
+    void abandon();
 
 private:
     // Works through one PDF; returns its problem, or the empty string.
-    QString ExtractOne(const QString& source);
+    QString extractOne(const QString& source);
     // Finds a folder the images can go to, or says why there is none.
-    QString PrepareImageFolder(QString* imageFolder) const;
+    QString prepareImageFolder(QString* imageFolder) const;
     // Gives the extractor its input: the work copy, or a listed work copy
     // itself. Returns the problem, or the empty string.
-    QString PrepareInput(const QString& source, QString* input);
+    QString prepareInput(const QString& source, QString* input);
     // Runs the extractor into output and encodes its images; returns the
     // problem words for the PDF.
-    QString ExtractAndEncode(const QString& input, const QString& imageFolder, const QString& extractor,
+    QString extractAndEncode(const QString& input, const QString& imageFolder, const QString& extractor,
                              const QString& encoder, ExtractorOutput& output);
     // What went wrong with a PDF, in words for the user; empty when nothing did.
-    static QString Describe(const ImagePipeline::Result& result, const QString& imageFolder);
+    static QString describe(const ImagePipeline::Result& result, const QString& imageFolder);
 
     ExtractHost& m_host;
     ToolLocator m_tools;

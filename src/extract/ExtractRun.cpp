@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "ExtractRun.h"
 
 #include "ExtractJob.h"
@@ -14,30 +17,30 @@ ExtractRun::ExtractRun(ExtractHost& host, ToolLocator tools)
 
 ExtractRun::~ExtractRun()
 {
-    Abandon();
+    abandon();
 }
 
 void ExtractRun::ExtractAll()
 {
-    if (IsRunning())
+    if (isRunning())
         return;
     // The job belongs to this frame, not to this object: should the object
     // be destroyed during the run, the job is abandoned and unwinds safely.
     const auto job = std::make_shared<ExtractJob>(m_host, m_tools, m_parallelEncoders, m_pipelined);
     m_job = job;
-    job->Run();
+    job->run();
 }
 
-void ExtractRun::Abandon()
+void ExtractRun::abandon()
 {
     if (const auto job = m_job.lock())
-        job->Abandon();
+        job->abandon();
 }
 
-QString ExtractRun::SafeArgument(const QString& path)
+QString ExtractRun::safeArgument(const QString& path)
 {
     if (path.startsWith(QLatin1Char('-')))
-        return QLatin1Char('.') + Platform::SeparatorString() + path;
+        return QLatin1Char('.') + Platform::separatorString() + path;
     return path;
 }
 
@@ -47,7 +50,7 @@ namespace {
 // path has the part that matters least.
 constexpr qsizetype kLongestLine = 200;
 
-QString Shortened(const QString& line)
+QString shortened(const QString& line)
 {
     if (line.size() <= kLongestLine)
         return line;
@@ -57,21 +60,21 @@ QString Shortened(const QString& line)
 
 } // namespace
 
-QString ExtractRun::FinalMessage(const QStringList& problems)
+QString ExtractRun::finalMessage(const QStringList& problems)
 {
     QString message = QStringLiteral("Done.");
     if (problems.isEmpty())
         return message;
     QStringList shown;
     for (qsizetype i = 0; i < problems.size() && i < kProblemsShown; ++i)
-        shown.append(Shortened(problems.at(i)));
+        shown.append(shortened(problems.at(i)));
     if (const qsizetype more = problems.size() - kProblemsShown; more > 0)
         shown.append(more == 1 ? QStringLiteral("\u2026 and 1 more problem")
                                : QStringLiteral("\u2026 and %1 more problems").arg(more));
     return message + QStringLiteral("\n\n") + shown.join(QLatin1Char('\n'));
 }
 
-QString ExtractRun::FinalDetails(const QStringList& problems)
+QString ExtractRun::finalDetails(const QStringList& problems)
 {
     const bool shortened = problems.size() > kProblemsShown
                            || std::any_of(problems.cbegin(), problems.cend(),
@@ -79,7 +82,7 @@ QString ExtractRun::FinalDetails(const QStringList& problems)
     return shortened ? problems.join(QLatin1Char('\n')) : QString();
 }
 
-QString ExtractRun::DescribeExtractorFailure(int exitCode, const QByteArray& errorOutput)
+QString ExtractRun::describeExtractorFailure(int exitCode, const QByteArray& errorOutput)
 {
     const QString said = QString::fromLocal8Bit(errorOutput);
     switch (exitCode) {

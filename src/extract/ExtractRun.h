@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include "ExtractHost.h"
@@ -17,7 +20,7 @@ class ExtractRun
 {
 public:
     ExtractRun(ExtractHost& host, ToolLocator tools);
-    // Destroying the run during a run abandons it (see Abandon).
+    // Destroying the run during a run abandons it (see abandon).
     ~ExtractRun();
     ExtractRun(const ExtractRun&) = delete;
     ExtractRun& operator=(const ExtractRun&) = delete;
@@ -25,40 +28,40 @@ public:
     // How many programs may run at once, the extractor counting as one (1:
     // the extractor alone, then one image after the other); as many as the
     // machine has cores unless set.
-    void SetParallelEncoders(int count) { m_parallelEncoders = count < 1 ? 1 : count; }
-    int ParallelEncoders() const { return m_parallelEncoders; }
+    void setParallelEncoders(int count) { m_parallelEncoders = count < 1 ? 1 : count; }
+    int parallelEncoders() const { return m_parallelEncoders; }
 
     // On (the default), images are encoded while the extractor still writes
     // the next ones; off, encoding waits until the extractor has ended.
-    void SetPipelined(bool pipelined) { m_pipelined = pipelined; }
+    void setPipelined(bool pipelined) { m_pipelined = pipelined; }
 
     // The whole run, from the busy pointer to the final message. A call made
     // while a run is in progress (from an event handled during a wait) does
     // nothing.
     void ExtractAll();
 
-    bool IsRunning() const { return !m_job.expired(); }
+    bool isRunning() const { return !m_job.expired(); }
 
     // Ends a run in progress at once, leaving nothing of it behind: the
     // programs it started are stopped, and its work folder and the JPEG files
     // it had begun are removed. The JPEG files it finished and every file of
     // the user's stay. The run then returns without another word to the
     // window. Nothing happens when no run is in progress.
-    void Abandon();
+    void abandon();
 
     // The final message for a list of problems: "Done.", then at most
     // kProblemsShown of them, each cut to a readable length.
     static constexpr int kProblemsShown = 20;
-    static QString FinalMessage(const QStringList& problems);
+    static QString finalMessage(const QStringList& problems);
     // The whole list when the final message had to shorten it, else empty.
-    static QString FinalDetails(const QStringList& problems);
+    static QString finalDetails(const QStringList& problems);
 
     // A path handed to a program as an argument: one that would begin with "-"
     // is written with a leading "./" so it can never be taken for an option.
-    static QString SafeArgument(const QString& path);
+    static QString safeArgument(const QString& path);
 
     // What the extractor's failure means in words a user understands.
-    static QString DescribeExtractorFailure(int exitCode, const QByteArray& errorOutput);
+    static QString describeExtractorFailure(int exitCode, const QByteArray& errorOutput);
 
 private:
     ExtractHost& m_host;

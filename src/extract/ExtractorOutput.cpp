@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "ExtractorOutput.h"
 
 #include "NetpbmHeader.h"
@@ -19,20 +22,20 @@ ExtractorOutput::ExtractorOutput(const QString& imageFolder)
     : m_dir(imageFolder + QStringLiteral(".orvalin-XXXXXX"))
 {
     if (m_dir.isValid())
-        Platform::HideFile(m_dir.path());
+        Platform::hideFile(m_dir.path());
 }
 
-QString ExtractorOutput::Folder() const
+QString ExtractorOutput::folder() const
 {
-    return QDir::toNativeSeparators(m_dir.path()) + Platform::Separator();
+    return QDir::toNativeSeparators(m_dir.path()) + Platform::separator();
 }
 
-QString ExtractorOutput::Prefix() const
+QString ExtractorOutput::prefix() const
 {
-    return Folder() + kPrefix;
+    return folder() + kPrefix;
 }
 
-bool ExtractorOutput::Watch(std::function<void()> changed)
+bool ExtractorOutput::watch(std::function<void()> changed)
 {
     if (!m_watcher.addPath(m_dir.path()))
         return false;
@@ -41,9 +44,9 @@ bool ExtractorOutput::Watch(std::function<void()> changed)
     return true;
 }
 
-QString ExtractorOutput::Find(int n) const
+QString ExtractorOutput::find(int n) const
 {
-    const QString stem = Prefix() + QLatin1Char('-') + QString::number(n).rightJustified(3, QLatin1Char('0'));
+    const QString stem = prefix() + QLatin1Char('-') + QString::number(n).rightJustified(3, QLatin1Char('0'));
     for (const char* suffix : {".ppm", ".pbm", ".pgm"}) {
         const QString path = stem + QLatin1String(suffix);
         if (QFileInfo::exists(path))
@@ -52,9 +55,9 @@ QString ExtractorOutput::Find(int n) const
     return QString();
 }
 
-ExtractorOutput::Image ExtractorOutput::NextImage(bool extractorEnded)
+ExtractorOutput::Image ExtractorOutput::nextImage(bool extractorEnded)
 {
-    QString path = Find(m_next);
+    QString path = find(m_next);
     if (path.isEmpty()) {
         if (!extractorEnded)
             return {Image::NotYet, QString()};
@@ -62,7 +65,7 @@ ExtractorOutput::Image ExtractorOutput::NextImage(bool extractorEnded)
         if (!m_swept) {
             m_swept = true;
             static const QRegularExpression name(QStringLiteral("^image-([0-9]+)\\.p[bgp]m$"));
-            for (const QString& file : AddFolder::ListFiles(Folder(), QStringLiteral("image-*")))
+            for (const QString& file : AddFolder::ListFiles(folder(), QStringLiteral("image-*")))
                 if (const QRegularExpressionMatch match = name.match(file); match.hasMatch())
                     if (const int n = match.captured(1).toInt(); n > m_next)
                         m_passedOver.append(n);
@@ -70,25 +73,25 @@ ExtractorOutput::Image ExtractorOutput::NextImage(bool extractorEnded)
         }
         while (path.isEmpty() && !m_passedOver.isEmpty()) {
             m_next = m_passedOver.takeFirst();
-            path = Find(m_next);
+            path = find(m_next);
         }
         if (path.isEmpty())
             return {Image::NoMore, QString()};
     }
-    const bool whole = IsWhole(path);
-    if (!extractorEnded && (!whole || Find(m_next + 1).isEmpty()))
+    const bool whole = isWhole(path);
+    if (!extractorEnded && (!whole || find(m_next + 1).isEmpty()))
         return {Image::NotYet, QString()};
     ++m_next;
     return {whole ? Image::Finished : Image::CutShort, path};
 }
 
-bool ExtractorOutput::IsWhole(const QString& path)
+bool ExtractorOutput::isWhole(const QString& path)
 {
-    const std::optional<NetpbmHeader> header = NetpbmHeader::ReadFile(path);
-    return header && QFileInfo(path).size() == header->FileSize();
+    const std::optional<NetpbmHeader> header = NetpbmHeader::readFile(path);
+    return header && QFileInfo(path).size() == header->fileSize();
 }
 
-void ExtractorOutput::Remove()
+void ExtractorOutput::remove()
 {
     m_watcher.removePaths(m_watcher.directories());
     m_dir.remove();

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QFileSystemWatcher>
@@ -24,16 +27,16 @@ public:
     explicit ExtractorOutput(const QString& imageFolder);
 
     // False when no folder could be made in the image folder.
-    bool IsValid() const { return m_dir.isValid(); }
+    bool isValid() const { return m_dir.isValid(); }
     // The folder, ending with a separator.
-    QString Folder() const;
+    QString folder() const;
     // The root of the names the extractor writes.
-    QString Prefix() const;
+    QString prefix() const;
 
     // Calls changed whenever a file appears in the folder. False when the
     // system gives no such notice: then images are only known to be finished
     // once the extractor has ended.
-    bool Watch(std::function<void()> changed);
+    bool watch(std::function<void()> changed);
 
     // What became of the image the extractor writes next, in its order.
     struct Image {
@@ -49,16 +52,16 @@ public:
     // Looks only at the names the extractor writes next; once it has ended,
     // the folder is listed once for images after a number it passed over.
     // Finished and CutShort move on to the image after.
-    Image NextImage(bool extractorEnded);
+    Image nextImage(bool extractorEnded);
 
     // True when the image at path is as long as its own header says.
-    static bool IsWhole(const QString& path);
+    static bool isWhole(const QString& path);
 
-    void Remove();
+    void remove();
 
 private:
     // The path of image number n, whatever its kind, or empty.
-    QString Find(int n) const;
+    QString find(int n) const;
 
     QTemporaryDir m_dir;
     QFileSystemWatcher m_watcher;

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "ImageNumbers.h"
 
 #include <QFile>
@@ -7,10 +10,10 @@
 
 ImageNumbers::~ImageNumbers()
 {
-    GiveUpPending();
+    giveUpPending();
 }
 
-QString ImageNumbers::Claim(const QString& folder)
+QString ImageNumbers::claim(const QString& folder)
 {
     qint64& next = m_next[folder];
     if (next < 1)
@@ -32,7 +35,7 @@ QString ImageNumbers::Claim(const QString& folder)
     return QString();
 }
 
-void ImageNumbers::Finish(const QString& path, bool made)
+void ImageNumbers::finish(const QString& path, bool made)
 {
     if (!m_pending.remove(path))
         return;
@@ -40,7 +43,7 @@ void ImageNumbers::Finish(const QString& path, bool made)
         QFile::remove(path);
 }
 
-void ImageNumbers::GiveUpPending()
+void ImageNumbers::giveUpPending()
 {
     for (const QString& path : std::as_const(m_pending))
         QFile::remove(path);

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QHash>
@@ -23,14 +26,14 @@ public:
     // Claims the next free number in folder (which ends with a separator) and
     // returns the path of its JPEG file, which now exists and is this run's;
     // the empty string when no file can be made there.
-    QString Claim(const QString& folder);
+    QString claim(const QString& folder);
 
     // The claimed JPEG at path is finished: kept when it was made, removed
     // when it was not.
-    void Finish(const QString& path, bool made);
+    void finish(const QString& path, bool made);
 
     // Removes every claimed JPEG that is not finished yet.
-    void GiveUpPending();
+    void giveUpPending();
 
 private:
     QHash<QString, qint64> m_next; // folder -> the number to try next

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "ImagePipeline.h"
 
 #include "BackgroundWork.h"
@@ -15,11 +18,9 @@
 
 namespace {
 
-constexpr int kBusy = 11;
-constexpr int kHidden = 0;
 constexpr int kExtractor = 0; // the first program of a PDF is its extractor
 
-bool NonEmptyFile(const QString& path)
+bool nonEmptyFile(const QString& path)
 {
     const QFileInfo info(path);
     return info.isFile() && info.size() > 0;
@@ -27,8 +28,7 @@ bool NonEmptyFile(const QString& path)
 
 } // namespace
 
-ImagePipeline::ImagePipeline(ExtractHost& host, ImageNumbers& numbers, Shell32::Stopper& stopper,
-                             const bool& abandoned)
+ImagePipeline::ImagePipeline(ExtractHost& host, ImageNumbers& numbers, Shell32::Stopper& stopper, const bool& abandoned)
     : m_host(host)
     , m_numbers(numbers)
     , m_stopper(stopper)
@@ -36,7 +36,7 @@ ImagePipeline::ImagePipeline(ExtractHost& host, ImageNumbers& numbers, Shell32::
 {
 }
 
-ImagePipeline::Result ImagePipeline::Run(const QString& input, const QString& extractor, const QString& encoder,
+ImagePipeline::Result ImagePipeline::run(const QString& input, const QString& extractor, const QString& encoder,
                                          const QString& imageFolder, ExtractorOutput& output)
 {
     m_output = &output;
@@ -54,25 +54,25 @@ ImagePipeline::Result ImagePipeline::Run(const QString& input, const QString& ex
     // from its own signal. Without notices, images are taken up at its end.
     Shell32::Waker waker;
     if (m_pipelined)
-        output.Watch([&waker] { waker.Wake(); });
-    Shell32::RunWhenReady(
-        qMax(1, m_atOnce), [this](int index) { return Next(index); },
-        [this](int index, const Shell32::Outcome& outcome) { Finished(index, outcome); }, kHidden, &m_stopper,
-        &waker);
+        output.watch([&waker] { waker.wake(); });
+    Shell32::runWhenReady(
+        qMax(1, m_atOnce), [this](int index) { return next(index); },
+        [this](int index, const Shell32::Outcome& outcome) { finished(index, outcome); }, Shell32::WindowStyle::Hidden,
+        &m_stopper, &waker);
     m_output = nullptr;
     return m_result;
 }
 
-Shell32::Next ImagePipeline::Next(int index)
+Shell32::Next ImagePipeline::next(int index)
 {
     using Shell32::Next;
     if (index == kExtractor)
-        return {Next::Start, {m_extractor, {ExtractRun::SafeArgument(m_input), m_output->Prefix()}}};
+        return {Next::Start, {m_extractor, {ExtractRun::safeArgument(m_input), m_output->prefix()}}};
     if (m_abandoned)
         return {Next::Done, {}};
     if (!m_pipelined && m_extractorRunning)
         return {Next::Wait, {}};
-    const ExtractorOutput::Image image = m_output->NextImage(!m_extractorRunning);
+    const ExtractorOutput::Image image = m_output->nextImage(!m_extractorRunning);
     switch (image.kind) {
     case ExtractorOutput::Image::NotYet:
         return {Next::Wait, {}};
@@ -87,48 +87,48 @@ Shell32::Next ImagePipeline::Next(int index)
         break;
     }
     ++m_result.whole;
-    if (std::optional<Shell32::Command> command = Prepare(index, image.path))
+    if (std::optional<Shell32::Command> command = prepare(index, image.path))
         return {Next::Start, *command};
     return {m_abandoned ? Next::Done : Next::Skip, {}};
 }
 
-std::optional<Shell32::Command> ImagePipeline::Prepare(int index, const QString& listed)
+std::optional<Shell32::Command> ImagePipeline::prepare(int index, const QString& listed)
 {
     // The pointer may have been reset meanwhile; the window gets a turn.
-    m_host.SetMousePointer(kBusy);
+    m_host.setMousePointer(Pointer::Hourglass);
     QCoreApplication::processEvents();
     if (m_abandoned)
         return std::nullopt;
     Image& image = m_images[index];
     image.listed = listed;
-    image.jpeg = m_numbers.Claim(m_jpegFolder);
-    const bool ready = !image.jpeg.isEmpty() && MakeNumberedCopy(image);
+    image.jpeg = m_numbers.claim(m_jpegFolder);
+    const bool ready = !image.jpeg.isEmpty() && makeNumberedCopy(image);
     if (m_abandoned)
         return std::nullopt;
     if (!ready) {
         ++m_result.failed;
-        m_numbers.Finish(image.jpeg, false);
-        Forget(image);
+        m_numbers.finish(image.jpeg, false);
+        forget(image);
         m_images.remove(index);
         return std::nullopt;
     }
-    return Shell32::Command{m_encoder,
-                            {QStringLiteral("-outfile"), ExtractRun::SafeArgument(image.jpeg),
-                             ExtractRun::SafeArgument(image.numbered)}};
+    return Shell32::Command{
+        m_encoder,
+        {QStringLiteral("-outfile"), ExtractRun::safeArgument(image.jpeg), ExtractRun::safeArgument(image.numbered)}};
 }
 
-bool ImagePipeline::MakeNumberedCopy(Image& image)
+bool ImagePipeline::makeNumberedCopy(Image& image)
 {
     const bool blackAndWhite = image.listed.endsWith(QLatin1String(".pbm"), Qt::CaseInsensitive);
-    image.numbered = m_output->Folder() + Trim1::StripExtension(Trim1::FileNamePart(image.jpeg))
+    image.numbered = m_output->folder() + Trim1::StripExtension(Trim1::FileNamePart(image.jpeg))
                      + (blackAndWhite ? QStringLiteral(".pgm") : image.listed.right(4));
     if (blackAndWhite) {
         // The encoder reads no 1-bit images: it gets them as grey, converted
         // on a thread of its own since a page can run to gigabytes.
         const auto convert = [&image](const std::atomic_bool& stop) {
-            return PbmToPgm::Convert(image.listed, image.numbered, [&stop] { return !stop; });
+            return PbmToPgm::convert(image.listed, image.numbered, [&stop] { return !stop; });
         };
-        return BackgroundWork::Run(convert, &m_stopper);
+        return BackgroundWork::run(convert, &m_stopper);
     }
     // Any other image only changes its name, with no data copied.
     if (!QFile::rename(image.listed, image.numbered))
@@ -137,7 +137,7 @@ bool ImagePipeline::MakeNumberedCopy(Image& image)
     return true;
 }
 
-void ImagePipeline::Finished(int index, const Shell32::Outcome& outcome)
+void ImagePipeline::finished(int index, const Shell32::Outcome& outcome)
 {
     if (index == kExtractor) {
         m_result.extracted = outcome;
@@ -146,14 +146,14 @@ void ImagePipeline::Finished(int index, const Shell32::Outcome& outcome)
     }
     const Image image = m_images.take(index);
     // No empty or partial JPEG stays behind.
-    const bool made = outcome.result == 0 && NonEmptyFile(image.jpeg);
+    const bool made = outcome.result == 0 && nonEmptyFile(image.jpeg);
     if (!made)
         ++m_result.failed;
-    m_numbers.Finish(image.jpeg, made);
-    Forget(image);
+    m_numbers.finish(image.jpeg, made);
+    forget(image);
 }
 
-void ImagePipeline::Forget(const Image& image)
+void ImagePipeline::forget(const Image& image)
 {
     Main::DeleteQuietly(image.listed);
     Main::DeleteQuietly(image.numbered);

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include "ExtractHost.h"
@@ -32,11 +35,11 @@ public:
 
     // How many programs may run at once; 1 runs the extractor alone, then
     // the encoders one after another.
-    void SetProgramsAtOnce(int count) { m_atOnce = count; }
+    void setProgramsAtOnce(int count) { m_atOnce = count; }
     // Off: encoding waits until the extractor has ended.
-    void SetPipelined(bool pipelined) { m_pipelined = pipelined; }
+    void setPipelined(bool pipelined) { m_pipelined = pipelined; }
 
-    Result Run(const QString& input, const QString& extractor, const QString& encoder, const QString& imageFolder,
+    Result run(const QString& input, const QString& extractor, const QString& encoder, const QString& imageFolder,
                ExtractorOutput& output);
 
 private:
@@ -46,15 +49,15 @@ private:
         QString jpeg;     // the claimed JPEG file
     };
 
-    Shell32::Next Next(int index);
-    void Finished(int index, const Shell32::Outcome& outcome);
+    Shell32::Next next(int index);
+    void finished(int index, const Shell32::Outcome& outcome);
     // Claims the image's number and makes its numbered copy; nothing when
     // that failed (the image then counts as failed).
-    std::optional<Shell32::Command> Prepare(int index, const QString& listed);
+    std::optional<Shell32::Command> prepare(int index, const QString& listed);
     // The copy of the image the encoder reads, named by its number: the
     // image itself, renamed, or its grey form.
-    bool MakeNumberedCopy(Image& image);
-    void Forget(const Image& image);
+    bool makeNumberedCopy(Image& image);
+    void forget(const Image& image);
 
     ExtractHost& m_host;
     ImageNumbers& m_numbers;

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "NetpbmHeader.h"
 
 #include <QFile>
@@ -8,14 +11,14 @@ namespace {
 // computed from it never overflow.
 constexpr qint64 kMaxSide = qint64(1) << 24;
 
-bool IsSpace(char c)
+bool isSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
 // The next whole number of the header, passing over white space and
 // comments; -1 when there is none.
-qint64 Number(QIODevice& device)
+qint64 number(QIODevice& device)
 {
     char c = 0;
     for (;;) {
@@ -25,7 +28,7 @@ qint64 Number(QIODevice& device)
             while (c != '\n' && c != '\r')
                 if (!device.getChar(&c))
                     return -1;
-        } else if (!IsSpace(c)) {
+        } else if (!isSpace(c)) {
             break;
         }
     }
@@ -38,12 +41,12 @@ qint64 Number(QIODevice& device)
             return -1;
     }
     // The one white-space character that ends a number is part of the header.
-    return IsSpace(c) ? value : -1;
+    return isSpace(c) ? value : -1;
 }
 
 } // namespace
 
-qint64 NetpbmHeader::RowBytes() const
+qint64 NetpbmHeader::rowBytes() const
 {
     if (kind == '4')
         return (width + 7) / 8;
@@ -51,32 +54,32 @@ qint64 NetpbmHeader::RowBytes() const
     return width * bytesPerSample * (kind == '6' ? 3 : 1);
 }
 
-qint64 NetpbmHeader::FileSize() const
+qint64 NetpbmHeader::fileSize() const
 {
-    return headerBytes + RowBytes() * height;
+    return headerBytes + rowBytes() * height;
 }
 
-std::optional<NetpbmHeader> NetpbmHeader::Read(QIODevice& device)
+std::optional<NetpbmHeader> NetpbmHeader::read(QIODevice& device)
 {
     char magic[2];
     if (device.read(magic, 2) != 2 || magic[0] != 'P' || magic[1] < '4' || magic[1] > '6')
         return std::nullopt;
     NetpbmHeader header;
     header.kind = magic[1];
-    header.width = Number(device);
-    header.height = Number(device);
+    header.width = number(device);
+    header.height = number(device);
     if (header.kind != '4')
-        header.maxValue = Number(device);
+        header.maxValue = number(device);
     if (header.width <= 0 || header.height <= 0 || header.maxValue <= 0 || header.maxValue > 65535)
         return std::nullopt;
     header.headerBytes = device.pos();
     return header;
 }
 
-std::optional<NetpbmHeader> NetpbmHeader::ReadFile(const QString& path)
+std::optional<NetpbmHeader> NetpbmHeader::readFile(const QString& path)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    return Read(file);
+    return read(file);
 }

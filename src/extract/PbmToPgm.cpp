@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "PbmToPgm.h"
 
 #include "NetpbmHeader.h"
@@ -15,7 +18,7 @@ namespace {
 
 // Eight grey pixels for every possible byte of eight black-and-white ones:
 // scanned pages run to millions of pixels, one table look-up per byte.
-const std::array<std::array<char, 8>, 256>& Spread()
+const std::array<std::array<char, 8>, 256>& spreadTable()
 {
     static const auto table = [] {
         std::array<std::array<char, 8>, 256> t{};
@@ -27,9 +30,9 @@ const std::array<std::array<char, 8>, 256>& Spread()
     return table;
 }
 
-void SpreadRow(const unsigned char* bits, qint64 width, char* pixel)
+void spreadRow(const unsigned char* bits, qint64 width, char* pixel)
 {
-    const auto& spread = Spread();
+    const auto& spread = spreadTable();
     const qint64 wholeBytes = width / 8;
     for (qint64 b = 0; b < wholeBytes; ++b, pixel += 8)
         std::memcpy(pixel, spread[bits[b]].data(), 8);
@@ -44,13 +47,13 @@ constexpr qint64 kPixelsPerBlock = 1024 * 1024;
 
 } // namespace
 
-bool Convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing)
+bool convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing)
 {
     QFile in(from);
     if (!in.open(QIODevice::ReadOnly))
         return false;
-    const std::optional<NetpbmHeader> header = NetpbmHeader::Read(in);
-    if (!header || header->kind != '4' || in.size() < header->FileSize())
+    const std::optional<NetpbmHeader> header = NetpbmHeader::read(in);
+    if (!header || header->kind != '4' || in.size() < header->fileSize())
         return false;
 
     // A plain file, not a QSaveFile: this copy lives for one encoder run, and
@@ -59,10 +62,10 @@ bool Convert(const QString& from, const QString& to, const std::function<bool()>
     QFile out(to);
     if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return false;
-    bool ok = out.write("P5\n" + QByteArray::number(header->width) + ' ' + QByteArray::number(header->height)
-                        + "\n255\n")
-              > 0;
-    const qint64 rowBytes = header->RowBytes();
+    bool ok =
+        out.write("P5\n" + QByteArray::number(header->width) + ' ' + QByteArray::number(header->height) + "\n255\n")
+        > 0;
+    const qint64 rowBytes = header->rowBytes();
     const qint64 blockRows = qBound<qint64>(1, kPixelsPerBlock / header->width, header->height);
     QByteArray bits(rowBytes * blockRows, Qt::Uninitialized);
     QByteArray grey(header->width * blockRows, Qt::Uninitialized);
@@ -72,7 +75,7 @@ bool Convert(const QString& from, const QString& to, const std::function<bool()>
         if (!ok)
             break;
         for (qint64 r = 0; r < rows; ++r)
-            SpreadRow(reinterpret_cast<const unsigned char*>(bits.constData()) + r * rowBytes, header->width,
+            spreadRow(reinterpret_cast<const unsigned char*>(bits.constData()) + r * rowBytes, header->width,
                       grey.data() + r * header->width);
         ok = out.write(grey.constData(), rows * header->width) == rows * header->width;
         if (keepGoing && !keepGoing())

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QString>
@@ -13,6 +16,6 @@ namespace PbmToPgm {
 // let the window answer; when it returns false the conversion stops. Returns
 // false, leaving nothing at to, when from is not a whole readable PBM file,
 // to exists already or cannot be written, or the conversion was stopped.
-bool Convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing = {});
+bool convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing = {});
 
 } // namespace PbmToPgm

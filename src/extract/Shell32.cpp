@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "Shell32.h"
 
 #include <QEventLoop>
@@ -16,39 +19,39 @@
 
 namespace Shell32 {
 
-int SettleWindowStyle(int windowStyle)
+WindowStyle settleWindowStyle(int windowStyle)
 {
-    return (windowStyle < 0 || windowStyle > 6) ? 6 : windowStyle;
+    return (windowStyle < 0 || windowStyle > 6) ? WindowStyle::MinimisedWithoutFocus : WindowStyle(windowStyle);
 }
 
-int StartProblem(const QString& program, QString* resolved)
+std::optional<StartError> startProblem(const QString& program, QString* resolved)
 {
     QString path = program;
     const bool bare = !program.contains(QLatin1Char('/')) && !program.contains(QLatin1Char('\\'));
     if (bare) {
         path = QStandardPaths::findExecutable(program);
         if (path.isEmpty())
-            return kErrorFileNotFound;
+            return StartError::FileNotFound;
     }
     const QFileInfo info(path);
     if (!info.exists() || info.isDir())
-        return kErrorFileNotFound;
+        return StartError::FileNotFound;
     if (!info.isExecutable())
-        return kErrorPermissionDenied;
+        return StartError::PermissionDenied;
     if (resolved)
         *resolved = path;
-    return 0;
+    return std::nullopt;
 }
 
 namespace {
 
-void ApplyWindowStyle(QProcess& process, int windowStyle)
+void applyWindowStyle(QProcess& process, WindowStyle windowStyle)
 {
 #ifdef Q_OS_WIN
     process.setCreateProcessArgumentsModifier([windowStyle](QProcess::CreateProcessArguments* args) {
         args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
-        args->startupInfo->wShowWindow = WORD(windowStyle);
-        if (windowStyle == 0)
+        args->startupInfo->wShowWindow = WORD(int(windowStyle));
+        if (windowStyle == WindowStyle::Hidden)
             args->flags |= CREATE_NO_WINDOW;
     });
 #else
@@ -66,7 +69,7 @@ struct Job {
     bool done = false;
 };
 
-void KeepErrorOutput(Job& job)
+void keepErrorOutput(Job& job)
 {
     const QByteArray said = job.process.readAllStandardError();
     const qsizetype room = kErrorOutputLimit - job.outcome.errorOutput.size();
@@ -74,19 +77,19 @@ void KeepErrorOutput(Job& job)
         job.outcome.errorOutput += said.left(room);
 }
 
-void Finish(Job& job)
+void finish(Job& job)
 {
     job.done = true;
-    KeepErrorOutput(job);
+    keepErrorOutput(job);
     if (job.process.exitStatus() == QProcess::CrashExit)
-        job.outcome.result = kStartErrorBase + kErrorCrashed;
+        job.outcome.result = startErrorResult(StartError::Crashed);
     else
         job.outcome.result = job.process.exitCode();
 }
 
 } // namespace
 
-void Stopper::Stop()
+void Stopper::stop()
 {
     m_stopped = true;
     const QList<Hook*> hooks = m_hooks;
@@ -110,46 +113,46 @@ Stopper::Hook::~Hook()
 
 namespace {
 
-// One wait of RunWhenReady: the programs it started, and the event loop that
+// One wait of runWhenReady: the programs it started, and the event loop that
 // learns of their ends.
 class Wait
 {
 public:
     Wait(int maxAtOnce, const std::function<Next(int)>& next, const std::function<void(int, const Outcome&)>& finished,
-         int windowStyle, Stopper* stopper)
+         WindowStyle windowStyle, Stopper* stopper)
         : m_limit(qMax(1, maxAtOnce))
-        , m_style(SettleWindowStyle(windowStyle))
+        , m_style(settleWindowStyle(int(windowStyle)))
         , m_next(next)
         , m_finished(finished)
         , m_stopper(stopper)
     {
     }
 
-    void Run(Waker* waker);
+    void run(Waker* waker);
     // Kills every program still running; a killed program is gone within
     // milliseconds, and waiting for it here means nothing it started writing
     // goes on after the stop.
-    void KillAll();
+    void killAll();
     // A wake that comes while the loop is not running (during a callback) is
     // remembered, never lost.
-    void Wake()
+    void wake()
     {
         m_woken = true;
         m_loop.quit();
     }
 
 private:
-    bool Stopped() const { return m_stopper && m_stopper->Stopped(); }
-    void HandEnded();
-    void StartReady();
-    void Start(int index, const Command& command);
+    bool stopped() const { return m_stopper && m_stopper->stopped(); }
+    void handEnded();
+    void startReady();
+    void start(int index, const Command& command);
     // Only moves a job from running to ended: the callers' callbacks run in
     // Run, never inside a process's own signal, so they may let the event
     // loop run as they please.
-    void End(Job* job);
+    void end(Job* job);
 
     const int m_limit;
-    const int m_style;
+    const WindowStyle m_style;
     const std::function<Next(int)>& m_next;
     const std::function<void(int, const Outcome&)>& m_finished;
     Stopper* m_stopper;
@@ -162,18 +165,18 @@ private:
     bool m_woken = false;
 };
 
-void Wait::Run(Waker* waker)
+void Wait::run(Waker* waker)
 {
     if (waker)
-        waker->SetOnWake([this] { Wake(); });
+        waker->setOnWake([this] { wake(); });
     const auto unwake = qScopeGuard([waker] {
         if (waker)
-            waker->SetOnWake({});
+            waker->setOnWake({});
     });
-    while (!Stopped()) {
-        HandEnded();
+    while (!stopped()) {
+        handEnded();
         m_woken = false;
-        StartReady();
+        startReady();
         if (!m_ended.empty() || (m_woken && !m_done))
             continue;
         if (m_running.empty() && m_done)
@@ -184,9 +187,9 @@ void Wait::Run(Waker* waker)
     }
 }
 
-void Wait::HandEnded()
+void Wait::handEnded()
 {
-    while (!m_ended.empty() && !Stopped()) {
+    while (!m_ended.empty() && !stopped()) {
         std::unique_ptr<Job> job = std::move(m_ended.front());
         m_ended.erase(m_ended.begin());
         m_finished(job->index, job->outcome);
@@ -194,26 +197,26 @@ void Wait::HandEnded()
     }
 }
 
-void Wait::StartReady()
+void Wait::startReady()
 {
-    while (int(m_running.size()) < m_limit && !m_done && m_ended.empty() && !Stopped()) {
+    while (int(m_running.size()) < m_limit && !m_done && m_ended.empty() && !stopped()) {
         const Next what = m_next(m_asked);
         if (what.kind == Next::Done)
             m_done = true;
         if (what.kind == Next::Done || what.kind == Next::Wait)
             break;
         if (what.kind == Next::Start)
-            Start(m_asked, what.command);
+            start(m_asked, what.command);
         ++m_asked;
     }
 }
 
-void Wait::Start(int index, const Command& command)
+void Wait::start(int index, const Command& command)
 {
     QString resolved;
-    if (const int problem = StartProblem(command.program, &resolved)) {
+    if (const std::optional<StartError> problem = startProblem(command.program, &resolved)) {
         Outcome outcome;
-        outcome.result = kStartErrorBase + problem;
+        outcome.result = startErrorResult(*problem);
         m_finished(index, outcome);
         return;
     }
@@ -223,11 +226,11 @@ void Wait::Start(int index, const Command& command)
     j->process.setArguments(command.arguments);
     j->process.setStandardOutputFile(QProcess::nullDevice());
     j->process.setStandardInputFile(QProcess::nullDevice());
-    ApplyWindowStyle(j->process, m_style);
+    applyWindowStyle(j->process, m_style);
     QObject::connect(&j->process, &QProcess::finished, &m_loop, [this, j] {
         if (!j->done) {
-            Finish(*j);
-            End(j);
+            finish(*j);
+            end(j);
         }
     });
     QObject::connect(&j->process, &QProcess::errorOccurred, &m_loop, [this, j](QProcess::ProcessError error) {
@@ -235,16 +238,16 @@ void Wait::Start(int index, const Command& command)
             return;
         j->done = true;
         j->outcome.started = false;
-        j->outcome.result = kStartErrorBase + kErrorStartFailed;
-        End(j);
+        j->outcome.result = startErrorResult(StartError::StartFailed);
+        end(j);
     });
     // Keep the error channel drained so a talkative program never blocks.
-    QObject::connect(&j->process, &QProcess::readyReadStandardError, &m_loop, [j] { KeepErrorOutput(*j); });
+    QObject::connect(&j->process, &QProcess::readyReadStandardError, &m_loop, [j] { keepErrorOutput(*j); });
     j->outcome.started = true;
     j->process.start();
 }
 
-void Wait::End(Job* job)
+void Wait::end(Job* job)
 {
     const auto it = std::find_if(m_running.begin(), m_running.end(), [job](const auto& j) { return j.get() == job; });
     if (it != m_running.end()) {
@@ -254,7 +257,7 @@ void Wait::End(Job* job)
     m_loop.quit();
 }
 
-void Wait::KillAll()
+void Wait::killAll()
 {
     std::vector<Job*> killed;
     for (const auto& job : m_running)
@@ -268,21 +271,21 @@ void Wait::KillAll()
 
 } // namespace
 
-void RunWhenReady(int maxAtOnce, const std::function<Next(int)>& next,
-                  const std::function<void(int, const Outcome&)>& finished, int windowStyle, Stopper* stopper,
+void runWhenReady(int maxAtOnce, const std::function<Next(int)>& next,
+                  const std::function<void(int, const Outcome&)>& finished, WindowStyle windowStyle, Stopper* stopper,
                   Waker* waker)
 {
-    if (stopper && stopper->Stopped())
+    if (stopper && stopper->stopped())
         return;
     Wait wait(maxAtOnce, next, finished, windowStyle, stopper);
-    const Stopper::Hook hook(stopper, [&wait] { wait.KillAll(); });
-    wait.Run(waker);
+    const Stopper::Hook hook(stopper, [&wait] { wait.killAll(); });
+    wait.run(waker);
 }
 
-void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<Command>(int)>& prepare,
-                    const std::function<void(int, const Outcome&)>& finished, int windowStyle, Stopper* stopper)
+void runEachAndWait(int count, int maxAtOnce, const std::function<std::optional<Command>(int)>& prepare,
+                    const std::function<void(int, const Outcome&)>& finished, WindowStyle windowStyle, Stopper* stopper)
 {
-    RunWhenReady(
+    runWhenReady(
         maxAtOnce,
         [&](int i) {
             if (i >= count)
@@ -293,27 +296,31 @@ void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<
         finished, windowStyle, stopper);
 }
 
-QList<Outcome> RunAllAndWait(const QList<Command>& commands, int windowStyle)
+QList<Outcome> runAllAndWait(const QList<Command>& commands, WindowStyle windowStyle)
 {
     QList<Outcome> outcomes(commands.size());
-    RunEachAndWait(
-        int(commands.size()), int(commands.size()), [&commands](int i) { return std::optional<Command>(commands.at(i)); },
+    runEachAndWait(
+        int(commands.size()), int(commands.size()),
+        [&commands](int i) { return std::optional<Command>(commands.at(i)); },
         [&outcomes](int i, const Outcome& outcome) { outcomes[i] = outcome; }, windowStyle);
     return outcomes;
 }
 
-Outcome Run(const QString& program, const QStringList& arguments, int windowStyle, Stopper* stopper)
+Outcome run(const QString& program, const QStringList& arguments, WindowStyle windowStyle, Stopper* stopper)
 {
     Outcome outcome;
-    RunEachAndWait(
-        1, 1, [&](int) { return std::optional<Command>(Command{program, arguments}); },
+    runEachAndWait(
+        1, 1,
+        [&](int) {
+            return std::optional<Command>(Command{program, arguments});
+        },
         [&outcome](int, const Outcome& ended) { outcome = ended; }, windowStyle, stopper);
     return outcome;
 }
 
-int RunAndWait(const QString& program, const QStringList& arguments, int windowStyle)
+int RunAndWait(const QString& program, const QStringList& arguments, WindowStyle windowStyle)
 {
-    return Run(program, arguments, windowStyle).result;
+    return run(program, arguments, windowStyle).result;
 }
 
 } // namespace Shell32

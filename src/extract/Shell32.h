@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QByteArray>
@@ -11,32 +14,51 @@ namespace Shell32 {
 
 class Stopper;
 
-// What a program that could not be started returns: this base plus an error
-// number, so the result is always negative.
-constexpr int kStartErrorBase = -2147221504;
-constexpr int kErrorFileNotFound = 53;   // the program does not exist
-constexpr int kErrorPermissionDenied = 70; // it exists but may not be run
-constexpr int kErrorStartFailed = 5;     // any other reason the start failed
-constexpr int kErrorCrashed = 51;        // it started but died of a signal or crash
+// Why a program could not be started, or why it ended without an exit code.
+enum class StartError {
+    FileNotFound = 53,     // the program does not exist
+    PermissionDenied = 70, // it exists but may not be run
+    StartFailed = 5,       // any other reason the start failed
+    Crashed = 51,          // it started but died of a signal or crash
+};
 
-// 0 hidden, 1 normal with focus, 2 minimised with focus, 3 maximised with
-// focus, 4 normal without focus, 6 minimised without focus. Anything outside
-// 0 to 6 becomes 6.
-int SettleWindowStyle(int windowStyle);
+// What such a program returns: a fixed base plus the error's number, so the
+// result is always negative and never taken for an exit code.
+constexpr int kStartErrorBase = -2147221504;
+constexpr int startErrorResult(StartError error)
+{
+    return kStartErrorBase + int(error);
+}
+
+// How a started program's window is shown, where programs have windows. The
+// numbers are the system's own; 5 (shown as it is) passes too.
+enum class WindowStyle {
+    Hidden = 0,
+    NormalWithFocus = 1,
+    MinimisedWithFocus = 2,
+    MaximisedWithFocus = 3,
+    NormalWithoutFocus = 4,
+    MinimisedWithoutFocus = 6,
+};
+
+// Anything outside 0 to 6 becomes MinimisedWithoutFocus.
+WindowStyle settleWindowStyle(int windowStyle);
 
 struct Outcome {
     bool started = false;
-    int result = 0;          // the exit code, or kStartErrorBase + error number
-    QByteArray errorOutput;  // what the program wrote to its error channel
+    int result = 0;         // the exit code, or startErrorResult(why)
+    QByteArray errorOutput; // what the program wrote to its error channel
 };
 
 // Starts program with its arguments (no shell, no re-split command line) and
 // returns once it has ended, running the event loop meanwhile so that the
 // window stays responsive. A program that cannot be started returns at once.
-Outcome Run(const QString& program, const QStringList& arguments, int windowStyle = 6, Stopper* stopper = nullptr);
+Outcome run(const QString& program, const QStringList& arguments,
+            WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus, Stopper* stopper = nullptr);
 
 // The same as Run, returning only the result.
-int RunAndWait(const QString& program, const QStringList& arguments, int windowStyle = 6);
+int RunAndWait(const QString& program, const QStringList& arguments,
+               WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus);
 
 struct Command {
     QString program;
@@ -44,7 +66,7 @@ struct Command {
 };
 
 // Lets whoever started a wait end it from an event handled during the wait:
-// Stop() kills the programs the wait started, waits the moment it takes them
+// stop() kills the programs the wait started, waits the moment it takes them
 // to die, and makes the wait return without starting or reporting any more.
 // A wait handed a stopper that was stopped before starts nothing.
 class Stopper
@@ -54,10 +76,10 @@ public:
     Stopper(const Stopper&) = delete;
     Stopper& operator=(const Stopper&) = delete;
 
-    void Stop();
-    bool Stopped() const { return m_stopped; }
+    void stop();
+    bool stopped() const { return m_stopped; }
 
-    // What a wait in progress does on Stop, for as long as the hook lives.
+    // What a wait in progress does on stop(), for as long as the hook lives.
     // Waits may nest: the innermost is stopped first.
     class Hook
     {
@@ -84,9 +106,10 @@ constexpr qsizetype kErrorOutputLimit = 64 * 1024;
 
 // Runs all commands at once and returns when all have ended, their outcomes
 // in the same order.
-QList<Outcome> RunAllAndWait(const QList<Command>& commands, int windowStyle = 6);
+QList<Outcome> runAllAndWait(const QList<Command>& commands,
+                             WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus);
 
-// What to do next, as RunWhenReady asks.
+// What to do next, as runWhenReady asks.
 struct Next {
     enum Kind {
         Start, // start command as the next program
@@ -98,19 +121,19 @@ struct Next {
     Command command;
 };
 
-// Lets the caller of RunWhenReady say that something may be ready now (a
+// Lets the caller of runWhenReady say that something may be ready now (a
 // file it waits for has appeared): the runner asks again.
 class Waker
 {
 public:
-    void Wake()
+    void wake()
     {
         if (m_wake)
             m_wake();
     }
 
     // What a wake does: set by the wait in progress, cleared at its end.
-    void SetOnWake(std::function<void()> onWake) { m_wake = std::move(onWake); }
+    void setOnWake(std::function<void()> onWake) { m_wake = std::move(onWake); }
 
 private:
     std::function<void()> m_wake;
@@ -124,21 +147,22 @@ private:
 // once when stopper is stopped; the event loop runs meanwhile, and the
 // callbacks may run it too. next should answer Wait only while a program runs
 // or a wake is to come.
-void RunWhenReady(int maxAtOnce, const std::function<Next(int)>& next,
-                  const std::function<void(int, const Outcome&)>& finished, int windowStyle = 6,
-                  Stopper* stopper = nullptr, Waker* waker = nullptr);
+void runWhenReady(int maxAtOnce, const std::function<Next(int)>& next,
+                  const std::function<void(int, const Outcome&)>& finished,
+                  WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus, Stopper* stopper = nullptr,
+                  Waker* waker = nullptr);
 
 // Runs count programs, at most maxAtOnce at a time, starting the next as soon
 // as one ends. prepare(i) is called just before program i starts and gives its
 // command, or nothing to pass over it; finished(i, outcome) is called as soon
 // as program i has ended (or failed to start). Returns when all have ended,
 // or at once when stopper is stopped; the event loop runs meanwhile.
-void RunEachAndWait(int count, int maxAtOnce, const std::function<std::optional<Command>(int)>& prepare,
-                    const std::function<void(int, const Outcome&)>& finished, int windowStyle = 6,
-                    Stopper* stopper = nullptr);
+void runEachAndWait(int count, int maxAtOnce, const std::function<std::optional<Command>(int)>& prepare,
+                    const std::function<void(int, const Outcome&)>& finished,
+                    WindowStyle windowStyle = WindowStyle::MinimisedWithoutFocus, Stopper* stopper = nullptr);
 
-// Pre-flight check: the error number that would keep program from starting,
-// or 0 when it looks startable. Resolves bare names on PATH.
-int StartProblem(const QString& program, QString* resolved = nullptr);
+// Pre-flight check: the error that would keep program from starting, or
+// nothing when it looks startable. Resolves bare names on PATH.
+std::optional<StartError> startProblem(const QString& program, QString* resolved = nullptr);
 
 } // namespace Shell32

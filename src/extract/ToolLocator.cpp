@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "ToolLocator.h"
 
 #include "util/Platform.h"
@@ -11,11 +14,11 @@ ToolLocator::ToolLocator(QString applicationFolder, bool searchPath)
 {
 }
 
-QString ToolLocator::Find(const QString& baseName) const
+QString ToolLocator::find(const QString& baseName) const
 {
-    const QString name = Platform::ExecutableName(baseName);
+    const QString name = Platform::executableName(baseName);
     if (!m_applicationFolder.isEmpty()) {
-        const QFileInfo local(m_applicationFolder + Platform::Separator() + name);
+        const QFileInfo local(m_applicationFolder + Platform::separator() + name);
         if (local.isFile() && local.isExecutable())
             return local.filePath();
     }

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QString>
@@ -12,9 +15,9 @@ public:
 
     // The full path of the program baseName ("pdfimages", "cjpeg"; ".exe" is
     // added on Windows), or the empty string when it is nowhere to be found.
-    QString Find(const QString& baseName) const;
+    QString find(const QString& baseName) const;
 
-    const QString& ApplicationFolder() const { return m_applicationFolder; }
+    const QString& applicationFolder() const { return m_applicationFolder; }
 
 private:
     QString m_applicationFolder;

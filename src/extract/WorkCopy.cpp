@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "WorkCopy.h"
 
 #include "util/Main.h"
@@ -21,17 +24,17 @@ namespace {
 // of their own: a build folder, or a folder they copied the program into. An
 // installed program's folder never does, whoever runs it: neither one the
 // system keeps, nor another user's, nor one made read-only.
-bool TakesWorkCopy(const QString& applicationFolder)
+bool takesWorkCopy(const QString& applicationFolder)
 {
-    return !Platform::IsSystemFolder(applicationFolder) && Platform::FolderIsUsersOwn(applicationFolder)
-           && Main::FolderIsWritable(applicationFolder);
+    return !Platform::isSystemFolder(applicationFolder) && Platform::folderIsUsersOwn(applicationFolder)
+           && Main::folderIsWritable(applicationFolder);
 }
 
 } // namespace
 
-QString WorkCopy::Folder() const
+QString WorkCopy::folder() const
 {
-    if (TakesWorkCopy(m_applicationFolder))
+    if (takesWorkCopy(m_applicationFolder))
         return m_applicationFolder;
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     QDir().mkpath(cache);
@@ -42,31 +45,31 @@ namespace {
 
 constexpr int kNames = 32;
 
-QString Name(int n)
+QString name(int n)
 {
     return n == 1 ? QStringLiteral("current.pdf") : QStringLiteral("current-%1.pdf").arg(n);
 }
 
 } // namespace
 
-bool WorkCopy::IsWorkCopyName(const QString& path) const
+bool WorkCopy::isWorkCopyName(const QString& path) const
 {
     const QFileInfo info(path);
-    const QString folder = QFileInfo(Folder()).canonicalFilePath();
-    if (folder.isEmpty() || info.canonicalPath() != folder)
+    const QString workFolder = QFileInfo(folder()).canonicalFilePath();
+    if (workFolder.isEmpty() || info.canonicalPath() != workFolder)
         return false;
     for (int n = 1; n <= kNames; ++n)
-        if (info.fileName() == Name(n))
+        if (info.fileName() == name(n))
             return true;
     return false;
 }
 
-bool WorkCopy::Acquire(const QSet<QString>& spare)
+bool WorkCopy::acquire(const QSet<QString>& spare)
 {
-    Release();
-    const QString folder = Folder();
+    release();
+    const QString workFolder = folder();
     for (int n = 1; n <= kNames; ++n) {
-        const QString path = folder + Platform::Separator() + Name(n);
+        const QString path = workFolder + Platform::separator() + name(n);
         const QString real = QFileInfo(path).canonicalFilePath();
         if (!real.isEmpty() && spare.contains(real))
             continue;
@@ -81,7 +84,7 @@ bool WorkCopy::Acquire(const QSet<QString>& spare)
     return false;
 }
 
-bool WorkCopy::Fill(const QString& source, const std::function<bool()>& keepGoing)
+bool WorkCopy::fill(const QString& source, const std::function<bool()>& keepGoing)
 {
     Main::DeleteQuietly(m_path);
     QFile in(source);
@@ -114,7 +117,7 @@ bool WorkCopy::Fill(const QString& source, const std::function<bool()>& keepGoin
     return ok;
 }
 
-void WorkCopy::Release()
+void WorkCopy::release()
 {
     m_lock.reset();
     m_path.clear();

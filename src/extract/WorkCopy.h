@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QLockFile>
@@ -20,25 +23,25 @@ public:
     // Claims a work copy path for this run; false when none could be had. A
     // name whose file is in `spare` (real paths: PDFs the user listed) is
     // passed over, so a listed current.pdf is never written over.
-    bool Acquire(const QSet<QString>& spare = {});
-    void Release();
+    bool acquire(const QSet<QString>& spare = {});
+    void release();
 
     // Makes the work copy a copy of source, in pieces with keepGoing called
     // between them, so that a PDF of gigabytes never holds up the window;
     // keepGoing returning false stops the copy. False, leaving no work copy,
     // when source cannot be read, the copy cannot be written whole, or it
     // was stopped.
-    bool Fill(const QString& source, const std::function<bool()>& keepGoing = {});
+    bool fill(const QString& source, const std::function<bool()>& keepGoing = {});
 
     // True when path is a file this would claim as a work copy: a PDF listed
     // from there is read where it is.
-    bool IsWorkCopyName(const QString& path) const;
+    bool isWorkCopyName(const QString& path) const;
 
-    // The claimed path (empty before Acquire succeeds).
-    const QString& Path() const { return m_path; }
+    // The claimed path (empty before acquire succeeds).
+    const QString& path() const { return m_path; }
     // The folder the work copy goes into: the application folder when it is
     // the user's own, writable and no system folder; else the cache folder.
-    QString Folder() const;
+    QString folder() const;
 
 private:
     QString m_applicationFolder;

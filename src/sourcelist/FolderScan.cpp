@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "FolderScan.h"
 
 #include "util/AddFolder.h"
@@ -13,19 +16,19 @@ FolderScan::FolderScan(std::function<void()> yield)
 {
 }
 
-void FolderScan::Yield()
+void FolderScan::yield()
 {
     if (m_yield)
         m_yield();
 }
 
-QString FolderScan::Canonical(const QString& folder)
+QString FolderScan::canonical(const QString& folder)
 {
     const auto known = m_canonical.constFind(folder);
     return known != m_canonical.cend() ? *known : QFileInfo(folder).canonicalFilePath();
 }
 
-QString FolderScan::CanonicalChild(const QString& parent, const QString& name)
+QString FolderScan::canonicalChild(const QString& parent, const QString& name)
 {
     // Real paths use "/" everywhere; only a root ("/", "C:/") ends with one.
     return parent.endsWith(QLatin1Char('/')) ? parent + name : parent + QLatin1Char('/') + name;
@@ -35,12 +38,12 @@ void FolderScan::CollectSubfolders(QStringList& list, bool recurse)
 {
     QStringList found;
     for (const QString& folder : std::as_const(list)) {
-        const QString parent = Canonical(folder);
+        const QString parent = canonical(folder);
         m_visited.insert(parent);
         // Hidden folders are left out because QDir::Hidden is not asked for;
         // on Windows the same holds for folders with the system attribute.
         QDirIterator it(folder, QDir::Dirs | QDir::NoDotAndDotDot);
-        Yield();
+        yield();
         QStringList names;
         QSet<QString> links;
         while (it.hasNext()) {
@@ -49,15 +52,15 @@ void FolderScan::CollectSubfolders(QStringList& list, bool recurse)
             if (it.fileInfo().isSymLink() || it.fileInfo().isJunction())
                 links.insert(it.fileName());
         }
-        NaturalOrder::Sort(names);
+        NaturalOrder::sort(names);
         for (const QString& name : std::as_const(names)) {
-            Yield();
-            const QString path = folder + name + Platform::Separator();
+            yield();
+            const QString path = folder + name + Platform::separator();
             // Only a link can lead somewhere already found; any other folder's
             // real path follows from its parent's without asking the system.
             const QString canonical = links.contains(name) || parent.isEmpty()
                                           ? QFileInfo(folder + name).canonicalFilePath()
-                                          : CanonicalChild(parent, name);
+                                          : canonicalChild(parent, name);
             // A link back up the tree, or a second way to a folder already
             // found, would make the scan go round or list files twice.
             if (canonical.isEmpty() || m_visited.contains(canonical))
@@ -72,16 +75,16 @@ void FolderScan::CollectSubfolders(QStringList& list, bool recurse)
         CollectSubfolders(found, true);
 
     for (const QString& folder : std::as_const(found)) {
-        Yield();
+        yield();
         list.append(folder);
     }
 }
 
-QStringList FolderScan::PdfFilesInTree(const QString& folder)
+QStringList FolderScan::pdfFilesInTree(const QString& folder)
 {
     m_visited.clear();
     m_canonical.clear();
-    QStringList folders{folder + Platform::Separator()};
+    QStringList folders{folder + Platform::separator()};
     CollectSubfolders(folders, true);
 
     QStringList rows;
@@ -89,7 +92,7 @@ QStringList FolderScan::PdfFilesInTree(const QString& folder)
         const QString f = entry.left(entry.size() - 1);
         for (const QString& name : AddFolder::ListFiles(f, QStringLiteral("*.pdf")))
             if (!name.startsWith(QLatin1Char('~')))
-                rows.append(f + Platform::Separator() + name);
+                rows.append(f + Platform::separator() + name);
     }
     return rows;
 }

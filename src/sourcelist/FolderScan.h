@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QHash>
@@ -26,17 +29,17 @@ public:
     // of the tree, in the order above, its PDF files in natural order, each as
     // the folder, one separator and the name. Names that begin with "~" are
     // left out.
-    QStringList PdfFilesInTree(const QString& folder);
+    QStringList pdfFilesInTree(const QString& folder);
 
     // The real path of the folder name inside the folder whose real path is
     // parent, as the system would give it.
-    static QString CanonicalChild(const QString& parent, const QString& name);
+    static QString canonicalChild(const QString& parent, const QString& name);
 
 private:
-    void Yield();
+    void yield();
     // The real path of a folder of the list, without asking the system when
     // the scan already knows it.
-    QString Canonical(const QString& folder);
+    QString canonical(const QString& folder);
 
     std::function<void()> m_yield;
     QSet<QString> m_visited;             // real paths of the folders already found

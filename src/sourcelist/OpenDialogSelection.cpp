@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "OpenDialogSelection.h"
 
 #include "util/Platform.h"
@@ -8,7 +11,7 @@
 
 namespace OpenDialogSelection {
 
-QStringList Rows(const QString& fileName)
+QStringList rows(const QString& fileName)
 {
     if (fileName.isEmpty())
         return {};
@@ -20,7 +23,7 @@ QStringList Rows(const QString& fileName)
         // Files on different drives share no folder: their names are whole paths.
         rows.append(parts.at(0).isEmpty()
                         ? parts.at(i)
-                        : Trim1::CollapseDoubledSeparators(parts.at(0) + Platform::Separator() + parts.at(i)));
+                        : Trim1::collapseDoubledSeparators(parts.at(0) + Platform::separator() + parts.at(i)));
     return rows;
 }
 
@@ -28,7 +31,7 @@ namespace {
 
 // The deepest folder that holds all the paths ("/"-separated, absolute), or
 // the empty string when they share none (different drives).
-QString CommonFolder(const QStringList& paths)
+QString commonFolder(const QStringList& paths)
 {
     QStringList common = QFileInfo(paths.constFirst()).absolutePath().split(QLatin1Char('/'));
     for (const QString& path : paths) {
@@ -47,7 +50,7 @@ QString CommonFolder(const QStringList& paths)
 
 } // namespace
 
-QString Compose(const QStringList& chosenPaths)
+QString compose(const QStringList& chosenPaths)
 {
     if (chosenPaths.isEmpty())
         return QString();
@@ -55,13 +58,14 @@ QString Compose(const QStringList& chosenPaths)
         return QDir::toNativeSeparators(chosenPaths.constFirst());
     // Files chosen from several folders (the dialog's search and recent views
     // allow it) are named from the folder they share, so each keeps its own.
-    const QString folder = CommonFolder(chosenPaths);
+    const QString folder = commonFolder(chosenPaths);
     const QDir base(folder);
     QString answer = QDir::toNativeSeparators(folder);
     for (const QString& path : chosenPaths)
-        answer += QChar(0)
-                  + QDir::toNativeSeparators(folder.isEmpty() ? QFileInfo(path).absoluteFilePath()
-                                                              : base.relativeFilePath(QFileInfo(path).absoluteFilePath()));
+        answer +=
+            QChar(0)
+            + QDir::toNativeSeparators(folder.isEmpty() ? QFileInfo(path).absoluteFilePath()
+                                                        : base.relativeFilePath(QFileInfo(path).absoluteFilePath()));
     return answer;
 }
 

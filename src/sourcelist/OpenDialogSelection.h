@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QString>
@@ -10,10 +13,10 @@ namespace OpenDialogSelection {
 // The rows that such an answer adds, in the dialog's order. For several files
 // each row is the folder, a separator and the name, with doubled separators
 // collapsed over the whole row (so a root folder gives a single separator).
-QStringList Rows(const QString& fileName);
+QStringList rows(const QString& fileName);
 
 // The answer for a set of chosen paths as the dialog gives it. Paths from
 // several folders are named below the folder they all share.
-QString Compose(const QStringList& chosenPaths);
+QString compose(const QStringList& chosenPaths);
 
 } // namespace OpenDialogSelection

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "AddFolder.h"
 
 #include "NaturalOrder.h"
@@ -13,8 +16,8 @@ namespace AddFolder {
 QStringList ListFiles(const QString& folder, const QString& pattern)
 {
     QString path = folder;
-    if (!path.endsWith(Platform::Separator()))
-        path += Platform::Separator();
+    if (!path.endsWith(Platform::separator()))
+        path += Platform::separator();
 
     QDir::Filters filters = QDir::Files | QDir::Hidden;
 #ifdef Q_OS_WIN
@@ -38,7 +41,7 @@ QStringList ListFiles(const QString& folder, const QString& pattern)
         if (match.match(name).hasMatch())
             names.append(name);
     }
-    NaturalOrder::Sort(names);
+    NaturalOrder::sort(names);
     return names;
 }
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "EventLoopYield.h"
 
 #include <QCoreApplication>
@@ -5,7 +8,7 @@
 
 #include <memory>
 
-std::function<void()> EventLoopYield()
+std::function<void()> eventLoopYield()
 {
     auto sinceYield = std::make_shared<QElapsedTimer>();
     sinceYield->start();

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <functional>
@@ -6,4 +9,4 @@
 // likes, it lets the event loop run once every few milliseconds. Handing the
 // loop a turn costs far more than a small step of work, and a turn every few
 // milliseconds keeps the window as lively as one per step.
-std::function<void()> EventLoopYield();
+std::function<void()> eventLoopYield();

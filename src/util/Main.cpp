@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "Main.h"
 
 #include <QDir>
@@ -16,7 +19,7 @@ bool FileExists(const QString& path)
     return !path.isEmpty() && QFileInfo::exists(path);
 }
 
-bool FolderIsWritable(const QString& folder)
+bool folderIsWritable(const QString& folder)
 {
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return false;
@@ -33,13 +36,13 @@ void DeleteQuietly(const QString& path)
         QFile::remove(path);
 }
 
-bool HomePageDue(double draw)
+bool homePageDue(double draw)
 {
     const int n = int(std::floor(draw * 100.0)) + 1;
     return n == 7;
 }
 
-double DrawFromTimer()
+double drawFromTimer()
 {
     const auto seconds = unsigned(QTime::currentTime().msecsSinceStartOfDay() / 1000);
     std::mt19937 generator(seconds);

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QString>
@@ -9,16 +12,16 @@ bool FileExists(const QString& path);
 
 // True when a file can be made in folder: asks the file system itself, since
 // permission bits alone say nothing of read-only mounts or access lists.
-bool FolderIsWritable(const QString& folder);
+bool folderIsWritable(const QString& folder);
 
 // Deletes the file at path; a failure of any kind is ignored.
 void DeleteQuietly(const QString& path);
 
 // The start-up chance: n = floor(r * 100) + 1 for a draw 0 <= r < 1; the home
 // page is due when n is 7, one start in a hundred.
-bool HomePageDue(double draw);
+bool homePageDue(double draw);
 
 // A draw 0 <= r < 1 from a generator seeded with the seconds since midnight.
-double DrawFromTimer();
+double drawFromTimer();
 
 } // namespace Main

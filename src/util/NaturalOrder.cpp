@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "NaturalOrder.h"
 
 #include <QCollator>
@@ -6,7 +9,7 @@
 
 namespace NaturalOrder {
 
-void Sort(QStringList& names)
+void sort(QStringList& names)
 {
     if (names.size() < 2)
         return;

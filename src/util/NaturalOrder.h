@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QStringList>
@@ -7,6 +10,6 @@ namespace NaturalOrder {
 // Sorts names as a file manager shows them: "img-2" before "img-10",
 // letter case ignored, with a plain comparison breaking ties so that the
 // order never depends on how a directory happens to store its entries.
-void Sort(QStringList& names);
+void sort(QStringList& names);
 
 } // namespace NaturalOrder

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "OutputFolder.h"
 
 #include "Platform.h"
@@ -9,15 +12,15 @@ namespace OutputFolder {
 
 namespace {
 
-bool IsSeparator(QChar c)
+bool isSeparator(QChar c)
 {
     // Windows takes "/" as well as its own separator.
-    return c == Platform::Separator() || c == QLatin1Char('/');
+    return c == Platform::separator() || c == QLatin1Char('/');
 }
 
 } // namespace
 
-Resolved Resolve(const QString& text)
+Resolved resolve(const QString& text)
 {
     QString folder = text;
     while (!folder.isEmpty() && folder.back().isSpace())
@@ -25,15 +28,15 @@ Resolved Resolve(const QString& text)
     if (folder.isEmpty())
         return {QString(), QStringLiteral("no output folder is given")};
 
-    if (folder.startsWith(QLatin1Char('~')) && (folder.size() == 1 || IsSeparator(folder.at(1))))
-        folder = QDir::toNativeSeparators(QDir::homePath()) + Platform::Separator() + folder.mid(2);
+    if (folder.startsWith(QLatin1Char('~')) && (folder.size() == 1 || isSeparator(folder.at(1))))
+        folder = QDir::toNativeSeparators(QDir::homePath()) + Platform::separator() + folder.mid(2);
     // A leading ":" means one of Qt's own resources to QDir, never a folder.
     if (folder.startsWith(QLatin1Char(':')) || !QDir::isAbsolutePath(folder))
         return {QString(), QStringLiteral("the output folder must be a full path")};
 
-    if (!IsSeparator(folder.back()))
-        folder += Platform::Separator();
-    return {Trim1::CollapseDoubledSeparators(folder), QString()};
+    if (!isSeparator(folder.back()))
+        folder += Platform::separator();
+    return {Trim1::collapseDoubledSeparators(folder), QString()};
 }
 
 } // namespace OutputFolder

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QString>
@@ -16,6 +19,6 @@ struct Resolved {
 // doubled separators collapse; a text without a final separator still names
 // a folder. Anything else that is not a full path is refused, so that the
 // images never land in whatever the process's current folder happens to be.
-Resolved Resolve(const QString& text);
+Resolved resolve(const QString& text);
 
 } // namespace OutputFolder

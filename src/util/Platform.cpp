@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "Platform.h"
 
 #include <QDir>
@@ -14,12 +17,12 @@
 
 namespace Platform {
 
-QChar Separator()
+QChar separator()
 {
     return QDir::separator();
 }
 
-QString ShortPathName(const QString& path)
+QString shortPathName(const QString& path)
 {
 #ifdef Q_OS_WIN
     // First ask with a buffer of 1,024 characters; when the platform says it
@@ -40,19 +43,19 @@ QString ShortPathName(const QString& path)
 #endif
 }
 
-QString DefaultOutputFolder()
+QString defaultOutputFolder()
 {
 #ifdef Q_OS_WIN
     return QStringLiteral("C:\\");
 #else
     QString home = QDir::homePath();
-    if (!home.endsWith(Separator()))
-        home += Separator();
+    if (!home.endsWith(separator()))
+        home += separator();
     return home;
 #endif
 }
 
-void HideFile(const QString& path)
+void hideFile(const QString& path)
 {
 #ifdef Q_OS_WIN
     const std::wstring wide = QDir::toNativeSeparators(path).toStdWString();
@@ -64,7 +67,7 @@ void HideFile(const QString& path)
 #endif
 }
 
-bool PathTooLong(const QString& path)
+bool pathTooLong(const QString& path)
 {
 #ifdef Q_OS_WIN
     constexpr qsizetype kMaxPath = 32767;
@@ -81,7 +84,7 @@ bool PathTooLong(const QString& path)
     return false;
 }
 
-QString ExecutableName(const QString& baseName)
+QString executableName(const QString& baseName)
 {
 #ifdef Q_OS_WIN
     return baseName + QStringLiteral(".exe");
@@ -90,13 +93,14 @@ QString ExecutableName(const QString& baseName)
 #endif
 }
 
-bool FolderIsUsersOwn(const QString& folder)
+bool folderIsUsersOwn(const QString& folder)
 {
 #ifdef Q_OS_WIN
     Q_UNUSED(folder);
     return true;
 #else
-    struct stat status {};
+    struct stat status {
+    };
     if (::stat(QFile::encodeName(folder).constData(), &status) != 0)
         return false;
     // The owner's write bit counts even for the superuser, who could write
@@ -105,7 +109,7 @@ bool FolderIsUsersOwn(const QString& folder)
 #endif
 }
 
-bool IsSystemFolder(const QString& folder)
+bool isSystemFolder(const QString& folder)
 {
     const QFileInfo info(folder);
     const QString path = QDir::cleanPath(info.exists() ? info.canonicalFilePath() : info.absoluteFilePath());
@@ -122,10 +126,10 @@ bool IsSystemFolder(const QString& folder)
     const QStringList roots{QStringLiteral("/Applications"), QStringLiteral("/System"), QStringLiteral("/Library"),
                             QStringLiteral("/usr"), QStringLiteral("/opt")};
 #else
-    const QStringList roots{QStringLiteral("/usr"),   QStringLiteral("/opt"),   QStringLiteral("/bin"),
-                            QStringLiteral("/sbin"),  QStringLiteral("/lib"),   QStringLiteral("/lib32"),
+    const QStringList roots{QStringLiteral("/usr"),   QStringLiteral("/opt"),    QStringLiteral("/bin"),
+                            QStringLiteral("/sbin"),  QStringLiteral("/lib"),    QStringLiteral("/lib32"),
                             QStringLiteral("/lib64"), QStringLiteral("/libx32"), QStringLiteral("/etc"),
-                            QStringLiteral("/snap"),  QStringLiteral("/app"),   QStringLiteral("/nix/store")};
+                            QStringLiteral("/snap"),  QStringLiteral("/app"),    QStringLiteral("/nix/store")};
 #endif
     const Qt::CaseSensitivity sensitivity = Qt::CaseSensitive;
 #endif

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QChar>
@@ -8,36 +11,39 @@
 namespace Platform {
 
 // The one path separator of this platform: "/" here, "\" on Windows.
-QChar Separator();
-inline QString SeparatorString() { return QString(Separator()); }
+QChar separator();
+inline QString separatorString()
+{
+    return QString(separator());
+}
 
 // The short (8.3) form of an existing path as the file system reports it; the
 // empty string when the platform cannot give one.
-QString ShortPathName(const QString& path);
+QString shortPathName(const QString& path);
 
 // The default output folder: the root of C: on Windows, the home folder elsewhere.
-QString DefaultOutputFolder();
+QString defaultOutputFolder();
 
 // True when the folder is the running user's own and its owner has not made
 // it read-only. Where folders have no owners to speak of, every folder counts
 // as the user's.
-bool FolderIsUsersOwn(const QString& folder);
+bool folderIsUsersOwn(const QString& folder);
 
 // True when the folder lies where the system keeps installed software: below
 // /usr, /opt and the like here, below the program and system folders on
 // Windows.
-bool IsSystemFolder(const QString& folder);
+bool isSystemFolder(const QString& folder);
 
 // The executable name of a companion tool: "pdfimages" here, "pdfimages.exe" on Windows.
-QString ExecutableName(const QString& baseName);
+QString executableName(const QString& baseName);
 
 // Marks a file or folder as hidden. A name that begins with "." is hidden
 // already here; Windows needs the attribute.
-void HideFile(const QString& path);
+void hideFile(const QString& path);
 
 // True when the platform cannot open path for its length alone: a name of
 // more than 255 characters (bytes here), or a path longer than the platform
 // allows.
-bool PathTooLong(const QString& path);
+bool pathTooLong(const QString& path);
 
 } // namespace Platform

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "ShortFilename.h"
 
 #include "Platform.h"
@@ -6,7 +9,7 @@ namespace ShortFilename {
 
 QString GetShortName(const QString& path)
 {
-    return Platform::ShortPathName(path);
+    return Platform::shortPathName(path);
 }
 
 } // namespace ShortFilename

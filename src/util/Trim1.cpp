@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "Trim1.h"
 
 #include "Platform.h"
@@ -6,7 +9,7 @@ namespace Trim1 {
 
 QString FileNamePart(const QString& path)
 {
-    const qsizetype p = path.lastIndexOf(Platform::Separator());
+    const qsizetype p = path.lastIndexOf(Platform::separator());
     return path.mid(p + 1);
 }
 
@@ -20,13 +23,13 @@ QString StripExtension(const QString& text)
 
 QString FolderPart(const QString& path)
 {
-    const qsizetype p = path.lastIndexOf(Platform::Separator());
+    const qsizetype p = path.lastIndexOf(Platform::separator());
     return path.left(p + 1);
 }
 
-QString CollapseDoubledSeparators(const QString& path)
+QString collapseDoubledSeparators(const QString& path)
 {
-    const QString single = Platform::SeparatorString();
+    const QString single = Platform::separatorString();
     // QString::replace finds its matches in the original text only, so this is
     // one pass that never rescans what it has just written.
     return QString(path).replace(single + single, single);

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QString>
@@ -18,6 +21,6 @@ QString FolderPart(const QString& path);
 
 // Every pair of adjacent separators becomes one, in a single left-to-right pass
 // without overlap: three in a row become two.
-QString CollapseDoubledSeparators(const QString& path);
+QString collapseDoubledSeparators(const QString& path);
 
 } // namespace Trim1

@@ -1,27 +1,30 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
+#include "ScriptedDialogs.h"
+#include "TestPaths.h"
 #include "app/AppTitle.h"
 #include "app/Form1.h"
-#include "app/MessageBox.h"
 #include "app/OutputFolderBox.h"
 #include "app/PushCheckBox.h"
-#include "sourcelist/CommonDialog.h"
-#include "sourcelist/SourceListView.h"
-#include "util/FolderPicker.h"
+#include "app/SystemDialogs.h"
+#include "sourcelist/widgets/SourceListView.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
-#include <QHeaderView>
-#include <QScopeGuard>
-#include <QSettings>
-#include <QStyle>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
+#include <QSettings>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -30,13 +33,10 @@
 #include <cmath>
 
 namespace {
-QString Sep()
-{
-    return QString(QDir::separator());
-}
 
+using TestPaths::sep;
 // Contrast ratio of two colours as WCAG defines it, from 1 to 21.
-double Contrast(QRgb a, QRgb b)
+double contrastOf(QRgb a, QRgb b)
 {
     const auto luminance = [](QRgb c) {
         const auto linear = [](int v) { return v <= 10 ? v / 3294.6 : std::pow((v / 255.0 + 0.055) / 1.055, 2.4); };
@@ -47,17 +47,18 @@ double Contrast(QRgb a, QRgb b)
 
 // An area's background is its commonest colour; its text is what stands out
 // most from that: returns both, and their contrast.
-std::pair<QRgb, double> BackgroundAndContrast(const QImage& image, const QRect& area)
+std::pair<QRgb, double> backgroundAndContrast(const QImage& image, const QRect& area)
 {
     QHash<QRgb, int> counts;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x)
             ++counts[image.pixel(x, y) | 0xff000000];
-    const QRgb background = std::max_element(counts.keyValueBegin(), counts.keyValueEnd(),
-                                             [](auto a, auto b) { return a.second < b.second; })->first;
+    const QRgb background = std::max_element(counts.keyValueBegin(), counts.keyValueEnd(), [](auto a, auto b) {
+                                return a.second < b.second;
+                            })->first;
     double contrast = 1;
     for (QRgb colour : counts.keys())
-        contrast = qMax(contrast, Contrast(colour, background));
+        contrast = qMax(contrast, contrastOf(colour, background));
     return {background, contrast};
 }
 } // namespace
@@ -67,12 +68,12 @@ class TestForm1 : public QObject
     Q_OBJECT
 
     QTemporaryDir m_app;
-    QStringList m_messages;
+    ScriptedDialogs m_dialogs;
     int m_endings = 0;
     QStringList m_opened;
     std::unique_ptr<Form1> m_form;
 
-    Form1Options Options(double draw = 0.5, const QString& homePage = QString())
+    Form1Options formOptions(double draw = 0.5, const QString& homePage = QString())
     {
         Form1Options options;
         options.applicationFolder = m_app.path();
@@ -80,10 +81,11 @@ class TestForm1 : public QObject
         options.homePage = homePage.isNull() ? QStringLiteral("") : homePage;
         options.openHomePage = [this](const QString& address) { m_opened.append(address); };
         options.endProcess = [this] { ++m_endings; };
+        options.dialogs = &m_dialogs;
         return options;
     }
 
-    void MoveOver(QWidget* widget)
+    void moveOver(QWidget* widget)
     {
         QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)), Qt::NoButton,
                          Qt::NoButton, Qt::NoModifier);
@@ -93,17 +95,17 @@ class TestForm1 : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        MessageBox::SetRecorderForTests([this](const QString& text) { m_messages.append(text); });
-        QVERIFY(QFile::copy(QStringLiteral(ORVALIN_RESOURCES "/HAND-M.CUR"), m_app.filePath(QStringLiteral("HAND-M.CUR"))));
+        QVERIFY(
+            QFile::copy(QStringLiteral(ORVALIN_RESOURCES "/HAND-M.CUR"), m_app.filePath(QStringLiteral("HAND-M.CUR"))));
         QVERIFY(QFile::copy(QStringLiteral(ORVALIN_RESOURCES "/drag.ico"), m_app.filePath(QStringLiteral("drag.ico"))));
     }
 
     void init()
     {
-        m_messages.clear();
+        m_dialogs = ScriptedDialogs();
         m_opened.clear();
         m_endings = 0;
-        m_form = std::make_unique<Form1>(Options());
+        m_form = std::make_unique<Form1>(formOptions());
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
     }
@@ -129,8 +131,10 @@ private Q_SLOTS:
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         const QRect frame = m_form->frameGeometry();
         const QPoint offCentre = frame.center() - screen.center();
-        QVERIFY2(qAbs(offCentre.x()) <= 1 && qAbs(offCentre.y()) <= 1,
-                 qPrintable(QStringLiteral("%1,%2 %3x%4").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
+        QVERIFY2(
+            qAbs(offCentre.x()) <= 1 && qAbs(offCentre.y()) <= 1,
+            qPrintable(
+                QStringLiteral("%1,%2 %3x%4").arg(frame.x()).arg(frame.y()).arg(frame.width()).arg(frame.height())));
     }
 
     void layout_data()
@@ -155,10 +159,11 @@ private Q_SLOTS:
         QFETCH(QRect, pixels);
         QFETCH(double, points);
         const QHash<QString, QWidget*> controls{
-            {"ListView1", m_form->ListView1}, {"Check1", m_form->Check1}, {"Check2", m_form->Check2},
-            {"Check3", m_form->Check3},       {"Check4", m_form->Check4}, {"Check5", m_form->Check5},
-            {"Text1", m_form->Text1},         {"Label1", m_form->Label1}, {"Command1", m_form->Command1},
-            {"ProgressBar1", m_form->ProgressBar1}};
+            {"ListView1", m_form->ListView1}, {"Check1", m_form->Check1},
+            {"Check2", m_form->Check2},       {"Check3", m_form->Check3},
+            {"Check4", m_form->Check4},       {"Check5", m_form->Check5},
+            {"Text1", m_form->Text1},         {"Label1", m_form->Label1},
+            {"Command1", m_form->Command1},   {"ProgressBar1", m_form->ProgressBar1}};
         QWidget* widget = controls.value(control);
         QVERIFY(widget);
         QCOMPARE(widget->geometry(), pixels);
@@ -188,9 +193,9 @@ private Q_SLOTS:
         QCOMPARE(m_form->ProgressBar1->maximum(), 100);
         QCOMPARE(m_form->ProgressBar1->value(), 0);
         QCOMPARE(m_form->ProgressBar1->palette().color(QPalette::Base), QColor(Qt::white));
-        QString home = QDir::toNativeSeparators(QDir::homePath());
-        if (!home.endsWith(QDir::separator()))
-            home += QDir::separator();
+        QString home = TestPaths::native(QDir::homePath());
+        if (!home.endsWith(Platform::separator()))
+            home += Platform::separator();
         QCOMPARE(m_form->Text1->text(), home);
         QVERIFY(m_form->ListView1->toolTip().startsWith(QStringLiteral("Drag and drop files here.")));
         for (QWidget* other : m_form->findChildren<QWidget*>())
@@ -210,9 +215,12 @@ private Q_SLOTS:
         // Light text on dark grey: window text, button, light, dark, mid, text, bright text, base, window.
         const QPalette dark(Qt::white, QColor(60, 60, 64), QColor(90, 90, 95), QColor(20, 20, 22), QColor(40, 40, 44),
                             Qt::white, Qt::white, QColor(30, 30, 32), QColor(45, 45, 48));
-        for (const auto& [name, desktop] : {std::pair{"light", QApplication::style()->standardPalette()}, {"dark", dark}})
-            for (const char* control : {"Check1", "Check4", "Check2", "Check3", "Check5", "Label1", "header", "rows", "Text1"})
-                QTest::addRow("%s %s", name, control) << desktop << control << (qstrcmp(control, "rows") && qstrcmp(control, "Text1"));
+        for (const auto& [name, desktop] :
+             {std::pair{"light", QApplication::style()->standardPalette()}, {"dark", dark}})
+            for (const char* control :
+                 {"Check1", "Check4", "Check2", "Check3", "Check5", "Label1", "header", "rows", "Text1"})
+                QTest::addRow("%s %s", name, control)
+                    << desktop << control << (qstrcmp(control, "rows") && qstrcmp(control, "Text1"));
     }
     void readableUnderAnyPalette()
     {
@@ -222,8 +230,8 @@ private Q_SLOTS:
         const QPalette before = QApplication::palette();
         QApplication::setPalette(desktop);
         const auto restore = qScopeGuard([&before] { QApplication::setPalette(before); });
-        Form1 form(Options());
-        form.ListView1->AppendRow(QStringLiteral("/a/folder/with a name.pdf"));
+        Form1 form(formOptions());
+        form.ListView1->appendRow(QStringLiteral("/a/folder/with a name.pdf"));
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
 
@@ -238,11 +246,11 @@ private Q_SLOTS:
         } else if (auto* box = qobject_cast<PushCheckBox*>(widget); box && !box->Picture().isNull()) {
             area.setTop(4 + 32 + 2); // below the picture: the caption alone
         }
-        const auto [background, contrast] = BackgroundAndContrast(widget->grab().toImage(), area);
+        const auto [background, contrast] = backgroundAndContrast(widget->grab().toImage(), area);
         QVERIFY2(contrast >= 4.5, qPrintable(QString::number(contrast)));
         // Near enough: the style shades buttons and tints the current row a little.
         const QColor expected = white ? QColor(Qt::white) : desktop.color(QPalette::Base);
-        QVERIFY2(Contrast(background, expected.rgb()) < 1.25, qPrintable(QColor(background).name()));
+        QVERIFY2(contrastOf(background, expected.rgb()) < 1.25, qPrintable(QColor(background).name()));
     }
 
     // Assistive technology finds every control in the window's tree, with a
@@ -286,8 +294,10 @@ private Q_SLOTS:
     // once and the button comes up again.
     void helpPressedThroughAssistiveTechnology()
     {
-        QAccessible::queryAccessibleInterface(m_form->Check3)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
-        QCOMPARE(m_messages, QStringList{Form1::HelpText()});
+        QAccessible::queryAccessibleInterface(m_form->Check3)
+            ->actionInterface()
+            ->doAction(QAccessibleActionInterface::pressAction());
+        QCOMPARE(m_dialogs.messages, QStringList{Form1::helpText()});
         QCOMPARE(m_form->Check3->Value(), 0);
     }
 
@@ -296,7 +306,7 @@ private Q_SLOTS:
         QApplication::setActiveWindow(m_form.get());
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
         m_form->ListView1->setFocus();
-        const QList<QWidget*> expected{m_form->Check1, m_form->Check4, m_form->Check2, m_form->Text1,
+        const QList<QWidget*> expected{m_form->Check1, m_form->Check4, m_form->Check2,   m_form->Text1,
                                        m_form->Check5, m_form->Check3, m_form->Command1, m_form->ListView1};
         for (QWidget* next : expected) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
@@ -322,30 +332,30 @@ private Q_SLOTS:
     {
         // Help is the action that can be counted through its message.
         QTest::mouseClick(m_form->Check3, Qt::LeftButton);
-        QCOMPARE(m_messages, QStringList{Form1::HelpText()});
+        QCOMPARE(m_dialogs.messages, QStringList{Form1::helpText()});
         QCOMPARE(m_form->Check3->Value(), 0);
         // The Space key presses it as a click does.
         m_form->Check3->setFocus();
         QTest::keyClick(m_form->Check3, Qt::Key_Space);
-        QCOMPARE(m_messages.size(), 2);
+        QCOMPARE(m_dialogs.messages.size(), 2);
         // Enter and Esc press nothing.
         QTest::keyClick(m_form->Check3, Qt::Key_Return);
         QTest::keyClick(m_form->Check3, Qt::Key_Escape);
-        QCOMPARE(m_messages.size(), 2);
+        QCOMPARE(m_dialogs.messages.size(), 2);
         // Values set from code run nothing.
-        m_form->Check3->SetValue(0);
-        QCOMPARE(m_messages.size(), 2);
+        m_form->Check3->setValue(0);
+        QCOMPARE(m_dialogs.messages.size(), 2);
         // "Extract!" with an empty list: one message per press.
         QTest::mouseClick(m_form->Check2, Qt::LeftButton);
-        QCOMPARE(m_messages.constLast(), QStringLiteral("No files added."));
-        QCOMPARE(m_messages.size(), 3);
+        QCOMPARE(m_dialogs.messages.constLast(), QStringLiteral("No files added."));
+        QCOMPARE(m_dialogs.messages.size(), 3);
         QCOMPARE(m_form->Check2->Value(), 0);
-        QCOMPARE(m_form->MousePointer(), 0);
+        QCOMPARE(m_form->MousePointer(), Pointer::Default);
     }
 
     void helpText()
     {
-        const QString text = Form1::HelpText();
+        const QString text = Form1::helpText();
         QVERIFY(text.startsWith(QStringLiteral("Images will be extracted as they were put together by the author")));
         QVERIFY(text.contains(QStringLiteral("as individual files.\r\rAlso, if PDF has password protection")));
         QVERIFY(text.endsWith(QStringLiteral("it will not be possible to extract images.")));
@@ -354,28 +364,28 @@ private Q_SLOTS:
 
     void pointerRules()
     {
-        QVERIFY(m_form->HasMouseIcon());
+        QVERIFY(m_form->hasMouseIcon());
         for (PushCheckBox* box : {m_form->Check1, m_form->Check2, m_form->Check3, m_form->Check4}) {
-            MoveOver(box);
-            QCOMPARE(m_form->MousePointer(), 99);
+            moveOver(box);
+            QCOMPARE(m_form->MousePointer(), Pointer::Custom);
             QCOMPARE(m_form->cursor().shape(), Qt::BitmapCursor);
-            MoveOver(m_form.get());
-            QCOMPARE(m_form->MousePointer(), 0);
+            moveOver(m_form.get());
+            QCOMPARE(m_form->MousePointer(), Pointer::Default);
         }
-        MoveOver(m_form->Check1);
-        MoveOver(m_form->ListView1->viewport());
-        QCOMPARE(m_form->MousePointer(), 0);
+        moveOver(m_form->Check1);
+        moveOver(m_form->ListView1->viewport());
+        QCOMPARE(m_form->MousePointer(), Pointer::Default);
         // "..." has no hover rule of its own.
-        MoveOver(m_form->Check1);
-        MoveOver(m_form->Check5);
-        QCOMPARE(m_form->MousePointer(), 99);
+        moveOver(m_form->Check1);
+        moveOver(m_form->Check5);
+        QCOMPARE(m_form->MousePointer(), Pointer::Custom);
 
         // The hourglass survives every hover.
-        m_form->SetMousePointer(11);
+        m_form->setMousePointer(Pointer::Hourglass);
         for (QWidget* w : {static_cast<QWidget*>(m_form->Check1), static_cast<QWidget*>(m_form->Check4),
                            static_cast<QWidget*>(m_form.get()), m_form->ListView1->viewport()}) {
-            MoveOver(w);
-            QCOMPARE(m_form->MousePointer(), 11);
+            moveOver(w);
+            QCOMPARE(m_form->MousePointer(), Pointer::Hourglass);
             QCOMPARE(m_form->cursor().shape(), Qt::WaitCursor);
         }
     }
@@ -387,7 +397,7 @@ private Q_SLOTS:
         const qreal ratio = qEnvironmentVariable("QT_SCALE_FACTOR", QStringLiteral("1")).toDouble();
         QCOMPARE(m_form->devicePixelRatioF(), ratio);
         m_form->ListView1->ListView1_ItemClick(); // the drag pointer
-        MoveOver(m_form->Check1);                 // the hand
+        moveOver(m_form->Check1);                 // the hand
         for (const QPixmap& picture : {m_form->Check1->Picture(), m_form->Check4->Picture(), m_form->Check2->Picture(),
                                        m_form->cursor().pixmap(), m_form->ListView1->viewport()->cursor().pixmap()}) {
             QCOMPARE(picture.devicePixelRatio(), ratio);
@@ -398,7 +408,8 @@ private Q_SLOTS:
             for (int y = 0; y + 1 < image.height() && enlarged; y += 2)
                 for (int x = 0; x + 1 < image.width() && enlarged; x += 2) {
                     const QRgb p = image.pixel(x, y);
-                    enlarged = p == image.pixel(x + 1, y) && p == image.pixel(x, y + 1) && p == image.pixel(x + 1, y + 1);
+                    enlarged =
+                        p == image.pixel(x + 1, y) && p == image.pixel(x, y + 1) && p == image.pixel(x + 1, y + 1);
                 }
             QVERIFY(!enlarged);
         }
@@ -408,12 +419,12 @@ private Q_SLOTS:
     void withoutHandPicture()
     {
         QTemporaryDir bare;
-        Form1Options options = Options();
+        Form1Options options = formOptions();
         options.applicationFolder = bare.path();
         Form1 form(options);
-        QVERIFY(!form.HasMouseIcon());
-        MoveOver(form.Check1);
-        QCOMPARE(form.MousePointer(), 99);
+        QVERIFY(!form.hasMouseIcon());
+        moveOver(form.Check1);
+        QCOMPARE(form.MousePointer(), Pointer::Custom);
         QCOMPARE(form.cursor().shape(), Qt::PointingHandCursor);
     }
 
@@ -432,7 +443,7 @@ private Q_SLOTS:
         QFETCH(QString, address);
         QFETCH(int, opened);
         m_opened.clear();
-        Form1 form(Options(draw, address));
+        Form1 form(formOptions(draw, address));
         QCOMPARE(m_opened.size(), opened);
         if (opened)
             QCOMPARE(m_opened.constFirst(), address);
@@ -440,12 +451,13 @@ private Q_SLOTS:
 
     void desktopEntryNamesTheWindow()
     {
-        NameApplication();
+        nameApplication();
         const QSettings entry(QStringLiteral(ORVALIN_RESOURCES "/linux/") + QGuiApplication::desktopFileName()
                                   + QStringLiteral(".desktop"),
                               QSettings::IniFormat);
         QCOMPARE(entry.status(), QSettings::NoError);
-        QCOMPARE(entry.value(QStringLiteral("Desktop Entry/StartupWMClass")).toString(), QGuiApplication::applicationName());
+        QCOMPARE(entry.value(QStringLiteral("Desktop Entry/StartupWMClass")).toString(),
+                 QGuiApplication::applicationName());
     }
 
     void closingEndsTheProcess()
@@ -458,7 +470,8 @@ private Q_SLOTS:
     {
         // Closing the window while a message is up ends the process at once;
         // everything else the window is told waits for the box.
-        MessageBox::SetRecorderForTests({});
+        SystemDialogs system;
+        m_dialogs.showMessagesWith = &system;
         QWidget* modal = m_form.get();
         QString details;
         int pointer = -1;
@@ -468,18 +481,18 @@ private Q_SLOTS:
             for (QWidget* widget : QApplication::topLevelWidgets())
                 if (auto* shown = qobject_cast<QMessageBox*>(widget); shown && shown->isVisible())
                     box = shown;
-            MoveOver(m_form->Check1);
-            pointer = m_form->MousePointer();
+            moveOver(m_form->Check1);
+            pointer = int(m_form->MousePointer());
             m_form->close();
             if (box) {
                 details = box->detailedText();
                 box->accept();
             }
         });
-        m_form->ShowMessage(QStringLiteral("Done.\n\na.pdf: shortened"), QStringLiteral("a.pdf: the whole line"));
-        MessageBox::SetRecorderForTests([this](const QString& text) { m_messages.append(text); });
+        m_form->showMessage(QStringLiteral("Done.\n\na.pdf: shortened"), QStringLiteral("a.pdf: the whole line"));
+        m_dialogs.showMessagesWith = nullptr;
         QCOMPARE(modal, nullptr);
-        QCOMPARE(pointer, int(Form1::kPointerDefault));
+        QCOMPARE(pointer, int(Pointer::Default));
         QCOMPARE(m_endings, 1);
         QCOMPARE(details, QStringLiteral("a.pdf: the whole line"));
     }
@@ -488,23 +501,24 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("picked");
         QTest::addColumn<QString>("box");
-        const QString s = Sep();
+        const QString s = sep();
         QTest::newRow("a folder") << s + "home" + s + "photos" << s + "home" + s + "photos" + s;
         QTest::newRow("a root") << s << s + s;
         QTest::newRow("a network path") << s + s + "server" + s + "share" + s + "out"
                                         << s + "server" + s + "share" + s + "out" + s;
-        QTest::newRow("cancel keeps what was typed") << "" << "typed by hand";
+        QTest::newRow("cancel keeps what was typed") << ""
+                                                     << "typed by hand";
     }
     void outputFolderPicker()
     {
         QFETCH(QString, picked);
         QFETCH(QString, box);
         m_form->Text1->setText(QStringLiteral("typed by hand"));
-        FolderPicker::SetNextAnswerForTests(picked);
+        m_dialogs.folderAnswers = {picked};
         QTest::mouseClick(m_form->Check5, Qt::LeftButton);
-        QCOMPARE(FolderPicker::LastPromptForTests(), QStringLiteral("Please select folder:"));
+        QCOMPARE(m_dialogs.lastPrompt, QStringLiteral("Please select folder:"));
         QCOMPARE(m_form->Text1->text(), box);
-        QCOMPARE(m_form->MousePointer(), 0);
+        QCOMPARE(m_form->MousePointer(), Pointer::Default);
     }
 
     void addFilesThroughTheOpenDialog()
@@ -512,21 +526,21 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString a = QDir::toNativeSeparators(dir.filePath(QStringLiteral("c.pdf")));
         const QString b = QDir::toNativeSeparators(dir.filePath(QStringLiteral("a b.pdf")));
-        CommonDialog::SetNextSelectionForTests({a});
+        m_dialogs.openAnswers.append(QStringList{a});
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
-        const CommonDialog& shown = CommonDialog::LastShownForTests();
+        const OpenDialogSettings& shown = m_dialogs.lastOpen;
         QCOMPARE(shown.Flags, 0x280201u);
         QCOMPARE(shown.DialogTitle, QStringLiteral("Add File(s) - Use Ctrl & Shift to select multiple files"));
         QCOMPARE(shown.Filter, QStringLiteral("PDF Files (*.pdf)|*.pdf|"));
         QCOMPARE(shown.MaxFileSize, 30000);
-        CommonDialog::SetNextSelectionForTests({a, b, a});
+        m_dialogs.openAnswers.append(QStringList{a, b, a});
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
-        CommonDialog::SetNextSelectionForTests({});
+        m_dialogs.openAnswers.append(QStringList{});
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
-        CommonDialog::SetNextSelectionForTests({Sep() + "x.pdf", Sep() + "y.pdf"});
+        m_dialogs.openAnswers.append(QStringList{sep() + "x.pdf", sep() + "y.pdf"});
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
-        QCOMPARE(m_form->ListView1->Rows(), (QStringList{a, a, b, a, Sep() + "x.pdf", Sep() + "y.pdf"}));
-        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(m_form->ListView1->rows(), (QStringList{a, a, b, a, sep() + "x.pdf", sep() + "y.pdf"}));
+        QVERIFY(m_dialogs.messages.isEmpty());
     }
 
     // The open dialog starts where files were last picked since the start,
@@ -543,16 +557,17 @@ private Q_SLOTS:
                                                        {m_app.filePath("current.pdf"), canonical(dir.path())},
                                                        {"", home}};
         for (const auto& [picked, started] : picks) {
-            CommonDialog::SetNextSelectionForTests(picked.isEmpty() ? QStringList() : QStringList{picked});
+            m_dialogs.openAnswers.append(picked.isEmpty() ? QStringList() : QStringList{picked});
             QTest::mouseClick(m_form->Check1, Qt::LeftButton);
-            QCOMPARE(canonical(CommonDialog::LastShownForTests().InitDir), started);
+            QCOMPARE(canonical(m_dialogs.lastOpen.InitDir), started);
         }
         const QString temp = QDir::toNativeSeparators(QDir::tempPath());
-        for (const auto& [box, started] : {std::pair{temp, temp}, {temp + Sep(), temp}, {temp + Sep() + "missing", home}, {"", home}}) {
+        for (const auto& [box, started] :
+             {std::pair{temp, temp}, {temp + sep(), temp}, {temp + sep() + "missing", home}, {"", home}}) {
             m_form->Text1->setText(box);
-            FolderPicker::SetNextAnswerForTests(QString());
+            m_dialogs.folderAnswers = {QString()};
             QTest::mouseClick(m_form->Check5, Qt::LeftButton);
-            QCOMPARE(canonical(FolderPicker::LastStartForTests()), canonical(started));
+            QCOMPARE(canonical(m_dialogs.lastStart), canonical(started));
         }
     }
 
@@ -560,11 +575,12 @@ private Q_SLOTS:
     {
         QStringList many;
         for (int i = 0; i < 1000; ++i)
-            many.append(QDir::toNativeSeparators(QDir::tempPath() + QStringLiteral("/a-rather-long-file-name-for-the-buffer-%1.pdf").arg(i)));
-        CommonDialog::SetNextSelectionForTests(many);
+            many.append(QDir::toNativeSeparators(
+                QDir::tempPath() + QStringLiteral("/a-rather-long-file-name-for-the-buffer-%1.pdf").arg(i)));
+        m_dialogs.openAnswers.append(many);
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
-        QCOMPARE(m_form->ListView1->RowCount(), 0);
-        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_form->ListView1->rowCount(), 0);
+        QCOMPARE(m_dialogs.messages.size(), 1);
     }
 
     void aSecondScanDuringAScanDoesNothing()
@@ -572,44 +588,40 @@ private Q_SLOTS:
         QTemporaryDir dir;
         for (int i = 0; i < 400; ++i) {
             QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("f%1/g").arg(i))));
-            QFile file(dir.filePath(QStringLiteral("f%1/g/x.pdf").arg(i)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
+            QVERIFY(TestPaths::touch(dir.filePath(QStringLiteral("f%1/g/x.pdf").arg(i))));
         }
         const QString root = QDir::toNativeSeparators(dir.path());
-        FolderPicker::SetNextAnswerForTests(root);
-        FolderPicker::SetNextAnswerForTests(root);
+        m_dialogs.folderAnswers = {root, root};
         // Pressed again as soon as the scan lets the window handle events.
         int pointerDuringScan = -1;
         QTimer::singleShot(0, m_form.get(), [this, &pointerDuringScan] {
-            pointerDuringScan = m_form->MousePointer();
+            pointerDuringScan = int(m_form->MousePointer());
             QTest::mouseClick(m_form->Check4, Qt::LeftButton);
         });
         QTest::mouseClick(m_form->Check4, Qt::LeftButton);
-        QCOMPARE(pointerDuringScan, 11);
-        QCOMPARE(m_form->ListView1->RowCount(), 400);
+        QCOMPARE(pointerDuringScan, int(Pointer::Hourglass));
+        QCOMPARE(m_form->ListView1->rowCount(), 400);
         // The second answer was never asked for.
-        QCOMPARE(FolderPicker::BrowseForFolder(nullptr, QStringLiteral("drain")), root);
+        QCOMPARE(m_dialogs.folderAnswers, QStringList{root});
     }
 
     void addAllFilesOfAFolder()
     {
         QTemporaryDir dir;
         QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("sub"))));
-        for (const char* name : {"b.pdf", "a.pdf", "sub/c.pdf"}) {
-            QFile file(dir.filePath(QString::fromLatin1(name)));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
+        for (const char* name : {"b.pdf", "a.pdf", "sub/c.pdf"})
+            QVERIFY(TestPaths::touch(dir.filePath(QString::fromLatin1(name))));
         const QString root = QDir::toNativeSeparators(dir.path());
         // Cancel: nothing happens, the pointer never turns busy.
-        FolderPicker::SetNextAnswerForTests(QString());
+        m_dialogs.folderAnswers = {QString()};
         QTest::mouseClick(m_form->Check4, Qt::LeftButton);
-        QCOMPARE(m_form->ListView1->RowCount(), 0);
-        FolderPicker::SetNextAnswerForTests(root);
+        QCOMPARE(m_form->ListView1->rowCount(), 0);
+        m_dialogs.folderAnswers = {root};
         QTest::mouseClick(m_form->Check4, Qt::LeftButton);
-        QCOMPARE(FolderPicker::LastPromptForTests(), QStringLiteral("Please select folder to add:"));
-        QCOMPARE(m_form->ListView1->Rows(), (QStringList{root + Sep() + "a.pdf", root + Sep() + "b.pdf",
-                                                         root + Sep() + "sub" + Sep() + "c.pdf"}));
-        QCOMPARE(m_form->MousePointer(), 0);
+        QCOMPARE(m_dialogs.lastPrompt, QStringLiteral("Please select folder to add:"));
+        QCOMPARE(m_form->ListView1->rows(),
+                 (QStringList{root + sep() + "a.pdf", root + sep() + "b.pdf", root + sep() + "sub" + sep() + "c.pdf"}));
+        QCOMPARE(m_form->MousePointer(), Pointer::Default);
     }
 };
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 // A stand-in program for the runner's and the run's tests.
 //   childprogram exit N        exits with code N
 //   childprogram sleep MS N    sleeps MS milliseconds, then exits with N
@@ -34,42 +37,43 @@
 
 namespace {
 
-[[noreturn]] void Hang()
+[[noreturn]] void hangForever()
 {
     for (;;)
         QThread::sleep(60);
 }
 
-void HalfFile(const QString& path)
+void halfFile(const QString& path)
 {
     QFile half(path);
     if (half.open(QIODevice::WriteOnly))
         half.write("\xff\xd8\xff");
 }
 
-int Encoder(const QString& out, const QString& in)
+int encoder(const QString& out, const QString& in)
 {
     if (qEnvironmentVariableIsSet("ORVALIN_CHECK_WHOLE")) {
-        const std::optional<NetpbmHeader> header = NetpbmHeader::ReadFile(in);
-        if (!header || QFileInfo(in).size() != header->FileSize())
+        const std::optional<NetpbmHeader> header = NetpbmHeader::readFile(in);
+        if (!header || QFileInfo(in).size() != header->fileSize())
             return 3;
     }
     const qint64 size = QFileInfo(in).size();
     const QByteArray fail = qgetenv("ORVALIN_FAIL_BYTES");
     if (fail == "all" || (!fail.isEmpty() && size == fail.toLongLong())) {
-        HalfFile(out);
+        halfFile(out);
         return 1;
     }
     const QByteArray hang = qgetenv("ORVALIN_HANG_BYTES");
     if (!hang.isEmpty() && size == hang.toLongLong()) {
-        HalfFile(out);
-        Hang();
+        halfFile(out);
+        hangForever();
     }
-    return QProcess::execute(QStandardPaths::findExecutable(QStringLiteral("cjpeg")), {QStringLiteral("-outfile"), out, in});
+    return QProcess::execute(QStandardPaths::findExecutable(QStringLiteral("cjpeg")),
+                             {QStringLiteral("-outfile"), out, in});
 }
 
 // Writes data to path in four pieces, a little apart, as a slow disk would.
-void WriteSlowly(const QString& path, const QByteArray& data)
+void writeSlowly(const QString& path, const QByteArray& data)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -82,7 +86,7 @@ void WriteSlowly(const QString& path, const QByteArray& data)
     }
 }
 
-int Extractor(const QString& in, const QString& prefix)
+int extractor(const QString& in, const QString& prefix)
 {
     QTemporaryDir elsewhere;
     const int result = QProcess::execute(QStandardPaths::findExecutable(QStringLiteral("pdfimages")),
@@ -96,12 +100,12 @@ int Extractor(const QString& in, const QString& prefix)
         const bool last = i + 1 == images.size();
         if ((mode == "die" && i == 3) || (mode == "truncate" && last))
             data.truncate(data.size() / 2);
-        WriteSlowly(prefix + images.at(i).mid(1), data);
+        writeSlowly(prefix + images.at(i).mid(1), data);
         if (mode == "die" && i == 3)
             std::abort();
     }
     if (mode == "hang")
-        Hang();
+        hangForever();
     return result;
 }
 
@@ -111,9 +115,9 @@ int main(int argc, char* argv[])
 {
     const QString name = QFileInfo(QString::fromLocal8Bit(argv[0])).baseName();
     if (name == QLatin1String("cjpeg") && argc == 4 && std::strcmp(argv[1], "-outfile") == 0)
-        return Encoder(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+        return encoder(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
     if (name == QLatin1String("pdfimages") && argc == 3)
-        return Extractor(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
+        return extractor(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
     if (argc >= 3 && std::strcmp(argv[1], "exit") == 0)
         return std::atoi(argv[2]);
     if (argc >= 4 && std::strcmp(argv[1], "sleep") == 0) {

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 // headlessextract APPLICATION-FOLDER OUTPUT-FOLDER-TEXT PDF...
 // One extraction run without a window, as a second instance of the program
 // would make it; prints the final message.

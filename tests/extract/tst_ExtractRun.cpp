@@ -1,7 +1,12 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "HeadlessHost.h"
+#include "TestPaths.h"
 #include "TestPdf.h"
 #include "extract/ExtractRun.h"
 #include "extract/ExtractorOutput.h"
+#include "util/AddFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,9 +14,9 @@
 #include <QImageReader>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTimer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <functional>
 
@@ -19,17 +24,10 @@ namespace {
 
 using Host = HeadlessHost;
 
-QString Native(const QString& path)
-{
-    return QDir::toNativeSeparators(path);
-}
+using TestPaths::native;
+using TestPaths::withSeparator;
 
-QString WithSeparator(const QString& path)
-{
-    return Native(path) + QDir::separator();
-}
-
-QList<TestPdf::Image> Images(int count, int firstWidth = 20, TestPdf::Kind kind = TestPdf::Kind::Rgb)
+QList<TestPdf::Image> testImages(int count, int firstWidth = 20, TestPdf::Kind kind = TestPdf::Kind::Rgb)
 {
     QList<TestPdf::Image> images;
     for (int i = 0; i < count; ++i)
@@ -37,19 +35,13 @@ QList<TestPdf::Image> Images(int count, int firstWidth = 20, TestPdf::Kind kind 
     return images;
 }
 
-// The files of a folder with the given suffix, in natural order.
-QStringList Files(const QString& folder, const QString& pattern)
+// The files of a folder that match the pattern, in natural order.
+QStringList filesIn(const QString& folder, const QString& pattern)
 {
-    QDir dir(folder);
-    dir.setSorting(QDir::Name);
-    QStringList names = dir.entryList({pattern}, QDir::Files | QDir::Hidden);
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        return a.size() != b.size() ? a.size() < b.size() : a < b;
-    });
-    return names;
+    return AddFolder::ListFiles(folder, pattern);
 }
 
-QSize JpegSize(const QString& path)
+QSize jpegSize(const QString& path)
 {
     QImageReader reader(path);
     if (reader.format() != "jpeg")
@@ -57,14 +49,14 @@ QSize JpegSize(const QString& path)
     return reader.read().size();
 }
 
-QByteArray Contents(const QString& path)
+QByteArray contents(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // Everything in a folder, hidden entries included: what a run leaves behind.
-QStringList Leftovers(const QString& folder)
+QStringList leftovers(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
 }
@@ -79,16 +71,16 @@ class TestExtractRun : public QObject
     QTemporaryDir m_work;
     QString m_child = qEnvironmentVariable("ORVALIN_CHILD");
 
-    QString MakePdf(const QString& name, const QList<TestPdf::Image>& images)
+    QString makePdf(const QString& name, const QList<TestPdf::Image>& images)
     {
         const QString path = m_work.filePath(name);
-        if (!TestPdf::Write(path, images))
+        if (!TestPdf::write(path, images))
             return {};
-        return Native(path);
+        return native(path);
     }
 
     // A folder with copies of the child program standing in for the tools.
-    QString FakeTools(const QStringList& names)
+    QString fakeTools(const QStringList& names)
     {
         const QString folder = m_work.filePath(QStringLiteral("tools-%1").arg(names.join(QLatin1Char('-'))));
         QDir().mkpath(folder);
@@ -97,24 +89,30 @@ class TestExtractRun : public QObject
         return folder;
     }
 
+    // One run of rows into outputFolder with the tools of the application folder.
+    void extractAll(Host& host, const QStringList& rows, const QString& outputFolder)
+    {
+        host.rows = rows;
+        host.outputFolder = outputFolder;
+        ExtractRun run(host, ToolLocator(m_app.path()));
+        run.ExtractAll();
+    }
+
 private Q_SLOTS:
     void onePdfThreeImages()
     {
         const QString out = m_work.filePath(QStringLiteral("one"));
         QDir().mkpath(out);
         Host host;
-        host.rows = {MakePdf(QStringLiteral("Report 2009.pdf"), Images(3, 30))};
-        host.outputFolder = WithSeparator(out);
-        ExtractRun run(host, ToolLocator(m_app.path()));
-        run.ExtractAll();
+        extractAll(host, {makePdf(QStringLiteral("Report 2009.pdf"), testImages(3, 30))}, withSeparator(out));
 
         QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
-        QCOMPARE(Files(out, QStringLiteral("*")), (QStringList{"1.jpg", "2.jpg", "3.jpg"}));
+        QCOMPARE(filesIn(out, QStringLiteral("*")), (QStringList{"1.jpg", "2.jpg", "3.jpg"}));
         for (int k = 1; k <= 3; ++k)
-            QCOMPARE(JpegSize(out + QStringLiteral("/%1.jpg").arg(k)), QSize(30 + k - 1, 10 + k - 1));
+            QCOMPARE(jpegSize(out + QStringLiteral("/%1.jpg").arg(k)), QSize(30 + k - 1, 10 + k - 1));
         QCOMPARE(host.progress, (QList<int>{100, 0}));
-        QCOMPARE(host.pointers.constFirst(), 11);
-        QCOMPARE(host.pointers.constLast(), 0);
+        QCOMPARE(host.pointers.constFirst(), Pointer::Hourglass);
+        QCOMPARE(host.pointers.constLast(), Pointer::Default);
         // The work copy stays in the application folder, a copy of the PDF.
         QFile original(host.rows.constFirst());
         QFile copy(m_app.filePath(QStringLiteral("current.pdf")));
@@ -139,28 +137,27 @@ private Q_SLOTS:
         }
 
         Host host;
-        host.rows = {MakePdf(QStringLiteral("first.pdf"), Images(3, 20)),
-                     MakePdf(QStringLiteral("second.pdf"), Images(3, 40))};
-        host.outputFolder = WithSeparator(out);
-        ExtractRun run(host, ToolLocator(m_app.path()));
-        run.ExtractAll();
+        extractAll(host,
+                   {makePdf(QStringLiteral("first.pdf"), testImages(3, 20)),
+                    makePdf(QStringLiteral("second.pdf"), testImages(3, 40))},
+                   withSeparator(out));
 
         QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
-        QCOMPARE(Files(out, QStringLiteral("*.jpg")),
+        QCOMPARE(filesIn(out, QStringLiteral("*.jpg")),
                  (QStringList{"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg", "6.jpg", "7.jpg"}));
         QVERIFY(mine.open(QIODevice::ReadOnly));
         QCOMPARE(mine.readAll(), QByteArray("mine"));
-        QCOMPARE(Files(out, QStringLiteral("*.p?m")), (QStringList{"other.ppm", "first-000.ppm", "first-001.pbm"}));
+        QCOMPARE(filesIn(out, QStringLiteral("*.p?m")), (QStringList{"first-000.ppm", "first-001.pbm", "other.ppm"}));
         for (const char* name : {"other.ppm", "first-000.ppm", "first-001.pbm"}) {
             QFile other(out + QLatin1Char('/') + QLatin1String(name));
             QVERIFY(other.open(QIODevice::ReadOnly));
             QCOMPARE(other.readAll(), QByteArray("P6\n1 1\n255\nabc"));
         }
         // The first PDF's images come first, each in page order.
-        QCOMPARE(JpegSize(out + QStringLiteral("/2.jpg")), QSize(20, 10));
-        QCOMPARE(JpegSize(out + QStringLiteral("/4.jpg")), QSize(22, 12));
-        QCOMPARE(JpegSize(out + QStringLiteral("/5.jpg")), QSize(40, 10));
-        QCOMPARE(JpegSize(out + QStringLiteral("/7.jpg")), QSize(42, 12));
+        QCOMPARE(jpegSize(out + QStringLiteral("/2.jpg")), QSize(20, 10));
+        QCOMPARE(jpegSize(out + QStringLiteral("/4.jpg")), QSize(22, 12));
+        QCOMPARE(jpegSize(out + QStringLiteral("/5.jpg")), QSize(40, 10));
+        QCOMPARE(jpegSize(out + QStringLiteral("/7.jpg")), QSize(42, 12));
         QCOMPARE(host.progress, (QList<int>{50, 100, 0}));
     }
 
@@ -169,26 +166,23 @@ private Q_SLOTS:
         const QString out = m_work.filePath(QStringLiteral("twelve"));
         QDir().mkpath(out);
         Host host;
-        host.rows = {MakePdf(QStringLiteral("twelve.pdf"), Images(12, 16))};
-        host.outputFolder = WithSeparator(out);
-        ExtractRun run(host, ToolLocator(m_app.path()));
-        run.ExtractAll();
-        QCOMPARE(Files(out, QStringLiteral("*")).size(), 12);
+        extractAll(host, {makePdf(QStringLiteral("twelve.pdf"), testImages(12, 16))}, withSeparator(out));
+        QCOMPARE(filesIn(out, QStringLiteral("*")).size(), 12);
         for (int k = 1; k <= 12; ++k)
-            QCOMPARE(JpegSize(out + QStringLiteral("/%1.jpg").arg(k)), QSize(16 + k - 1, 10 + k - 1));
+            QCOMPARE(jpegSize(out + QStringLiteral("/%1.jpg").arg(k)), QSize(16 + k - 1, 10 + k - 1));
     }
 
     void progressOfFourRows()
     {
         const QString out = m_work.filePath(QStringLiteral("four"));
         Host host;
-        const QString pdf = MakePdf(QStringLiteral("small.pdf"), Images(1));
+        const QString pdf = makePdf(QStringLiteral("small.pdf"), testImages(1));
         host.rows = {pdf, pdf, pdf, pdf};
-        host.outputFolder = WithSeparator(out);
+        host.outputFolder = withSeparator(out);
         ExtractRun run(host, ToolLocator(m_app.path()));
         run.ExtractAll();
         QCOMPARE(host.progress, (QList<int>{25, 50, 75, 100, 0}));
-        QCOMPARE(Files(out, QStringLiteral("*.jpg")).size(), 4);
+        QCOMPARE(filesIn(out, QStringLiteral("*.jpg")).size(), 4);
     }
 
     void emptyList()
@@ -198,7 +192,7 @@ private Q_SLOTS:
         run.ExtractAll();
         QCOMPARE(host.messages, QStringList{QStringLiteral("No files added.")});
         QCOMPARE(host.progress, QList<int>{0});
-        QCOMPARE(host.pointers, (QList<int>{11, 0}));
+        QCOMPARE(host.pointers, (QList<Pointer>{Pointer::Hourglass, Pointer::Default}));
     }
 
     void outputFolderWithoutFinalSeparatorIsAFolder()
@@ -207,13 +201,10 @@ private Q_SLOTS:
         // images go into it, not beside it.
         const QString out = m_work.filePath(QStringLiteral("typed/deeper/out"));
         Host host;
-        host.rows = {MakePdf(QStringLiteral("typed.pdf"), Images(2))};
-        host.outputFolder = Native(out);
-        ExtractRun run(host, ToolLocator(m_app.path()));
-        run.ExtractAll();
+        extractAll(host, {makePdf(QStringLiteral("typed.pdf"), testImages(2))}, native(out));
         QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
-        QCOMPARE(Files(out, QStringLiteral("*")), (QStringList{"1.jpg", "2.jpg"}));
-        QCOMPARE(Files(m_work.filePath(QStringLiteral("typed/deeper")), QStringLiteral("*.jpg")), QStringList{});
+        QCOMPARE(filesIn(out, QStringLiteral("*")), (QStringList{"1.jpg", "2.jpg"}));
+        QCOMPARE(filesIn(m_work.filePath(QStringLiteral("typed/deeper")), QStringLiteral("*.jpg")), QStringList{});
     }
 
     void awkwardNames_data()
@@ -231,80 +222,95 @@ private Q_SLOTS:
         QTemporaryDir sourceDir;
         QTemporaryDir outDir;
         const QString pdf = sourceDir.filePath(name);
-        QVERIFY(TestPdf::Write(pdf, Images(2)));
+        QVERIFY(TestPdf::write(pdf, testImages(2)));
         Host host;
-        host.rows = {Native(pdf)};
+        host.rows = {native(pdf)};
         // An output folder whose name begins with "-" as well.
-        host.outputFolder = WithSeparator(outDir.filePath(QStringLiteral("-out")));
+        host.outputFolder = withSeparator(outDir.filePath(QStringLiteral("-out")));
         ExtractRun run(host, ToolLocator(m_app.path()));
         run.ExtractAll();
         QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
-        QCOMPARE(Files(outDir.filePath(QStringLiteral("-out")), QStringLiteral("*")), (QStringList{"1.jpg", "2.jpg"}));
+        QCOMPARE(filesIn(outDir.filePath(QStringLiteral("-out")), QStringLiteral("*")),
+                 (QStringList{"1.jpg", "2.jpg"}));
     }
 
     void problemsAreReported_data()
     {
         QTest::addColumn<QString>("what");
         QTest::addColumn<QString>("expectedLine");
-        QTest::newRow("missing source") << "missing" << "missing.pdf: the file is missing.";
-        QTest::newRow("not a PDF") << "text" << "notes.pdf: the file is damaged or is not a PDF file.";
-        QTest::newRow("damaged PDF") << "damaged" << "broken.pdf: the file is damaged or is not a PDF file.";
+        QTest::newRow("missing source") << "missing"
+                                        << "missing.pdf: the file is missing.";
+        QTest::newRow("not a PDF") << "text"
+                                   << "notes.pdf: the file is damaged or is not a PDF file.";
+        QTest::newRow("damaged PDF") << "damaged"
+                                     << "broken.pdf: the file is damaged or is not a PDF file.";
         QTest::newRow("password-protected PDF")
-            << "password" << "locked.pdf: the PDF is password-protected, so its images cannot be extracted.";
+            << "password"
+            << "locked.pdf: the PDF is password-protected, so its images cannot be extracted.";
         QTest::newRow("output folder cannot be made") << "badfolder"
                                                       << "fine.pdf: the output folder %1 could not be created.";
-        QTest::newRow("no extractor") << "noextractor" << "fine.pdf: the image extractor (pdfimages) was not found.";
-        QTest::newRow("no encoder") << "noencoder" << "fine.pdf: the JPEG encoder (cjpeg) was not found.";
-        QTest::newRow("encoder fails") << "badencoder" << "fine.pdf: the JPEG encoder failed for 2 of 2 images.";
-        QTest::newRow("no images is fine") << "noimages" << "";
-        QTest::newRow("relative output folder") << "relative" << "fine.pdf: the output folder must be a full path.";
-        QTest::newRow("a folder") << "folder" << "docs: this is a folder, not a PDF file.";
-        QTest::newRow("a pipe") << "pipe" << "pipe.pdf: this is a device or a pipe, not a PDF file.";
-        QTest::newRow("name too long") << "long" << QString(300, QLatin1Char('x')) + ".pdf: the path is too long to be opened.";
+        QTest::newRow("no extractor") << "noextractor"
+                                      << "fine.pdf: the image extractor (pdfimages) was not found.";
+        QTest::newRow("no encoder") << "noencoder"
+                                    << "fine.pdf: the JPEG encoder (cjpeg) was not found.";
+        QTest::newRow("encoder fails") << "badencoder"
+                                       << "fine.pdf: the JPEG encoder failed for 2 of 2 images.";
+        QTest::newRow("no images is fine") << "noimages"
+                                           << "";
+        QTest::newRow("relative output folder") << "relative"
+                                                << "fine.pdf: the output folder must be a full path.";
+        QTest::newRow("a folder") << "folder"
+                                  << "docs: this is a folder, not a PDF file.";
+        QTest::newRow("a pipe") << "pipe"
+                                << "pipe.pdf: this is a device or a pipe, not a PDF file.";
+        QTest::newRow("name too long") << "long"
+                                       << QString(300, QLatin1Char('x')) + ".pdf: the path is too long to be opened.";
     }
     void problemsAreReported()
     {
         QFETCH(QString, what);
         QFETCH(QString, expectedLine);
         QTemporaryDir outDir;
-        QString out = WithSeparator(outDir.path());
+        QString out = withSeparator(outDir.path());
         QString source;
         ToolLocator tools(m_app.path());
         if (what == QLatin1String("missing")) {
-            source = Native(m_work.filePath(QStringLiteral("missing.pdf")));
+            source = native(m_work.filePath(QStringLiteral("missing.pdf")));
         } else if (what == QLatin1String("text")) {
-            source = Native(m_work.filePath(QStringLiteral("notes.pdf")));
+            source = native(m_work.filePath(QStringLiteral("notes.pdf")));
             QFile file(source);
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("just some words, no PDF at all\n");
         } else if (what == QLatin1String("damaged")) {
-            const QString good = MakePdf(QStringLiteral("good.pdf"), Images(1));
+            const QString good = makePdf(QStringLiteral("good.pdf"), testImages(1));
             QFile file(good);
             QVERIFY(file.open(QIODevice::ReadOnly));
             const QByteArray bytes = file.readAll();
-            source = Native(m_work.filePath(QStringLiteral("broken.pdf")));
+            source = native(m_work.filePath(QStringLiteral("broken.pdf")));
             QFile broken(source);
             QVERIFY(broken.open(QIODevice::WriteOnly));
             broken.write(bytes.left(20));
         } else if (what == QLatin1String("password")) {
             const QString qpdf = QStandardPaths::findExecutable(QStringLiteral("qpdf"));
             QVERIFY2(!qpdf.isEmpty(), "qpdf makes the password-protected PDF");
-            const QString open = MakePdf(QStringLiteral("open.pdf"), Images(2));
-            source = Native(m_work.filePath(QStringLiteral("locked.pdf")));
-            QCOMPARE(QProcess::execute(qpdf, {QStringLiteral("--encrypt"), QStringLiteral("secret"), QStringLiteral("owner"),
-                                              QStringLiteral("256"), QStringLiteral("--"), open, source}),
-                     0);
+            const QString open = makePdf(QStringLiteral("open.pdf"), testImages(2));
+            source = native(m_work.filePath(QStringLiteral("locked.pdf")));
+            QCOMPARE(
+                QProcess::execute(qpdf, {QStringLiteral("--encrypt"), QStringLiteral("secret"), QStringLiteral("owner"),
+                                         QStringLiteral("256"), QStringLiteral("--"), open, source}),
+                0);
         } else if (what == QLatin1String("folder")) {
-            source = Native(m_work.filePath(QStringLiteral("docs")));
+            source = native(m_work.filePath(QStringLiteral("docs")));
             QDir().mkpath(source);
         } else if (what == QLatin1String("pipe")) {
-            source = Native(m_work.filePath(QStringLiteral("pipe.pdf")));
+            source = native(m_work.filePath(QStringLiteral("pipe.pdf")));
             QFile::remove(source);
             QCOMPARE(QProcess::execute(QStringLiteral("mkfifo"), {source}), 0);
         } else if (what == QLatin1String("long")) {
-            source = Native(m_work.filePath(QString(300, QLatin1Char('x')) + QStringLiteral(".pdf")));
+            source = native(m_work.filePath(QString(300, QLatin1Char('x')) + QStringLiteral(".pdf")));
         } else {
-            source = MakePdf(QStringLiteral("fine.pdf"), what == QLatin1String("noimages") ? QList<TestPdf::Image>{} : Images(2));
+            source = makePdf(QStringLiteral("fine.pdf"),
+                             what == QLatin1String("noimages") ? QList<TestPdf::Image>{} : testImages(2));
         }
         if (what == QLatin1String("relative"))
             out = QStringLiteral("out");
@@ -312,15 +318,15 @@ private Q_SLOTS:
             // A folder inside a plain file can never be made.
             QFile blocker(outDir.filePath(QStringLiteral("file")));
             QVERIFY(blocker.open(QIODevice::WriteOnly));
-            out = WithSeparator(outDir.filePath(QStringLiteral("file/sub")));
+            out = withSeparator(outDir.filePath(QStringLiteral("file/sub")));
             expectedLine = expectedLine.arg(out);
         }
         if (what == QLatin1String("noextractor"))
-            tools = ToolLocator(FakeTools({}), false);
+            tools = ToolLocator(fakeTools({}), false);
         if (what == QLatin1String("noencoder"))
-            tools = ToolLocator(PdfimagesOnly(), false);
+            tools = ToolLocator(pdfimagesOnly(), false);
         if (what == QLatin1String("badencoder"))
-            tools = ToolLocator(StandIns({QStringLiteral("cjpeg")}), false);
+            tools = ToolLocator(standIns({QStringLiteral("cjpeg")}), false);
 
         Host host;
         host.rows = {source};
@@ -330,12 +336,12 @@ private Q_SLOTS:
             qputenv("ORVALIN_FAIL_BYTES", "all");
         run.ExtractAll();
         qunsetenv("ORVALIN_FAIL_BYTES");
-        QCOMPARE(host.messages,
-                 QStringList{ExtractRun::FinalMessage(expectedLine.isEmpty() ? QStringList{} : QStringList{expectedLine})});
+        QCOMPARE(host.messages, QStringList{ExtractRun::finalMessage(
+                                    expectedLine.isEmpty() ? QStringList{} : QStringList{expectedLine})});
         // Whatever went wrong, nothing half-made stays behind.
-        QCOMPARE(Files(outDir.path(), QStringLiteral("*.ppm")), QStringList{});
-        QCOMPARE(Files(outDir.path(), QStringLiteral("*.jpg")), QStringList{});
-        QCOMPARE(host.pointers.constLast(), 0);
+        QCOMPARE(filesIn(outDir.path(), QStringLiteral("*.ppm")), QStringList{});
+        QCOMPARE(filesIn(outDir.path(), QStringLiteral("*.jpg")), QStringList{});
+        QCOMPARE(host.pointers.constLast(), Pointer::Default);
         QCOMPARE(host.progress.constLast(), 0);
         QVERIFY(!QFileInfo::exists(QDir::current().filePath(QStringLiteral("out"))));
     }
@@ -344,12 +350,12 @@ private Q_SLOTS:
     {
         QTemporaryDir outDir;
         Host host;
-        host.rows = {Native(m_work.filePath(QStringLiteral("gone.pdf"))), MakePdf(QStringLiteral("after.pdf"), Images(2))};
-        host.outputFolder = WithSeparator(outDir.path());
-        ExtractRun run(host, ToolLocator(m_app.path()));
-        run.ExtractAll();
+        extractAll(
+            host,
+            {native(m_work.filePath(QStringLiteral("gone.pdf"))), makePdf(QStringLiteral("after.pdf"), testImages(2))},
+            withSeparator(outDir.path()));
         QCOMPARE(host.messages, QStringList{QStringLiteral("Done.\n\ngone.pdf: the file is missing.")});
-        QCOMPARE(Files(outDir.path(), QStringLiteral("*.jpg")), (QStringList{"1.jpg", "2.jpg"}));
+        QCOMPARE(filesIn(outDir.path(), QStringLiteral("*.jpg")), (QStringList{"1.jpg", "2.jpg"}));
     }
 
     void aListedWorkCopyIsNeverWrittenOver()
@@ -357,18 +363,18 @@ private Q_SLOTS:
         QTemporaryDir app;
         QTemporaryDir outDir;
         const QString listed = app.filePath(QStringLiteral("current.pdf"));
-        QVERIFY(TestPdf::Write(listed, Images(2, 30)));
-        const QByteArray before = Contents(listed);
-        const QString other = MakePdf(QStringLiteral("other.pdf"), Images(1, 40));
+        QVERIFY(TestPdf::write(listed, testImages(2, 30)));
+        const QByteArray before = contents(listed);
+        const QString other = makePdf(QStringLiteral("other.pdf"), testImages(1, 40));
         Host host;
-        host.rows = {other, Native(listed), other};
-        host.outputFolder = WithSeparator(outDir.path());
+        host.rows = {other, native(listed), other};
+        host.outputFolder = withSeparator(outDir.path());
         ExtractRun run(host, ToolLocator(app.path()));
         run.ExtractAll();
         QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
-        QCOMPARE(Files(outDir.path(), QStringLiteral("*")), (QStringList{"1.jpg", "2.jpg", "3.jpg", "4.jpg"}));
-        QCOMPARE(JpegSize(outDir.filePath(QStringLiteral("2.jpg"))), QSize(30, 10));
-        QCOMPARE(Contents(listed), before);
+        QCOMPARE(filesIn(outDir.path(), QStringLiteral("*")), (QStringList{"1.jpg", "2.jpg", "3.jpg", "4.jpg"}));
+        QCOMPARE(jpegSize(outDir.filePath(QStringLiteral("2.jpg"))), QSize(30, 10));
+        QCOMPARE(contents(listed), before);
     }
 
     void theProblemNamesThePdfWorkedOn()
@@ -376,14 +382,14 @@ private Q_SLOTS:
         // The first row is removed while its extractor runs: its line still
         // names it, not the row that has moved up into its place.
         QTemporaryDir outDir;
-        const QString broken = Native(m_work.filePath(QStringLiteral("broken-first.pdf")));
+        const QString broken = native(m_work.filePath(QStringLiteral("broken-first.pdf")));
         QFile file(broken);
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write("%PDF-1.4\nnot really\n");
         file.close();
         Host host;
-        host.rows = {broken, MakePdf(QStringLiteral("second.pdf"), Images(1))};
-        host.outputFolder = WithSeparator(outDir.path());
+        host.rows = {broken, makePdf(QStringLiteral("second.pdf"), testImages(1))};
+        host.outputFolder = withSeparator(outDir.path());
         host.onProgress = [&] {
             if (host.progress.size() == 1)
                 QTimer::singleShot(0, [&] { host.rows.removeFirst(); });
@@ -398,9 +404,9 @@ private Q_SLOTS:
     {
         QTemporaryDir outDir;
         Host host;
-        const QString pdf = MakePdf(QStringLiteral("during.pdf"), Images(1));
+        const QString pdf = makePdf(QStringLiteral("during.pdf"), testImages(1));
         host.rows = {pdf, pdf, pdf};
-        host.outputFolder = WithSeparator(outDir.path());
+        host.outputFolder = withSeparator(outDir.path());
         ExtractRun run(host, ToolLocator(m_app.path()));
         int calls = 0;
         host.onProgress = [&] {
@@ -415,14 +421,14 @@ private Q_SLOTS:
         run.ExtractAll();
         QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
         QCOMPARE(host.progress, (QList<int>{33, 0}));
-        QCOMPARE(Files(outDir.path(), QStringLiteral("*.jpg")), QStringList{QStringLiteral("1.jpg")});
-        QVERIFY(!run.IsRunning());
+        QCOMPARE(filesIn(outDir.path(), QStringLiteral("*.jpg")), QStringList{QStringLiteral("1.jpg")});
+        QVERIFY(!run.isRunning());
     }
 
     void argumentsThatLookLikeOptions()
     {
-        QCOMPARE(ExtractRun::SafeArgument(QStringLiteral("-o")), QStringLiteral("./-o").replace(QLatin1Char('/'), QDir::separator()));
-        QCOMPARE(ExtractRun::SafeArgument(QStringLiteral("a-b")), QStringLiteral("a-b"));
+        QCOMPARE(ExtractRun::safeArgument(QStringLiteral("-o")), TestPaths::nativePath(".\\-o"));
+        QCOMPARE(ExtractRun::safeArgument(QStringLiteral("a-b")), QStringLiteral("a-b"));
     }
 
     void extractorFailuresInWords_data()
@@ -434,7 +440,8 @@ private Q_SLOTS:
                                   << "the PDF is password-protected, so its images cannot be extracted";
         QTest::newRow("damaged") << 1 << QByteArray("Syntax Error: Couldn't find trailer dictionary\n")
                                  << "the file is damaged or is not a PDF file";
-        QTest::newRow("permissions") << 3 << QByteArray() << "the PDF's permissions do not allow its images to be extracted";
+        QTest::newRow("permissions") << 3 << QByteArray()
+                                     << "the PDF's permissions do not allow its images to be extracted";
         QTest::newRow("other") << 99 << QByteArray() << "the image extractor failed (exit code 99)";
     }
     void extractorFailuresInWords()
@@ -442,7 +449,7 @@ private Q_SLOTS:
         QFETCH(int, code);
         QFETCH(QByteArray, said);
         QFETCH(QString, words);
-        QCOMPARE(ExtractRun::DescribeExtractorFailure(code, said), words);
+        QCOMPARE(ExtractRun::describeExtractorFailure(code, said), words);
     }
 
     void blackAndWhiteImagesBecomeGreyJpegs()
@@ -450,16 +457,19 @@ private Q_SLOTS:
         QTemporaryDir outDir;
         using TestPdf::Kind;
         Host host;
-        host.rows = {MakePdf(QStringLiteral("scan.pdf"), {{Kind::Rgb, 21, 11, 1}, {Kind::Mono, 203, 97, 2}, {Kind::Gray, 23, 13, 3},
-                                                          {Kind::Jpeg, 64, 48, 4}, {Kind::Mono, 8, 5, 5}})};
-        host.outputFolder = WithSeparator(outDir.path());
-        ExtractRun run(host, ToolLocator(m_app.path()));
-        run.ExtractAll();
+        extractAll(host,
+                   {makePdf(QStringLiteral("scan.pdf"), {{Kind::Rgb, 21, 11, 1},
+                                                         {Kind::Mono, 203, 97, 2},
+                                                         {Kind::Gray, 23, 13, 3},
+                                                         {Kind::Jpeg, 64, 48, 4},
+                                                         {Kind::Mono, 8, 5, 5}})},
+                   withSeparator(outDir.path()));
         QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
-        QCOMPARE(Files(outDir.path(), QStringLiteral("*")), (QStringList{"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg"}));
+        QCOMPARE(filesIn(outDir.path(), QStringLiteral("*")),
+                 (QStringList{"1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg"}));
         const QList<QSize> sizes{{21, 11}, {203, 97}, {23, 13}, {64, 48}, {8, 5}};
         for (int k = 1; k <= 5; ++k)
-            QCOMPARE(JpegSize(outDir.filePath(QStringLiteral("%1.jpg").arg(k))), sizes.at(k - 1));
+            QCOMPARE(jpegSize(outDir.filePath(QStringLiteral("%1.jpg").arg(k))), sizes.at(k - 1));
         for (int k : {2, 5})
             QVERIFY(QImage(outDir.filePath(QStringLiteral("%1.jpg").arg(k))).isGrayscale());
     }
@@ -472,16 +482,16 @@ private Q_SLOTS:
         QList<TestPdf::Image> images;
         for (int i = 0; i < 9; ++i)
             images.append({i % 3 == 0 ? Kind::Mono : (i % 3 == 1 ? Kind::Jpeg : Kind::Rgb), 40 + 7 * i, 30 + 3 * i, i});
-        const QString pdf = MakePdf(QStringLiteral("mixed.pdf"), images);
+        const QString pdf = makePdf(QStringLiteral("mixed.pdf"), images);
         QList<QHash<QString, QByteArray>> results;
         for (const auto& [atOnce, pipelined] : {std::pair{1, false}, std::pair{2, false}, std::pair{3, true}}) {
             QTemporaryDir outDir;
             Host host;
             host.rows = {pdf, pdf};
-            host.outputFolder = WithSeparator(outDir.path());
+            host.outputFolder = withSeparator(outDir.path());
             ExtractRun run(host, ToolLocator(m_app.path()));
-            run.SetParallelEncoders(atOnce);
-            run.SetPipelined(pipelined);
+            run.setParallelEncoders(atOnce);
+            run.setPipelined(pipelined);
             run.ExtractAll();
             QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
             QCOMPARE(host.progress, (QList<int>{50, 100, 0}));
@@ -503,30 +513,36 @@ private Q_SLOTS:
         QTemporaryDir outDir;
         using TestPdf::Kind;
         Host host;
-        host.rows = {MakePdf(QStringLiteral("three.pdf"), {{Kind::Rgb, 10, 10, 1}, {Kind::Rgb, 20, 10, 2}, {Kind::Rgb, 30, 10, 3}})};
-        host.outputFolder = WithSeparator(outDir.path());
+        host.rows = {makePdf(QStringLiteral("three.pdf"),
+                             {{Kind::Rgb, 10, 10, 1}, {Kind::Rgb, 20, 10, 2}, {Kind::Rgb, 30, 10, 3}})};
+        host.outputFolder = withSeparator(outDir.path());
         // The second image's PPM: a header of 13 bytes and 20 x 10 pixels.
         qputenv("ORVALIN_FAIL_BYTES", QByteArray::number(13 + 20 * 10 * 3));
-        ExtractRun run(host, ToolLocator(StandIns({QStringLiteral("cjpeg")}), false));
+        ExtractRun run(host, ToolLocator(standIns({QStringLiteral("cjpeg")}), false));
         run.ExtractAll();
         qunsetenv("ORVALIN_FAIL_BYTES");
-        QCOMPARE(host.messages, QStringList{QStringLiteral("Done.\n\nthree.pdf: the JPEG encoder failed for 1 of 3 images.")});
-        QCOMPARE(Files(outDir.path(), QStringLiteral("*")), (QStringList{"1.jpg", "3.jpg"}));
-        QCOMPARE(JpegSize(outDir.filePath(QStringLiteral("3.jpg"))), QSize(30, 10));
+        QCOMPARE(host.messages,
+                 QStringList{QStringLiteral("Done.\n\nthree.pdf: the JPEG encoder failed for 1 of 3 images.")});
+        QCOMPARE(filesIn(outDir.path(), QStringLiteral("*")), (QStringList{"1.jpg", "3.jpg"}));
+        QCOMPARE(jpegSize(outDir.filePath(QStringLiteral("3.jpg"))), QSize(30, 10));
     }
-
 
     // Two instances at once, each with PDFs that share names, into one folder
     // named in the ways a user types it.
     void twoInstancesIntoOneFolder_data()
     {
-        QTest::addColumn<QString>("text"); // %1: a temporary folder, also the home folder
+        QTest::addColumn<QString>("text");   // %1: a temporary folder, also the home folder
         QTest::addColumn<QString>("folder"); // where the images go, below it; empty: nowhere
-        QTest::newRow("with separator") << "%1/out/" << "out";
-        QTest::newRow("without separator") << "%1/out" << "out";
-        QTest::newRow("trailing white space") << "%1/out/  \t" << "out";
-        QTest::newRow("home folder") << "~/photos" << "photos";
-        QTest::newRow("relative") << "photos" << "";
+        QTest::newRow("with separator") << "%1/out/"
+                                        << "out";
+        QTest::newRow("without separator") << "%1/out"
+                                           << "out";
+        QTest::newRow("trailing white space") << "%1/out/  \t"
+                                              << "out";
+        QTest::newRow("home folder") << "~/photos"
+                                     << "photos";
+        QTest::newRow("relative") << "photos"
+                                  << "";
     }
     void twoInstancesIntoOneFolder()
     {
@@ -537,10 +553,10 @@ private Q_SLOTS:
         QDir(root.path()).mkpath(QStringLiteral("cwd"));
         QDir(root.path()).mkpath(QStringLiteral("a"));
         // Every image has a size of its own, so each can be found again.
-        const QString a1 = MakePdf(QStringLiteral("a.pdf"), Images(4, 20));
-        const QString a2 = Native(root.filePath(QStringLiteral("a/a.pdf")));
-        QVERIFY(TestPdf::Write(a2, Images(3, 30)));
-        const QString b = MakePdf(QStringLiteral("b.pdf"), Images(5, 40));
+        const QString a1 = makePdf(QStringLiteral("a.pdf"), testImages(4, 20));
+        const QString a2 = native(root.filePath(QStringLiteral("a/a.pdf")));
+        QVERIFY(TestPdf::write(a2, testImages(3, 30)));
+        const QString b = makePdf(QStringLiteral("b.pdf"), testImages(5, 40));
         const QList<QStringList> orders{{a1, b, a2}, {a2, a1, b}};
 
         QList<QProcess*> instances;
@@ -551,7 +567,7 @@ private Q_SLOTS:
             instance->setProcessEnvironment(environment);
             instance->setWorkingDirectory(root.filePath(QStringLiteral("cwd")));
             instance->start(qEnvironmentVariable("ORVALIN_HEADLESS"),
-                            QStringList{app.path(), text.arg(Native(root.path()))} + rows);
+                            QStringList{app.path(), text.arg(native(root.path()))} + rows);
             instances.append(instance);
         }
         for (qsizetype i = 0; i < instances.size(); ++i) {
@@ -559,13 +575,15 @@ private Q_SLOTS:
             QStringList problems;
             for (const QString& row : orders.at(i))
                 if (folder.isEmpty())
-                    problems.append(QFileInfo(row).fileName() + QStringLiteral(": the output folder must be a full path."));
-            QCOMPARE(QString::fromLocal8Bit(instances.at(i)->readAllStandardOutput()), ExtractRun::FinalMessage(problems));
+                    problems.append(QFileInfo(row).fileName()
+                                    + QStringLiteral(": the output folder must be a full path."));
+            QCOMPARE(QString::fromLocal8Bit(instances.at(i)->readAllStandardOutput()),
+                     ExtractRun::finalMessage(problems));
         }
         qDeleteAll(instances);
-        QCOMPARE(Leftovers(root.filePath(QStringLiteral("cwd"))), QStringList{});
+        QCOMPARE(leftovers(root.filePath(QStringLiteral("cwd"))), QStringList{});
         if (folder.isEmpty()) {
-            QCOMPARE(Leftovers(root.path()), (QStringList{"a", "cwd"}));
+            QCOMPARE(leftovers(root.path()), (QStringList{"a", "cwd"}));
             return;
         }
         // 12 images each: all there, each exactly once per instance, and
@@ -574,11 +592,11 @@ private Q_SLOTS:
         QStringList expected;
         for (int k = 1; k <= 24; ++k)
             expected.append(QStringLiteral("%1.jpg").arg(k));
-        QCOMPARE(Files(out, QStringLiteral("*")), expected);
-        QCOMPARE(Leftovers(out).size(), 24);
+        QCOMPARE(filesIn(out, QStringLiteral("*")), expected);
+        QCOMPARE(leftovers(out).size(), 24);
         QHash<int, int> widths;
         for (const QString& name : expected)
-            ++widths[JpegSize(out + QLatin1Char('/') + name).width()];
+            ++widths[jpegSize(out + QLatin1Char('/') + name).width()];
         for (int width : {20, 21, 22, 23, 30, 31, 32, 40, 41, 42, 43, 44})
             QCOMPARE(widths.value(width), 2);
     }
@@ -594,11 +612,13 @@ private Q_SLOTS:
         QList<TestPdf::Image> damaged{{Kind::Rgb, 20, 10, 0}};
         for (int i = 1; i <= 12; ++i)
             damaged.append({Kind::Lost, 20 + i, 10, i});
-        QTest::newRow("damaged, exits 0") << QByteArray() << damaged
-                                          << "the PDF is damaged, so some of its images may be missing (1 image saved)" << 1;
-        QTest::newRow("writes slowly, in pieces") << QByteArray("slow") << Images(5) << "" << 5;
-        QTest::newRow("dies after three") << QByteArray("die") << Images(5) << "the image extractor stopped unexpectedly" << 3;
-        QTest::newRow("disk full, exits 0") << QByteArray("truncate") << Images(3)
+        QTest::newRow("damaged, exits 0")
+            << QByteArray() << damaged << "the PDF is damaged, so some of its images may be missing (1 image saved)"
+            << 1;
+        QTest::newRow("writes slowly, in pieces") << QByteArray("slow") << testImages(5) << "" << 5;
+        QTest::newRow("dies after three")
+            << QByteArray("die") << testImages(5) << "the image extractor stopped unexpectedly" << 3;
+        QTest::newRow("disk full, exits 0") << QByteArray("truncate") << testImages(3)
                                             << "1 image cut short, so the disk of the output folder may be full" << 2;
     }
     void misbehavingExtractor()
@@ -609,27 +629,31 @@ private Q_SLOTS:
         QFETCH(int, jpegs);
         QTemporaryDir outDir;
         Host host;
-        host.rows = {MakePdf(QStringLiteral("tricky.pdf"), images)};
-        host.outputFolder = WithSeparator(outDir.path());
+        host.rows = {makePdf(QStringLiteral("tricky.pdf"), images)};
+        host.outputFolder = withSeparator(outDir.path());
         // The stand-in encoder fails on any image that is not whole yet.
         qputenv("ORVALIN_FAKE_EXTRACTOR", mode);
         qputenv("ORVALIN_CHECK_WHOLE", "1");
-        ExtractRun run(host, ToolLocator(StandIns(mode.isEmpty() ? QStringList{"cjpeg"} : QStringList{"pdfimages", "cjpeg"}), false));
+        ExtractRun run(
+            host,
+            ToolLocator(standIns(mode.isEmpty() ? QStringList{"cjpeg"} : QStringList{"pdfimages", "cjpeg"}), false));
         run.ExtractAll();
         qunsetenv("ORVALIN_FAKE_EXTRACTOR");
         qunsetenv("ORVALIN_CHECK_WHOLE");
-        QCOMPARE(host.messages, QStringList{ExtractRun::FinalMessage(line.isEmpty() ? QStringList{} : QStringList{"tricky.pdf: " + line + "."})});
-        QCOMPARE(Leftovers(outDir.path()).size(), jpegs);
+        QCOMPARE(host.messages, QStringList{ExtractRun::finalMessage(
+                                    line.isEmpty() ? QStringList{} : QStringList{"tricky.pdf: " + line + "."})});
+        QCOMPARE(leftovers(outDir.path()).size(), jpegs);
         // Numbers follow the images' order.
         for (int k = 1; k <= jpegs; ++k)
-            QCOMPARE(JpegSize(outDir.filePath(QStringLiteral("%1.jpg").arg(k))), QSize(images.at(k - 1).width, images.at(k - 1).height));
+            QCOMPARE(jpegSize(outDir.filePath(QStringLiteral("%1.jpg").arg(k))),
+                     QSize(images.at(k - 1).width, images.at(k - 1).height));
     }
 
     // Closing the window, or destroying the run, while a tool hangs.
     void abandonedRunLeavesNothingBehind_data()
     {
-        QTest::addColumn<QString>("hangs"); // the tool that hangs
-        QTest::addColumn<bool>("destroy"); // destroy the run rather than abandon it
+        QTest::addColumn<QString>("hangs");    // the tool that hangs
+        QTest::addColumn<bool>("destroy");     // destroy the run rather than abandon it
         QTest::addColumn<QStringList>("left"); // besides the user's files
         QTest::newRow("extractor, abandoned") << "pdfimages" << false << QStringList{};
         QTest::newRow("encoder, abandoned") << "cjpeg" << false << QStringList{"2.jpg"};
@@ -646,21 +670,22 @@ private Q_SLOTS:
         QVERIFY(mine.open(QIODevice::WriteOnly) && mine.write("mine") == 4);
         mine.close();
         Host host;
-        host.rows = {MakePdf(QStringLiteral("three.pdf"), Images(3, 20))};
-        host.outputFolder = WithSeparator(out);
+        host.rows = {makePdf(QStringLiteral("three.pdf"), testImages(3, 20))};
+        host.outputFolder = withSeparator(out);
         // One program at a time: the extractor hangs once it has written the
         // images, before any is encoded; the encoder hangs on the second image
         // (21 x 11 pixels) once it has begun its JPEG.
         qputenv("ORVALIN_FAKE_EXTRACTOR", "hang");
         qputenv("ORVALIN_HANG_BYTES", QByteArray::number(13 + 21 * 11 * 3));
-        auto* run = new ExtractRun(host, ToolLocator(StandIns({hangs}), false));
-        run->SetParallelEncoders(1);
+        auto* run = new ExtractRun(host, ToolLocator(standIns({hangs}), false));
+        run->setParallelEncoders(1);
         const auto hanging = [&] {
             if (hangs == QLatin1String("cjpeg"))
                 return QFileInfo(outDir.filePath(QStringLiteral("3.jpg"))).size() > 0;
             const QStringList work = QDir(out).entryList({QStringLiteral(".orvalin-*")}, QDir::Dirs | QDir::Hidden);
             return !work.isEmpty()
-                   && ExtractorOutput::IsWhole(out + QLatin1Char('/') + work.constFirst() + QStringLiteral("/image-002.ppm"));
+                   && ExtractorOutput::isWhole(out + QLatin1Char('/') + work.constFirst()
+                                               + QStringLiteral("/image-002.ppm"));
         };
         QTimer watch;
         QObject::connect(&watch, &QTimer::timeout, [&] {
@@ -671,7 +696,7 @@ private Q_SLOTS:
                 delete run;
                 run = nullptr;
             } else {
-                run->Abandon();
+                run->abandon();
             }
         });
         watch.start(10);
@@ -680,10 +705,10 @@ private Q_SLOTS:
         qunsetenv("ORVALIN_FAKE_EXTRACTOR");
         qunsetenv("ORVALIN_HANG_BYTES");
         delete run;
-        QCOMPARE(Leftovers(out), QStringList{"1.jpg"} + left);
-        QCOMPARE(Contents(outDir.filePath(QStringLiteral("1.jpg"))), QByteArray("mine"));
+        QCOMPARE(leftovers(out), QStringList{"1.jpg"} + left);
+        QCOMPARE(contents(outDir.filePath(QStringLiteral("1.jpg"))), QByteArray("mine"));
         for (qsizetype k = 0; k < left.size(); ++k)
-            QCOMPARE(JpegSize(outDir.filePath(left.at(k))), QSize(20 + int(k), 10 + int(k)));
+            QCOMPARE(jpegSize(outDir.filePath(left.at(k))), QSize(20 + int(k), 10 + int(k)));
         // The abandoned run says nothing more to the window.
         QCOMPARE(host.messages, QStringList{});
     }
@@ -693,22 +718,23 @@ private Q_SLOTS:
         QStringList problems;
         for (int i = 1; i <= 120; ++i)
             problems.append(QStringLiteral("file %1.pdf: the file is missing.").arg(i));
-        const QStringList lines = ExtractRun::FinalMessage(problems).split(QLatin1Char('\n'));
+        const QStringList lines = ExtractRun::finalMessage(problems).split(QLatin1Char('\n'));
         QCOMPARE(lines.size(), 2 + 20 + 1);
         QCOMPARE(lines.at(21), problems.at(19));
         QCOMPARE(lines.constLast(), QStringLiteral("\u2026 and 100 more problems"));
-        QCOMPARE(ExtractRun::FinalDetails(problems), problems.join(QLatin1Char('\n')));
+        QCOMPARE(ExtractRun::finalDetails(problems), problems.join(QLatin1Char('\n')));
         // A line of a very long path is shortened in the middle; a short list
         // needs no details.
-        const QString longLine = QStringLiteral("a.pdf: the output folder %1 could not be created.").arg(QString(400, 'x'));
-        QCOMPARE(ExtractRun::FinalMessage({longLine}).size(), QStringLiteral("Done.\n\n").size() + 200);
-        QVERIFY(ExtractRun::FinalMessage({longLine}).endsWith(QStringLiteral("be created.")));
-        QCOMPARE(ExtractRun::FinalDetails({longLine}), longLine);
-        QCOMPARE(ExtractRun::FinalDetails(problems.mid(0, 3)), QString());
+        const QString longLine =
+            QStringLiteral("a.pdf: the output folder %1 could not be created.").arg(QString(400, 'x'));
+        QCOMPARE(ExtractRun::finalMessage({longLine}).size(), QStringLiteral("Done.\n\n").size() + 200);
+        QVERIFY(ExtractRun::finalMessage({longLine}).endsWith(QStringLiteral("be created.")));
+        QCOMPARE(ExtractRun::finalDetails({longLine}), longLine);
+        QCOMPARE(ExtractRun::finalDetails(problems.mid(0, 3)), QString());
     }
 
 private:
-    QString PdfimagesOnly()
+    QString pdfimagesOnly()
     {
         const QString folder = m_work.filePath(QStringLiteral("only-extractor"));
         QDir().mkpath(folder);
@@ -717,9 +743,9 @@ private:
     }
     // A folder with the child program standing in for the tools named, and
     // the real ones for the others.
-    QString StandIns(const QStringList& names)
+    QString standIns(const QStringList& names)
     {
-        const QString folder = FakeTools(names);
+        const QString folder = fakeTools(names);
         for (const QString& tool : {QStringLiteral("pdfimages"), QStringLiteral("cjpeg")})
             if (!names.contains(tool))
                 QFile::link(QStandardPaths::findExecutable(tool), folder + QLatin1Char('/') + tool);

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "extract/ImageNumbers.h"
 
 #include <QDir>
@@ -16,7 +19,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("there"); // a name ending in "/" is a folder
         QTest::addColumn<QStringList>("claimed");
         QTest::newRow("empty folder") << QStringList{} << QStringList{"1.jpg", "2.jpg", "3.jpg"};
-        QTest::newRow("gaps in order") << QStringList{"1.jpg", "2.jpg", "4.jpg"} << QStringList{"3.jpg", "5.jpg", "6.jpg"};
+        QTest::newRow("gaps in order") << QStringList{"1.jpg", "2.jpg", "4.jpg"}
+                                       << QStringList{"3.jpg", "5.jpg", "6.jpg"};
         QTest::newRow("a folder by the name") << QStringList{"1.jpg/"} << QStringList{"2.jpg"};
         QTest::newRow("other kinds take nothing") << QStringList{"1.ppm", "1.pgm", "1.JPG.txt"} << QStringList{"1.jpg"};
     }
@@ -36,10 +40,10 @@ private Q_SLOTS:
         const QString folder = dir.path() + QLatin1Char('/');
         ImageNumbers numbers;
         for (const QString& name : claimed) {
-            const QString path = numbers.Claim(folder);
+            const QString path = numbers.claim(folder);
             QCOMPARE(path, folder + name);
             QVERIFY(QFileInfo(path).isFile());
-            numbers.Finish(path, true);
+            numbers.finish(path, true);
         }
         // Nothing that was there has changed.
         for (const QString& name : there)
@@ -53,19 +57,19 @@ private Q_SLOTS:
         const QString folder = dir.path() + QLatin1Char('/');
         {
             ImageNumbers numbers;
-            const QString kept = numbers.Claim(folder);
-            const QString failed = numbers.Claim(folder);
-            const QString pending = numbers.Claim(folder);
-            numbers.Finish(kept, true);
-            numbers.Finish(failed, false);
+            const QString kept = numbers.claim(folder);
+            const QString failed = numbers.claim(folder);
+            const QString pending = numbers.claim(folder);
+            numbers.finish(kept, true);
+            numbers.finish(failed, false);
             QVERIFY(QFileInfo::exists(pending));
             // The search goes on from the last claim: a number freed behind it
             // is not taken again in this run.
-            QCOMPARE(numbers.Claim(folder), folder + QStringLiteral("4.jpg"));
+            QCOMPARE(numbers.claim(folder), folder + QStringLiteral("4.jpg"));
         }
         // Claims never finished are given up; finished ones stay.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"1.jpg"});
-        QCOMPARE(ImageNumbers().Claim(dir.filePath(QStringLiteral("missing/"))), QString());
+        QCOMPARE(ImageNumbers().claim(dir.filePath(QStringLiteral("missing/"))), QString());
     }
 };
 

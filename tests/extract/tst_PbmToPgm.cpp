@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "PeakMemory.h"
 #include "extract/PbmToPgm.h"
 
@@ -27,7 +30,7 @@ private Q_SLOTS:
         QVERIFY(in.open(QIODevice::WriteOnly));
         in.write(content);
         in.close();
-        QVERIFY(!PbmToPgm::Convert(in.fileName(), dir.filePath(QStringLiteral("out.pgm"))));
+        QVERIFY(!PbmToPgm::convert(in.fileName(), dir.filePath(QStringLiteral("out.pgm"))));
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("out.pgm"))));
     }
 
@@ -39,7 +42,7 @@ private Q_SLOTS:
         // 10 x 2 with a comment: row one black then white, row two the reverse.
         in.write(QByteArray("P4\n# made by hand\n10 2\n") + QByteArray("\xf8\x00\x07\xc0", 4));
         in.close();
-        QVERIFY(PbmToPgm::Convert(in.fileName(), dir.filePath(QStringLiteral("out.pgm"))));
+        QVERIFY(PbmToPgm::convert(in.fileName(), dir.filePath(QStringLiteral("out.pgm"))));
         QFile out(dir.filePath(QStringLiteral("out.pgm")));
         QVERIFY(out.open(QIODevice::ReadOnly));
         const QByteArray black(5, char(0));
@@ -60,17 +63,20 @@ private Q_SLOTS:
         for (qint64 y = 0; y < side; ++y)
             in.write(row);
         in.close();
-        const long before = PeakKilobytes();
+        const long before = peakKilobytes();
         int calls = 0;
         const QString out = dir.filePath(QStringLiteral("page.pgm"));
-        QVERIFY(PbmToPgm::Convert(in.fileName(), out, [&calls] { ++calls; return true; }));
+        QVERIFY(PbmToPgm::convert(in.fileName(), out, [&calls] {
+            ++calls;
+            return true;
+        }));
         QCOMPARE(QFileInfo(out).size(), qint64(QByteArray("P5\n16000 16000\n255\n").size()) + side * side);
         QVERIFY(calls >= 100);
         if (before > 0)
-            QVERIFY2(PeakKilobytes() - before < 64 * 1024, qPrintable(QString::number(PeakKilobytes() - before)));
+            QVERIFY2(peakKilobytes() - before < 64 * 1024, qPrintable(QString::number(peakKilobytes() - before)));
         // Told to stop, it stops and leaves nothing.
         QVERIFY(QFile::remove(out));
-        QVERIFY(!PbmToPgm::Convert(in.fileName(), out, [] { return false; }));
+        QVERIFY(!PbmToPgm::convert(in.fileName(), out, [] { return false; }));
         QVERIFY(!QFile::exists(out));
     }
 };

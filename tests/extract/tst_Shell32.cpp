@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "extract/Shell32.h"
 
 #include <QCoreApplication>
@@ -14,10 +17,7 @@ class TestShell32 : public QObject
     QString m_child = qEnvironmentVariable("ORVALIN_CHILD");
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY2(QFile::exists(m_child), qPrintable(m_child));
-    }
+    void initTestCase() { QVERIFY2(QFile::exists(m_child), qPrintable(m_child)); }
 
     void windowStyle_data()
     {
@@ -34,7 +34,7 @@ private Q_SLOTS:
     {
         QFETCH(int, given);
         QFETCH(int, settled);
-        QCOMPARE(Shell32::SettleWindowStyle(given), settled);
+        QCOMPARE(int(Shell32::settleWindowStyle(given)), settled);
     }
 
     void returnsTheExitCode_data()
@@ -48,17 +48,19 @@ private Q_SLOTS:
     void returnsTheExitCode()
     {
         QFETCH(int, code);
-        QCOMPARE(Shell32::RunAndWait(m_child, {QStringLiteral("exit"), QString::number(code)}, 0), code);
+        QCOMPARE(
+            Shell32::RunAndWait(m_child, {QStringLiteral("exit"), QString::number(code)}, Shell32::WindowStyle::Hidden),
+            code);
     }
 
     void missingProgramFailsAtOnce()
     {
         QTemporaryDir dir;
         const int result = Shell32::RunAndWait(dir.filePath(QStringLiteral("no-such-program")), {});
-        QCOMPARE(result, Shell32::kStartErrorBase + Shell32::kErrorFileNotFound);
+        QCOMPARE(result, Shell32::startErrorResult(Shell32::StartError::FileNotFound));
         QVERIFY(result < 0);
         QVERIFY(Shell32::RunAndWait(QStringLiteral("orvalin-no-such-program-on-path"), {}) < 0);
-        const Shell32::Outcome outcome = Shell32::Run(dir.path(), {});
+        const Shell32::Outcome outcome = Shell32::run(dir.path(), {});
         QVERIFY(!outcome.started);
     }
 
@@ -78,7 +80,7 @@ private Q_SLOTS:
     {
         // No shell and no re-split command line: spaces, quotes and dashes pass whole.
         const QString text = QStringLiteral("-a \"quoted\" 'single' $HOME ; & | spaces  here");
-        const Shell32::Outcome outcome = Shell32::Run(m_child, {QStringLiteral("say"), text, QStringLiteral("4")});
+        const Shell32::Outcome outcome = Shell32::run(m_child, {QStringLiteral("say"), text, QStringLiteral("4")});
         QVERIFY(outcome.started);
         QCOMPARE(outcome.result, 4);
         QCOMPARE(QString::fromUtf8(outcome.errorOutput), text);
@@ -87,7 +89,7 @@ private Q_SLOTS:
     void crashIsNotAnExitCode()
     {
         const int result = Shell32::RunAndWait(m_child, {QStringLiteral("crash")});
-        QCOMPARE(result, Shell32::kStartErrorBase + Shell32::kErrorCrashed);
+        QCOMPARE(result, Shell32::startErrorResult(Shell32::StartError::Crashed));
     }
 
     void eventsAreHandledWhileWaiting()
@@ -98,7 +100,8 @@ private Q_SLOTS:
         timer.setInterval(20);
         connect(&timer, &QTimer::timeout, this, [&ticks] { ++ticks; });
         timer.start();
-        const int result = Shell32::RunAndWait(m_child, {QStringLiteral("sleep"), QStringLiteral("400"), QStringLiteral("7")});
+        const int result =
+            Shell32::RunAndWait(m_child, {QStringLiteral("sleep"), QStringLiteral("400"), QStringLiteral("7")});
         timer.stop();
         QCOMPARE(result, 7);
         QVERIFY2(ticks >= 3, qPrintable(QString::number(ticks)));
@@ -110,7 +113,8 @@ private Q_SLOTS:
         QTimer::singleShot(30, this, [&] {
             inner = Shell32::RunAndWait(m_child, {QStringLiteral("exit"), QStringLiteral("9")});
         });
-        const int outer = Shell32::RunAndWait(m_child, {QStringLiteral("sleep"), QStringLiteral("300"), QStringLiteral("8")});
+        const int outer =
+            Shell32::RunAndWait(m_child, {QStringLiteral("sleep"), QStringLiteral("300"), QStringLiteral("8")});
         QCOMPARE(outer, 8);
         QCOMPARE(inner, 9);
     }
@@ -120,24 +124,31 @@ private Q_SLOTS:
         Shell32::Stopper stopper;
         int finished = 0;
         const auto sleeper = [this](int) {
-            return std::optional<Shell32::Command>({m_child, {QStringLiteral("sleep"), QStringLiteral("600000"), QStringLiteral("0")}});
+            return std::optional<Shell32::Command>(
+                {m_child, {QStringLiteral("sleep"), QStringLiteral("600000"), QStringLiteral("0")}});
         };
-        QTimer::singleShot(100, this, [&stopper] { stopper.Stop(); });
+        QTimer::singleShot(100, this, [&stopper] { stopper.stop(); });
         // Without the stop this would wait ten minutes, past the test's time-out.
-        Shell32::RunEachAndWait(3, 2, sleeper, [&finished](int, const Shell32::Outcome&) { ++finished; }, 0, &stopper);
+        Shell32::runEachAndWait(
+            3, 2, sleeper, [&finished](int, const Shell32::Outcome&) { ++finished; }, Shell32::WindowStyle::Hidden,
+            &stopper);
         QCOMPARE(finished, 0);
         // A stopped stopper starts nothing more.
         int prepared = 0;
-        Shell32::RunEachAndWait(
-            1, 1, [&prepared](int) { ++prepared; return std::optional<Shell32::Command>(); },
-            [](int, const Shell32::Outcome&) {}, 0, &stopper);
+        Shell32::runEachAndWait(
+            1, 1,
+            [&prepared](int) {
+                ++prepared;
+                return std::optional<Shell32::Command>();
+            },
+            [](int, const Shell32::Outcome&) {}, Shell32::WindowStyle::Hidden, &stopper);
         QCOMPARE(prepared, 0);
     }
 
     void aTalkativeProgramIsHeardOnlySoFar()
     {
         const QString text(100 * 1024, QLatin1Char('e'));
-        const Shell32::Outcome outcome = Shell32::Run(m_child, {QStringLiteral("say"), text, QStringLiteral("0")});
+        const Shell32::Outcome outcome = Shell32::run(m_child, {QStringLiteral("say"), text, QStringLiteral("0")});
         QCOMPARE(outcome.errorOutput.size(), Shell32::kErrorOutputLimit);
     }
 
@@ -147,7 +158,7 @@ private Q_SLOTS:
         for (int i = 0; i < 4; ++i)
             commands.append({m_child, {QStringLiteral("sleep"), QStringLiteral("200"), QString::number(10 + i)}});
         commands.append({QStringLiteral("orvalin-no-such-program"), {}});
-        const QList<Shell32::Outcome> outcomes = Shell32::RunAllAndWait(commands);
+        const QList<Shell32::Outcome> outcomes = Shell32::runAllAndWait(commands);
         QCOMPARE(outcomes.size(), 5);
         for (int i = 0; i < 4; ++i) {
             QVERIFY(outcomes.at(i).started);
@@ -155,7 +166,7 @@ private Q_SLOTS:
         }
         QVERIFY(!outcomes.at(4).started);
         QVERIFY(outcomes.at(4).result < 0);
-        QVERIFY(Shell32::RunAllAndWait({}).isEmpty());
+        QVERIFY(Shell32::runAllAndWait({}).isEmpty());
     }
 };
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "extract/WorkCopy.h"
 
 #include <QDir>
@@ -18,14 +21,14 @@ private Q_SLOTS:
         QTemporaryDir app;
         WorkCopy first(app.path());
         WorkCopy second(app.path());
-        QVERIFY(first.Acquire());
-        QVERIFY(second.Acquire());
-        QVERIFY(first.Path() != second.Path());
-        QCOMPARE(QFileInfo(first.Path()).fileName(), QStringLiteral("current.pdf"));
-        first.Release();
+        QVERIFY(first.acquire());
+        QVERIFY(second.acquire());
+        QVERIFY(first.path() != second.path());
+        QCOMPARE(QFileInfo(first.path()).fileName(), QStringLiteral("current.pdf"));
+        first.release();
         WorkCopy third(app.path());
-        QVERIFY(third.Acquire());
-        QCOMPARE(QFileInfo(third.Path()).fileName(), QStringLiteral("current.pdf"));
+        QVERIFY(third.acquire());
+        QCOMPARE(QFileInfo(third.path()).fileName(), QStringLiteral("current.pdf"));
     }
 
     void fillCopiesInPiecesAndSparesListedFiles()
@@ -36,9 +39,9 @@ private Q_SLOTS:
         QVERIFY(listed.open(QIODevice::WriteOnly) && listed.write("user's") == 6);
         listed.close();
         WorkCopy copy(app.path());
-        QVERIFY(copy.Acquire({QFileInfo(listed).canonicalFilePath()}));
-        QCOMPARE(QFileInfo(copy.Path()).fileName(), QStringLiteral("current-2.pdf"));
-        QVERIFY(copy.IsWorkCopyName(listed.fileName()));
+        QVERIFY(copy.acquire({QFileInfo(listed).canonicalFilePath()}));
+        QCOMPARE(QFileInfo(copy.path()).fileName(), QStringLiteral("current-2.pdf"));
+        QVERIFY(copy.isWorkCopyName(listed.fileName()));
 
         QByteArray data(3 * 1024 * 1024 + 17, Qt::Uninitialized);
         for (qsizetype i = 0; i < data.size(); ++i)
@@ -47,15 +50,15 @@ private Q_SLOTS:
         QVERIFY(source.open(QIODevice::WriteOnly) && source.write(data) == data.size());
         source.close();
         int pieces = 0;
-        QVERIFY(copy.Fill(source.fileName(), [&pieces] { return ++pieces > 0; }));
+        QVERIFY(copy.fill(source.fileName(), [&pieces] { return ++pieces > 0; }));
         QCOMPARE(pieces, 4);
-        QFile filled(copy.Path());
+        QFile filled(copy.path());
         QVERIFY(filled.open(QIODevice::ReadOnly));
         QCOMPARE(filled.readAll(), data);
         filled.close();
         // Stopped part-way, it leaves no work copy.
-        QVERIFY(!copy.Fill(source.fileName(), [] { return false; }));
-        QVERIFY(!QFile::exists(copy.Path()));
+        QVERIFY(!copy.fill(source.fileName(), [] { return false; }));
+        QVERIFY(!QFile::exists(copy.path()));
         QCOMPARE(listed.size(), 6);
     }
 
@@ -66,11 +69,11 @@ private Q_SLOTS:
         QVERIFY(QDir().mkdir(app));
         QFile::setPermissions(app, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         WorkCopy copy(app);
-        QVERIFY(copy.Acquire());
-        const bool writable = QFileInfo(copy.Path()).absolutePath() == QFileInfo(app).absoluteFilePath();
+        QVERIFY(copy.acquire());
+        const bool writable = QFileInfo(copy.path()).absolutePath() == QFileInfo(app).absoluteFilePath();
         QFile::setPermissions(app, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         QVERIFY2(!writable, "a read-only folder takes no work copy, whoever runs the program");
-        QVERIFY(!copy.Path().startsWith(app));
+        QVERIFY(!copy.path().startsWith(app));
     }
 
     // An installed program never writes into its own folder, whoever runs
@@ -109,7 +112,7 @@ private Q_SLOTS:
             app = QStringLiteral("/usr/bin");
 #endif
         }
-        const QString folder = WorkCopy(app).Folder();
+        const QString folder = WorkCopy(app).folder();
         QCOMPARE(QFileInfo(folder).canonicalFilePath() == QFileInfo(app).canonicalFilePath(), inApplicationFolder);
         QVERIFY(QFileInfo(folder).isDir());
     }

@@ -1,15 +1,14 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
+#include "TestPaths.h"
 #include "sourcelist/OpenDialogSelection.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
-QString Sep()
-{
-    return QString(QDir::separator());
-}
-} // namespace
+using TestPaths::sep;
 
 class TestOpenDialogSelection : public QObject
 {
@@ -21,20 +20,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QStringList>("rows");
         const QChar nul(0);
-        const QString s = Sep();
+        const QString s = sep();
         QTest::newRow("one file") << s + "docs" + s + "a b.pdf" << QStringList{s + "docs" + s + "a b.pdf"};
         QTest::newRow("three files") << s + "docs" + nul + "c.pdf" + nul + "a.pdf" + nul + "b.pdf"
-                                     << QStringList{s + "docs" + s + "c.pdf", s + "docs" + s + "a.pdf", s + "docs" + s + "b.pdf"};
+                                     << QStringList{s + "docs" + s + "c.pdf", s + "docs" + s + "a.pdf",
+                                                    s + "docs" + s + "b.pdf"};
         QTest::newRow("root folder") << s + nul + "a.pdf" + nul + "b.pdf" << QStringList{s + "a.pdf", s + "b.pdf"};
-        QTest::newRow("doubled at the front") << s + s + "server" + s + "share" + nul + "a.pdf" + nul + "b.pdf"
-                                              << QStringList{s + "server" + s + "share" + s + "a.pdf", s + "server" + s + "share" + s + "b.pdf"};
+        QTest::newRow("doubled at the front")
+            << s + s + "server" + s + "share" + nul + "a.pdf" + nul + "b.pdf"
+            << QStringList{s + "server" + s + "share" + s + "a.pdf", s + "server" + s + "share" + s + "b.pdf"};
         QTest::newRow("cancel") << QString() << QStringList{};
     }
     void openDialogAnswers()
     {
         QFETCH(QString, answer);
         QFETCH(QStringList, rows);
-        QCOMPARE(OpenDialogSelection::Rows(answer), rows);
+        QCOMPARE(OpenDialogSelection::rows(answer), rows);
     }
 
     void composeAsTheDialogAnswers_data()
@@ -55,10 +56,12 @@ private Q_SLOTS:
         QStringList rows;
         for (const QString& path : paths)
             rows.append(QDir::toNativeSeparators(path));
-        QCOMPARE(OpenDialogSelection::Rows(OpenDialogSelection::Compose(paths)), rows);
+        QCOMPARE(OpenDialogSelection::rows(OpenDialogSelection::compose(paths)), rows);
         // Files of the root share only the root itself.
-        QCOMPARE(OpenDialogSelection::Rows(OpenDialogSelection::Compose({QDir::rootPath() + "a", QDir::rootPath() + "b"})),
-                 (QStringList{QDir::toNativeSeparators(QDir::rootPath() + "a"), QDir::toNativeSeparators(QDir::rootPath() + "b")}));
+        QCOMPARE(
+            OpenDialogSelection::rows(OpenDialogSelection::compose({QDir::rootPath() + "a", QDir::rootPath() + "b"})),
+            (QStringList{QDir::toNativeSeparators(QDir::rootPath() + "a"),
+                         QDir::toNativeSeparators(QDir::rootPath() + "b")}));
     }
 };
 

@@ -1,8 +1,12 @@
-#include "sourcelist/SourceListView.h"
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
+#include "TestPaths.h"
+#include "sourcelist/widgets/SourceListView.h"
 
 #include <QApplication>
-#include <QHelpEvent>
 #include <QDir>
+#include <QHelpEvent>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -12,7 +16,7 @@
 
 namespace {
 
-QMimeData* Files(const QStringList& paths)
+QMimeData* fileDrag(const QStringList& paths)
 {
     auto* data = new QMimeData;
     QList<QUrl> urls;
@@ -23,13 +27,13 @@ QMimeData* Files(const QStringList& paths)
 }
 
 // A path far wider than the list's column.
-QString LongPath()
+QString longPath()
 {
     return QDir::rootPath() + QStringLiteral("a long folder name/").repeated(12) + QStringLiteral("report.pdf");
 }
 
 // Sends a drag over and a drop onto the list, as the file manager would.
-bool Drop(SourceListView& list, QMimeData* data)
+bool drop(SourceListView& list, QMimeData* data)
 {
     const QPoint at = list.viewport()->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
@@ -50,16 +54,13 @@ class TestSourceListView : public QObject
     std::unique_ptr<SourceListView> m_list;
     QTemporaryDir m_app;
 
-    QPoint RowCentre(int row) const
-    {
-        return m_list->visualItemRect(m_list->topLevelItem(row - 1)).center();
-    }
-    void Fill(const QStringList& rows)
+    QPoint rowCentre(int row) const { return m_list->visualItemRect(m_list->topLevelItem(row - 1)).center(); }
+    void fill(const QStringList& rows)
     {
         for (const QString& row : rows)
-            m_list->AppendRow(row);
+            m_list->appendRow(row);
     }
-    void Click(int row)
+    void click(int row)
     {
         m_list->setCurrentItem(m_list->topLevelItem(row - 1));
         m_list->ListView1_ItemClick();
@@ -69,7 +70,7 @@ private Q_SLOTS:
     void init()
     {
         m_list = std::make_unique<SourceListView>(m_app.path());
-        m_list->SetUpColumn();
+        m_list->setUpColumn();
         m_list->resize(449, 105);
         m_list->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_list.get()));
@@ -81,14 +82,14 @@ private Q_SLOTS:
         QCOMPARE(m_list->columnCount(), 1);
         QCOMPARE(m_list->headerItem()->text(0), QStringLiteral("PDF File(s)"));
         QCOMPARE(m_list->columnWidth(0), 367);
-        QCOMPARE(m_list->RowCount(), 0);
+        QCOMPARE(m_list->rowCount(), 0);
     }
 
     // Over a row its whole path, which the row shows shortened; elsewhere the gestures.
     void tooltips()
     {
-        Fill({LongPath()});
-        for (const auto& [at, shown] : {std::pair{RowCentre(1), LongPath()},
+        fill({longPath()});
+        for (const auto& [at, shown] : {std::pair{rowCentre(1), longPath()},
                                         {m_list->viewport()->rect().bottomLeft() + QPoint(5, -5), m_list->toolTip()}}) {
             QHelpEvent help(QEvent::ToolTip, at, m_list->viewport()->mapToGlobal(at));
             QApplication::sendEvent(m_list->viewport(), &help);
@@ -98,52 +99,52 @@ private Q_SLOTS:
 
     void rowsAreAppendedNeverSortedDuplicatesKept()
     {
-        Fill({"b.pdf", "a.pdf", "b.pdf"});
-        QCOMPARE(m_list->Rows(), (QStringList{"b.pdf", "a.pdf", "b.pdf"}));
-        QCOMPARE(m_list->RowText(4), QString());
+        fill({"b.pdf", "a.pdf", "b.pdf"});
+        QCOMPARE(m_list->rows(), (QStringList{"b.pdf", "a.pdf", "b.pdf"}));
+        QCOMPARE(m_list->rowText(4), QString());
     }
 
     void dropsOfFilesAndFolders()
     {
         QTemporaryDir dir;
         const QString folder = QDir::toNativeSeparators(dir.path());
-        const QStringList dropped{folder + QDir::separator() + "z.pdf", folder, folder + QDir::separator() + "notes.txt",
-                                  folder + QDir::separator() + "z.pdf"};
-        std::unique_ptr<QMimeData> data(Files(dropped));
-        QVERIFY(Drop(*m_list, data.get()));
-        QCOMPARE(m_list->Rows(), dropped);
+        const QStringList dropped{folder + TestPaths::sep() + "z.pdf", folder, folder + TestPaths::sep() + "notes.txt",
+                                  folder + TestPaths::sep() + "z.pdf"};
+        std::unique_ptr<QMimeData> data(fileDrag(dropped));
+        QVERIFY(drop(*m_list, data.get()));
+        QCOMPARE(m_list->rows(), dropped);
     }
 
     void dropsOfOtherThingsAreRefused()
     {
         QMimeData text;
         text.setText(QStringLiteral("/some/path.pdf"));
-        QVERIFY(!Drop(*m_list, &text));
+        QVERIFY(!drop(*m_list, &text));
         QMimeData web;
         web.setUrls({QUrl(QStringLiteral("https://example.org/a.pdf"))});
-        QVERIFY(!Drop(*m_list, &web));
-        QCOMPARE(m_list->RowCount(), 0);
+        QVERIFY(!drop(*m_list, &web));
+        QCOMPARE(m_list->rowCount(), 0);
     }
 
     void noDropsAfterTheFirstItemClick()
     {
-        Fill({"a.pdf"});
-        QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {}, RowCentre(1));
+        fill({"a.pdf"});
+        QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {}, rowCentre(1));
         QCOMPARE(m_list->OLEDropMode(), 0);
-        std::unique_ptr<QMimeData> data(Files({QStringLiteral("/b.pdf")}));
-        QVERIFY(!Drop(*m_list, data.get()));
-        QCOMPARE(m_list->Rows(), QStringList{"a.pdf"});
+        std::unique_ptr<QMimeData> data(fileDrag({QStringLiteral("/b.pdf")}));
+        QVERIFY(!drop(*m_list, data.get()));
+        QCOMPARE(m_list->rows(), QStringList{"a.pdf"});
     }
 
     void doubleClickRemovesTheSelectedRow()
     {
         m_list->ListView1_DblClick(); // an empty list: nothing happens
-        Fill({"a", "b", "c"});
+        fill({"a", "b", "c"});
         m_list->clearSelection();
         m_list->ListView1_DblClick();
-        QCOMPARE(m_list->RowCount(), 3);
-        QTest::mouseDClick(m_list->viewport(), Qt::LeftButton, {}, RowCentre(2));
-        QCOMPARE(m_list->Rows(), (QStringList{"a", "c"}));
+        QCOMPARE(m_list->rowCount(), 3);
+        QTest::mouseDClick(m_list->viewport(), Qt::LeftButton, {}, rowCentre(2));
+        QCOMPARE(m_list->rows(), (QStringList{"a", "c"}));
     }
 
     void reordering_data()
@@ -153,12 +154,12 @@ private Q_SLOTS:
         QTest::addColumn<QList<int>>("path");
         QTest::addColumn<QStringList>("expected");
         QTest::addColumn<int>("selected");
-        QTest::newRow("walk down one row at a time")
-            << QStringList{"T1", "T2", "T3", "T4"} << 1 << QList<int>{2, 3, 4} << QStringList{"T2", "T3", "T4", "T1"} << 4;
+        QTest::newRow("walk down one row at a time") << QStringList{"T1", "T2", "T3", "T4"} << 1 << QList<int>{2, 3, 4}
+                                                     << QStringList{"T2", "T3", "T4", "T1"} << 4;
         QTest::newRow("walk up") << QStringList{"T1", "T2", "T3", "T4"} << 4 << QList<int>{3, 2, 1}
                                  << QStringList{"T4", "T1", "T2", "T3"} << 1;
-        QTest::newRow("one jump swaps two rows") << QStringList{"T1", "T2", "T3", "T4"} << 1 << QList<int>{4}
-                                                 << QStringList{"T4", "T2", "T3", "T1"} << 4;
+        QTest::newRow("one jump swaps two rows")
+            << QStringList{"T1", "T2", "T3", "T4"} << 1 << QList<int>{4} << QStringList{"T4", "T2", "T3", "T1"} << 4;
         QTest::newRow("equal texts are stepped over")
             << QStringList{"T1", "T1", "T2"} << 1 << QList<int>{2, 3} << QStringList{"T2", "T1", "T1"} << 3;
         QTest::newRow("equal texts alone change nothing")
@@ -171,53 +172,53 @@ private Q_SLOTS:
         QFETCH(QList<int>, path);
         QFETCH(QStringList, expected);
         QFETCH(int, selected);
-        Fill(rows);
+        fill(rows);
         // Real mouse events: press on the row, move over the others, release.
-        QTest::mousePress(m_list->viewport(), Qt::LeftButton, {}, RowCentre(clicked));
-        QCOMPARE(m_list->MousePointer(), SourceListView::kPointerCustom);
+        QTest::mousePress(m_list->viewport(), Qt::LeftButton, {}, rowCentre(clicked));
+        QCOMPARE(m_list->MousePointer(), Pointer::Custom);
         QVERIFY(m_list->Dragging());
         for (int row : path)
-            QTest::mouseMove(m_list->viewport(), RowCentre(row));
-        QTest::mouseRelease(m_list->viewport(), Qt::LeftButton, {}, RowCentre(path.constLast()));
-        QCOMPARE(m_list->Rows(), expected);
-        QCOMPARE(m_list->SelectedRow(), selected);
-        QCOMPARE(m_list->MousePointer(), SourceListView::kPointerArrow);
+            QTest::mouseMove(m_list->viewport(), rowCentre(row));
+        QTest::mouseRelease(m_list->viewport(), Qt::LeftButton, {}, rowCentre(path.constLast()));
+        QCOMPARE(m_list->rows(), expected);
+        QCOMPARE(m_list->selectedRow(), selected);
+        QCOMPARE(m_list->MousePointer(), Pointer::Arrow);
         QVERIFY(!m_list->Dragging());
     }
 
     void movesWithoutAPressDoNothing()
     {
-        Fill({"T1", "T2"});
-        Click(1);
-        m_list->ListView1_MouseMove(RowCentre(2));
-        QCOMPARE(m_list->Rows(), (QStringList{"T1", "T2"}));
+        fill({"T1", "T2"});
+        click(1);
+        m_list->ListView1_MouseMove(rowCentre(2));
+        QCOMPARE(m_list->rows(), (QStringList{"T1", "T2"}));
         // Over the empty part of the list nothing happens either.
         m_list->ListView1_MouseDown();
         m_list->ListView1_MouseMove(QPoint(5, m_list->viewport()->height() - 2));
-        QCOMPARE(m_list->Rows(), (QStringList{"T1", "T2"}));
+        QCOMPARE(m_list->rows(), (QStringList{"T1", "T2"}));
     }
 
     void removedDragItemTouchesNothing()
     {
-        Fill({"T1", "T2", "T3"});
-        Click(2);
+        fill({"T1", "T2", "T3"});
+        click(2);
         m_list->ListView1_DblClick(); // removes T2, the drag item
-        QCOMPARE(m_list->DragItemRow(), 0);
+        QCOMPARE(m_list->dragItemRow(), 0);
         m_list->ListView1_MouseDown();
-        m_list->ListView1_MouseMove(RowCentre(1));
-        m_list->ListView1_MouseMove(RowCentre(2));
-        QCOMPARE(m_list->Rows(), (QStringList{"T1", "T3"}));
+        m_list->ListView1_MouseMove(rowCentre(1));
+        m_list->ListView1_MouseMove(rowCentre(2));
+        QCOMPARE(m_list->rows(), (QStringList{"T1", "T3"}));
 
         // A drag item below a removed row still means its own text.
         m_list->ListView1_MouseUp();
-        Fill({"T4"});
-        Click(3);
+        fill({"T4"});
+        click(3);
         m_list->setCurrentItem(m_list->topLevelItem(0));
         m_list->ListView1_DblClick(); // removes T1
-        QCOMPARE(m_list->DragItemRow(), 2);
+        QCOMPARE(m_list->dragItemRow(), 2);
         m_list->ListView1_MouseDown();
-        m_list->ListView1_MouseMove(RowCentre(1));
-        QCOMPARE(m_list->Rows(), (QStringList{"T4", "T3"}));
+        m_list->ListView1_MouseMove(rowCentre(1));
+        QCOMPARE(m_list->rows(), (QStringList{"T4", "T3"}));
     }
 
     void scrollThresholds_data()
@@ -241,18 +242,18 @@ private Q_SLOTS:
         QFETCH(int, scroll);
         m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
         for (int i = 1; i <= 20; ++i)
-            m_list->AppendRow(QStringLiteral("T%1").arg(i));
-        m_list->SetCursorPositionSource([screenY] { return QPoint(100, screenY); });
+            m_list->appendRow(QStringLiteral("T%1").arg(i));
+        m_list->setCursorPositionSource([screenY] { return QPoint(100, screenY); });
         // The hovered row sits at the edge the pointer moves towards.
         const bool upwards = clicked > hover;
         m_list->scrollToItem(m_list->topLevelItem(hover - 1),
                              upwards ? QAbstractItemView::PositionAtTop : QAbstractItemView::PositionAtBottom);
         QCoreApplication::processEvents();
-        Click(clicked);
+        click(clicked);
         const int before = m_list->verticalScrollBar()->value();
         m_list->ListView1_MouseDown();
-        m_list->ListView1_MouseMove(RowCentre(hover));
-        QCOMPARE(m_list->RowText(hover), QStringLiteral("T%1").arg(clicked));
+        m_list->ListView1_MouseMove(rowCentre(hover));
+        QCOMPARE(m_list->rowText(hover), QStringLiteral("T%1").arg(clicked));
         const int after = m_list->verticalScrollBar()->value();
         QCOMPARE(after == before ? 0 : (after < before ? -1 : 1), scroll);
     }

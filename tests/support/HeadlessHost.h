@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include "extract/ExtractHost.h"
@@ -16,23 +19,23 @@ public:
     QStringList rows;
     QString outputFolder;
     QList<int> progress;
-    QList<int> pointers;
+    QList<Pointer> pointers;
     QStringList messages;
     QStringList details;
     std::function<void()> onProgress; // called at every progress step
     std::function<void()> onMessage;  // called while a message is "shown"
 
-    int SourceCount() const override { return int(rows.size()); }
-    QString SourceText(int row) const override { return rows.value(row - 1); }
-    QString OutputFolder() const override { return outputFolder; }
-    void SetProgress(int percent) override
+    int sourceCount() const override { return int(rows.size()); }
+    QString sourceText(int row) const override { return rows.value(row - 1); }
+    QString outputFolderText() const override { return outputFolder; }
+    void setProgress(int percent) override
     {
         progress.append(percent);
         if (onProgress)
             onProgress();
     }
-    void SetMousePointer(int pointer) override { pointers.append(pointer); }
-    void ShowMessage(const QString& text, const QString& detail = QString()) override
+    void setMousePointer(Pointer pointer) override { pointers.append(pointer); }
+    void showMessage(const QString& text, const QString& detail = QString()) override
     {
         messages.append(text);
         details.append(detail);

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #ifdef Q_OS_UNIX
@@ -6,7 +9,7 @@
 
 // The peak memory of this process so far, in KiB; -1 where it cannot be told,
 // or where the address sanitizer's own bookkeeping would hide it.
-inline long PeakKilobytes()
+inline long peakKilobytes()
 {
 #if defined(Q_OS_UNIX) && !defined(__SANITIZE_ADDRESS__)
     rusage usage{};

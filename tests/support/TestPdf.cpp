@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "TestPdf.h"
 
 #include <QBuffer>
@@ -23,7 +26,7 @@ QImage Picture(const Image& wanted)
     return image;
 }
 
-QByteArray Deflate(const QByteArray& data)
+QByteArray deflate(const QByteArray& data)
 {
     // qCompress puts a four-byte length before a zlib stream; PDF wants the
     // zlib stream alone.
@@ -35,7 +38,7 @@ struct ImageObject {
     QByteArray stream;
 };
 
-ImageObject Encode(const Image& wanted)
+ImageObject encode(const Image& wanted)
 {
     const QImage picture = Picture(wanted);
     ImageObject object;
@@ -49,14 +52,14 @@ ImageObject Encode(const Image& wanted)
                 const QRgb p = picture.pixel(x, y);
                 raw.append(char(qRed(p))).append(char(qGreen(p))).append(char(qBlue(p)));
             }
-        object.stream = Deflate(raw);
+        object.stream = deflate(raw);
         object.dictionary = head + " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /FlateDecode";
         break;
     case Kind::Gray:
         for (int y = 0; y < wanted.height; ++y)
             for (int x = 0; x < wanted.width; ++x)
                 raw.append(char(qGray(picture.pixel(x, y))));
-        object.stream = Deflate(raw);
+        object.stream = deflate(raw);
         object.dictionary = head + " /ColorSpace /DeviceGray /BitsPerComponent 8 /Filter /FlateDecode";
         break;
     case Kind::Mono: {
@@ -68,7 +71,7 @@ ImageObject Encode(const Image& wanted)
                     row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
             raw.append(row);
         }
-        object.stream = Deflate(raw);
+        object.stream = deflate(raw);
         object.dictionary = head + " /ColorSpace /DeviceGray /BitsPerComponent 1 /Filter /FlateDecode";
         break;
     }
@@ -89,8 +92,12 @@ ImageObject Encode(const Image& wanted)
 class Writer
 {
 public:
-    int Reserve() { m_offsets.append(0); return int(m_offsets.size()); }
-    void Object(int number, const QByteArray& body, const QByteArray& stream = {}, bool hasStream = false)
+    int reserve()
+    {
+        m_offsets.append(0);
+        return int(m_offsets.size());
+    }
+    void object(int number, const QByteArray& body, const QByteArray& stream = {}, bool hasStream = false)
     {
         m_offsets[number - 1] = m_out.size();
         m_out += QByteArray::number(number) + " 0 obj\n<< " + body + " >>\n";
@@ -98,14 +105,14 @@ public:
             m_out += "stream\n" + stream + "\nendstream\n";
         m_out += "endobj\n";
     }
-    QByteArray Finish(int root)
+    QByteArray finish(int root)
     {
         const qsizetype xref = m_out.size();
         m_out += "xref\n0 " + QByteArray::number(m_offsets.size() + 1) + "\n0000000000 65535 f \n";
         for (qsizetype offset : std::as_const(m_offsets))
             m_out += QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
-        m_out += "trailer\n<< /Size " + QByteArray::number(m_offsets.size() + 1) + " /Root "
-                 + QByteArray::number(root) + " 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
+        m_out += "trailer\n<< /Size " + QByteArray::number(m_offsets.size() + 1) + " /Root " + QByteArray::number(root)
+                 + " 0 R >>\nstartxref\n" + QByteArray::number(xref) + "\n%%EOF\n";
         return m_out;
     }
     QByteArray m_out = "%PDF-1.4\n%\xe2\xe3\xcf\xd3\n";
@@ -114,7 +121,7 @@ private:
     QList<qsizetype> m_offsets;
 };
 
-bool Save(const QString& path, const QByteArray& data)
+bool save(const QString& path, const QByteArray& data)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
@@ -122,51 +129,46 @@ bool Save(const QString& path, const QByteArray& data)
 
 } // namespace
 
-bool Write(const QString& path, const QList<Image>& images)
+bool write(const QString& path, const QList<Image>& images)
 {
     Writer writer;
-    const int catalog = writer.Reserve();
-    const int pages = writer.Reserve();
+    const int catalog = writer.reserve();
+    const int pages = writer.reserve();
     QList<int> pageObjects;
     for (const Image& wanted : images) {
         const bool lost = wanted.kind == Kind::Lost;
-        const int image = lost ? 0 : writer.Reserve();
-        const int content = writer.Reserve();
-        const int page = writer.Reserve();
+        const int image = lost ? 0 : writer.reserve();
+        const int content = writer.reserve();
+        const int page = writer.reserve();
         if (!lost) {
-            const ImageObject encoded = Encode(wanted);
-            writer.Object(image, encoded.dictionary, encoded.stream, true);
+            const ImageObject encoded = encode(wanted);
+            writer.object(image, encoded.dictionary, encoded.stream, true);
         }
-        const QByteArray draw = "q " + QByteArray::number(wanted.width) + " 0 0 " + QByteArray::number(wanted.height)
-                                + " 0 0 cm /Im0 Do Q";
-        writer.Object(content, "/Length " + QByteArray::number(draw.size()), draw, true);
+        const QByteArray draw =
+            "q " + QByteArray::number(wanted.width) + " 0 0 " + QByteArray::number(wanted.height) + " 0 0 cm /Im0 Do Q";
+        writer.object(content, "/Length " + QByteArray::number(draw.size()), draw, true);
         const QByteArray resources =
             lost ? QByteArray("<< >>") : "<< /XObject << /Im0 " + QByteArray::number(image) + " 0 R >> >>";
-        writer.Object(page, "/Type /Page /Parent " + QByteArray::number(pages) + " 0 R /MediaBox [0 0 "
+        writer.object(page, "/Type /Page /Parent " + QByteArray::number(pages) + " 0 R /MediaBox [0 0 "
                                 + QByteArray::number(wanted.width) + ' ' + QByteArray::number(wanted.height)
                                 + "] /Resources " + resources + " /Contents " + QByteArray::number(content) + " 0 R");
         pageObjects.append(page);
     }
     if (images.isEmpty()) {
-        const int content = writer.Reserve();
-        const int page = writer.Reserve();
+        const int content = writer.reserve();
+        const int page = writer.reserve();
         const QByteArray draw = "0 0 1 rg 10 10 50 50 re f";
-        writer.Object(content, "/Length " + QByteArray::number(draw.size()), draw, true);
-        writer.Object(page, "/Type /Page /Parent " + QByteArray::number(pages)
+        writer.object(content, "/Length " + QByteArray::number(draw.size()), draw, true);
+        writer.object(page, "/Type /Page /Parent " + QByteArray::number(pages)
                                 + " 0 R /MediaBox [0 0 100 100] /Contents " + QByteArray::number(content) + " 0 R");
         pageObjects.append(page);
     }
     QByteArray kids;
     for (int page : std::as_const(pageObjects))
         kids += QByteArray::number(page) + " 0 R ";
-    writer.Object(pages, "/Type /Pages /Kids [ " + kids + "] /Count " + QByteArray::number(pageObjects.size()));
-    writer.Object(catalog, "/Type /Catalog /Pages " + QByteArray::number(pages) + " 0 R");
-    return Save(path, writer.Finish(catalog));
-}
-
-bool WriteWithoutImages(const QString& path)
-{
-    return Write(path, {});
+    writer.object(pages, "/Type /Pages /Kids [ " + kids + "] /Count " + QByteArray::number(pageObjects.size()));
+    writer.object(catalog, "/Type /Catalog /Pages " + QByteArray::number(pages) + " 0 R");
+    return save(path, writer.finish(catalog));
 }
 
 } // namespace TestPdf

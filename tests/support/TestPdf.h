@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QList>
@@ -8,11 +11,11 @@
 namespace TestPdf {
 
 enum class Kind {
-    Rgb,   // 8-bit colour, deflated
-    Gray,  // 8-bit grey, deflated
-    Jpeg,  // colour, as a JPEG (DCT) stream
-    Mono,  // 1-bit black and white, deflated
-    Lost,  // damaged: the page draws an image the file does not hold
+    Rgb,  // 8-bit colour, deflated
+    Gray, // 8-bit grey, deflated
+    Jpeg, // colour, as a JPEG (DCT) stream
+    Mono, // 1-bit black and white, deflated
+    Lost, // damaged: the page draws an image the file does not hold
 };
 
 struct Image {
@@ -24,10 +27,6 @@ struct Image {
 
 // Writes a PDF holding the images; returns false when the file could not be
 // written.
-bool Write(const QString& path, const QList<Image>& images);
-
-// Writes a PDF with one page and no image.
-bool WriteWithoutImages(const QString& path);
-
+bool write(const QString& path, const QList<Image>& images);
 
 } // namespace TestPdf

@@ -1,4 +1,9 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "util/AddFolder.h"
+
+#include "TestPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -6,7 +11,7 @@
 #include <QTest>
 
 namespace {
-void Touch(const QString& path)
+void touch(const QString& path)
 {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
@@ -25,16 +30,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QStringList>("expected");
 
-        QTest::newRow("natural numbers")
-            << QStringList{"img-10.ppm", "img-2.ppm", "img-1.ppm", "x-1000.ppm", "x-999.ppm"} << QStringList{}
-            << "*.ppm" << QStringList{"img-1.ppm", "img-2.ppm", "img-10.ppm", "x-999.ppm", "x-1000.ppm"};
+        QTest::newRow("natural numbers") << QStringList{"img-10.ppm", "img-2.ppm", "img-1.ppm", "x-1000.ppm",
+                                                        "x-999.ppm"}
+                                         << QStringList{} << "*.ppm"
+                                         << QStringList{"img-1.ppm", "img-2.ppm", "img-10.ppm", "x-999.ppm",
+                                                        "x-1000.ppm"};
         QTest::newRow("letter case ignored in the pattern")
             << QStringList{"a.PDF", "b.pdf", "c.Pdf", "d.txt"} << QStringList{} << "*.pdf"
             << QStringList{"a.PDF", "b.pdf", "c.Pdf"};
         QTest::newRow("hidden files included") << QStringList{".secret.pdf", "open.pdf"} << QStringList{} << "*.pdf"
                                                << QStringList{".secret.pdf", "open.pdf"};
-        QTest::newRow("folders never listed") << QStringList{"real.pdf"} << QStringList{"folder.pdf"} << "*.pdf"
-                                              << QStringList{"real.pdf"};
+        QTest::newRow("folders never listed")
+            << QStringList{"real.pdf"} << QStringList{"folder.pdf"} << "*.pdf" << QStringList{"real.pdf"};
         QTest::newRow("nothing matches") << QStringList{"a.txt"} << QStringList{} << "*.pdf" << QStringList{};
     }
     void listsMatchingFilesInNaturalOrder()
@@ -45,12 +52,12 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
         QTemporaryDir dir;
         for (const QString& name : files)
-            Touch(dir.filePath(name));
+            touch(dir.filePath(name));
         for (const QString& name : folders)
             QVERIFY(QDir(dir.path()).mkdir(name));
         const QString withoutSeparator = QDir::toNativeSeparators(dir.path());
         QCOMPARE(AddFolder::ListFiles(withoutSeparator, pattern), expected);
-        QCOMPARE(AddFolder::ListFiles(withoutSeparator + QDir::separator(), pattern), expected);
+        QCOMPARE(AddFolder::ListFiles(withoutSeparator + Platform::separator(), pattern), expected);
     }
 
     void manyFiles()
@@ -60,7 +67,7 @@ private Q_SLOTS:
         QStringList expected;
         for (int i = 1; i <= 151; ++i) {
             const QString name = QStringLiteral("p-%1.pdf").arg(i);
-            Touch(dir.filePath(name));
+            touch(dir.filePath(name));
             expected.append(name);
         }
         QCOMPARE(AddFolder::ListFiles(dir.path(), QStringLiteral("*.pdf")), expected);
@@ -72,7 +79,7 @@ private Q_SLOTS:
         QVERIFY(AddFolder::ListFiles(dir.filePath(QStringLiteral("missing")), QStringLiteral("*.pdf")).isEmpty());
         const QString locked = dir.filePath(QStringLiteral("locked"));
         QVERIFY(QDir().mkdir(locked));
-        Touch(locked + QStringLiteral("/a.pdf"));
+        touch(locked + QStringLiteral("/a.pdf"));
         QFile::setPermissions(locked, QFileDevice::WriteOwner);
         if (QDir(locked).isReadable())
             QSKIP("running with rights that read any folder");

@@ -1,5 +1,10 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "util/Main.h"
 #include "util/ShortFilename.h"
+
+#include "TestPaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,11 +42,11 @@ private Q_SLOTS:
         QFile file(dir.filePath(QStringLiteral("plain")));
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.close();
-        QVERIFY(Main::FolderIsWritable(dir.path()));
-        QVERIFY(Main::FolderIsWritable(QDir::toNativeSeparators(dir.path()) + QDir::separator()));
-        QVERIFY(!Main::FolderIsWritable(dir.filePath(QStringLiteral("missing"))));
-        QVERIFY(!Main::FolderIsWritable(file.fileName()));
-        QVERIFY(!Main::FolderIsWritable(QString()));
+        QVERIFY(Main::folderIsWritable(dir.path()));
+        QVERIFY(Main::folderIsWritable(TestPaths::withSeparator(dir.path())));
+        QVERIFY(!Main::folderIsWritable(dir.filePath(QStringLiteral("missing"))));
+        QVERIFY(!Main::folderIsWritable(file.fileName()));
+        QVERIFY(!Main::folderIsWritable(QString()));
         // The probe leaves nothing behind.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("plain")});
     }
@@ -49,7 +54,7 @@ private Q_SLOTS:
     void shortNameOfExistingAndMissingPaths()
     {
         QTemporaryDir dir;
-        const QString folder = QDir::toNativeSeparators(dir.path()) + QDir::separator();
+        const QString folder = TestPaths::withSeparator(dir.path());
         QVERIFY(!ShortFilename::GetShortName(folder).isEmpty());
         QVERIFY(QFileInfo(ShortFilename::GetShortName(folder)).isDir());
         QCOMPARE(ShortFilename::GetShortName(folder + QStringLiteral("missing")), QString());
@@ -71,12 +76,12 @@ private Q_SLOTS:
     {
         QFETCH(double, draw);
         QFETCH(bool, due);
-        QCOMPARE(Main::HomePageDue(draw), due);
+        QCOMPARE(Main::homePageDue(draw), due);
     }
 
     void drawsStayInRange()
     {
-        const double r = Main::DrawFromTimer();
+        const double r = Main::drawFromTimer();
         QVERIFY(r >= 0.0 && r < 1.0);
     }
 };

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "util/OutputFolder.h"
 
 #include <QDir>
@@ -15,19 +18,41 @@ private Q_SLOTS:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("problem");
         const QString full = QStringLiteral("the output folder must be a full path");
-        QTest::newRow("as picked") << "/out/" << "/out/" << "";
-        QTest::newRow("no final separator") << "/out" << "/out/" << "";
-        QTest::newRow("trailing white space") << "/out/  \t" << "/out/" << "";
-        QTest::newRow("inner spaces stay") << "/my out" << "/my out/" << "";
-        QTest::newRow("doubled separators") << "//out//x" << "/out/x/" << "";
-        QTest::newRow("home") << "~" << "~/" << "";
-        QTest::newRow("below home") << "~/photos" << "~/photos/" << "";
-        QTest::newRow("relative") << "photos" << "" << full;
-        QTest::newRow("leading space") << " /out" << "" << full;
-        QTest::newRow("another user's home") << "~bob/x" << "" << full;
-        QTest::newRow("resource path") << ":/out" << "" << full;
-        QTest::newRow("empty") << "" << "" << "no output folder is given";
-        QTest::newRow("white space only") << "  " << "" << "no output folder is given";
+        QTest::newRow("as picked") << "/out/"
+                                   << "/out/"
+                                   << "";
+        QTest::newRow("no final separator") << "/out"
+                                            << "/out/"
+                                            << "";
+        QTest::newRow("trailing white space") << "/out/  \t"
+                                              << "/out/"
+                                              << "";
+        QTest::newRow("inner spaces stay") << "/my out"
+                                           << "/my out/"
+                                           << "";
+        QTest::newRow("doubled separators") << "//out//x"
+                                            << "/out/x/"
+                                            << "";
+        QTest::newRow("home") << "~"
+                              << "~/"
+                              << "";
+        QTest::newRow("below home") << "~/photos"
+                                    << "~/photos/"
+                                    << "";
+        QTest::newRow("relative") << "photos"
+                                  << "" << full;
+        QTest::newRow("leading space") << " /out"
+                                       << "" << full;
+        QTest::newRow("another user's home") << "~bob/x"
+                                             << "" << full;
+        QTest::newRow("resource path") << ":/out"
+                                       << "" << full;
+        QTest::newRow("empty") << ""
+                               << ""
+                               << "no output folder is given";
+        QTest::newRow("white space only") << "  "
+                                          << ""
+                                          << "no output folder is given";
     }
     void whatTheTextMeans()
     {
@@ -41,7 +66,7 @@ private Q_SLOTS:
 #endif
             return QDir::toNativeSeparators(path);
         };
-        const OutputFolder::Resolved resolved = OutputFolder::Resolve(onThisPlatform(text));
+        const OutputFolder::Resolved resolved = OutputFolder::resolve(onThisPlatform(text));
         QCOMPARE(resolved.problem, problem);
         QCOMPARE(resolved.folder,
                  folder.isEmpty() ? QString() : onThisPlatform(folder.replace(QLatin1Char('~'), QDir::homePath())));

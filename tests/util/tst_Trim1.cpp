@@ -1,15 +1,13 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
+#include "TestPaths.h"
 #include "util/Trim1.h"
 
 #include <QDir>
 #include <QTest>
 
-namespace {
-// Writes a path with "\" standing for this platform's separator.
-QString P(const char* text)
-{
-    return QString::fromUtf8(text).replace(QLatin1Char('\\'), QDir::separator());
-}
-} // namespace
+using TestPaths::nativePath;
 
 class TestTrim1 : public QObject
 {
@@ -20,11 +18,11 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("full path") << P("\\docs\\report.pdf") << P("report.pdf");
-        QTest::newRow("bare name") << P("report.pdf") << P("report.pdf");
-        QTest::newRow("ends with separator") << P("\\docs\\") << QString();
+        QTest::newRow("full path") << nativePath("\\docs\\report.pdf") << nativePath("report.pdf");
+        QTest::newRow("bare name") << nativePath("report.pdf") << nativePath("report.pdf");
+        QTest::newRow("ends with separator") << nativePath("\\docs\\") << QString();
         QTest::newRow("empty") << QString() << QString();
-        QTest::newRow("spaces and dots") << P("\\a b\\Report 2009.v2.pdf") << P("Report 2009.v2.pdf");
+        QTest::newRow("spaces and dots") << nativePath("\\a b\\Report 2009.v2.pdf") << nativePath("Report 2009.v2.pdf");
     }
     void fileNamePart()
     {
@@ -37,12 +35,17 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("simple") << "report.pdf" << "report";
-        QTest::newRow("two dots") << "archive.tar.gz" << "archive.tar";
-        QTest::newRow("only extension") << ".pdf" << "";
-        QTest::newRow("dot in folder, none in name") << P("\\my.docs\\report") << P("\\my");
-        QTest::newRow("no dot at all keeps the whole text") << "README" << "README";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("simple") << "report.pdf"
+                                << "report";
+        QTest::newRow("two dots") << "archive.tar.gz"
+                                  << "archive.tar";
+        QTest::newRow("only extension") << ".pdf"
+                                        << "";
+        QTest::newRow("dot in folder, none in name") << nativePath("\\my.docs\\report") << nativePath("\\my");
+        QTest::newRow("no dot at all keeps the whole text") << "README"
+                                                            << "README";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void stripExtension()
     {
@@ -55,10 +58,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("file in folder") << P("\\docs\\report.pdf") << P("\\docs\\");
-        QTest::newRow("root") << P("\\") << P("\\");
-        QTest::newRow("bare name") << "report.pdf" << "";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("file in folder") << nativePath("\\docs\\report.pdf") << nativePath("\\docs\\");
+        QTest::newRow("root") << nativePath("\\") << nativePath("\\");
+        QTest::newRow("bare name") << "report.pdf"
+                                   << "";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void folderPart()
     {
@@ -71,23 +76,23 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("none") << P("\\out\\a") << P("\\out\\a");
-        QTest::newRow("root picked, name joined") << P("\\\\Report") << P("\\Report");
-        QTest::newRow("three become two") << P("\\out\\\\\\a") << P("\\out\\\\a");
-        QTest::newRow("four become two") << P("\\\\\\\\") << P("\\\\");
-        QTest::newRow("leading pair") << P("\\\\server\\share\\") << P("\\server\\share\\");
+        QTest::newRow("none") << nativePath("\\out\\a") << nativePath("\\out\\a");
+        QTest::newRow("root picked, name joined") << nativePath("\\\\Report") << nativePath("\\Report");
+        QTest::newRow("three become two") << nativePath("\\out\\\\\\a") << nativePath("\\out\\\\a");
+        QTest::newRow("four become two") << nativePath("\\\\\\\\") << nativePath("\\\\");
+        QTest::newRow("leading pair") << nativePath("\\\\server\\share\\") << nativePath("\\server\\share\\");
     }
     void collapse()
     {
         QFETCH(QString, path);
         QFETCH(QString, expected);
-        QCOMPARE(Trim1::CollapseDoubledSeparators(path), expected);
+        QCOMPARE(Trim1::collapseDoubledSeparators(path), expected);
     }
 
     void longStrings()
     {
         // 32,766 characters: the longest path text the program has to handle.
-        const QString folder = QDir::separator() + QString(32759, QLatin1Char('a')) + QDir::separator();
+        const QString folder = Platform::separator() + QString(32759, QLatin1Char('a')) + Platform::separator();
         const QString path = folder + QStringLiteral("x.pdf");
         QCOMPARE(path.size(), 32766);
         QCOMPARE(Trim1::FileNamePart(path), QStringLiteral("x.pdf"));

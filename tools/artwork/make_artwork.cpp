@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 // Draws the button pictures and the two pointer files of Orvalin, each for
 // screens at 1x and at 2x: the pictures drawn anew at twice the size, not
 // enlarged, so that they stay sharp on high-density screens.
@@ -17,24 +20,24 @@ namespace {
 
 // Every picture is drawn on a 32 by 32 grid; scale 2 draws the same shapes
 // on 64 by 64 pixels.
-QImage Canvas(int scale)
+QImage canvas(int scale)
 {
     QImage image(32 * scale, 32 * scale, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     return image;
 }
 
-void Prepare(QPainter& p, int scale)
+void prepare(QPainter& p, int scale)
 {
     p.setRenderHint(QPainter::Antialiasing);
     p.scale(scale, scale);
 }
 
-QImage AddPdf(int scale)
+QImage addPdf(int scale)
 {
-    QImage image = Canvas(scale);
+    QImage image = canvas(scale);
     QPainter p(&image);
-    Prepare(p, scale);
+    prepare(p, scale);
     // The page with its corner turned down.
     QPainterPath page;
     page.moveTo(5.5, 1.5);
@@ -77,11 +80,11 @@ QImage AddPdf(int scale)
     return image;
 }
 
-QImage Folder(int scale)
+QImage folderPicture(int scale)
 {
-    QImage image = Canvas(scale);
+    QImage image = canvas(scale);
     QPainter p(&image);
-    Prepare(p, scale);
+    prepare(p, scale);
     const QColor edge(150, 110, 10);
     // The back of the folder with its tab.
     QPainterPath back;
@@ -120,11 +123,11 @@ QImage Folder(int scale)
     return image;
 }
 
-QImage Palette(int scale)
+QImage palettePicture(int scale)
 {
-    QImage image = Canvas(scale);
+    QImage image = canvas(scale);
     QPainter p(&image);
-    Prepare(p, scale);
+    prepare(p, scale);
     // The palette board with its thumb hole.
     QPainterPath board;
     board.addEllipse(QRectF(1.5, 5.5, 27, 21));
@@ -136,9 +139,8 @@ QImage Palette(int scale)
     p.drawPath(board);
     // Paint spots.
     const QList<QPair<QPointF, QColor>> spots = {
-        {{8, 11}, QColor(220, 30, 30)},  {{14, 9}, QColor(250, 200, 20)},
-        {{20, 10}, QColor(40, 160, 50)}, {{24, 15}, QColor(30, 90, 220)},
-        {{19, 21}, QColor(150, 50, 180)},
+        {{8, 11}, QColor(220, 30, 30)},  {{14, 9}, QColor(250, 200, 20)},  {{20, 10}, QColor(40, 160, 50)},
+        {{24, 15}, QColor(30, 90, 220)}, {{19, 21}, QColor(150, 50, 180)},
     };
     p.setPen(Qt::NoPen);
     for (const auto& spot : spots) {
@@ -157,17 +159,17 @@ QImage Palette(int scale)
 
 // A pointing hand: the index finger's tip is the hot spot.
 constexpr QPoint kHandHotSpot(12, 2);
-QImage Hand(int scale)
+QImage hand(int scale)
 {
-    QImage image = Canvas(scale);
+    QImage image = canvas(scale);
     QPainter p(&image);
-    Prepare(p, scale);
+    prepare(p, scale);
     QPainterPath hand;
-    hand.addRoundedRect(QRectF(10, 2, 5, 16), 2.5, 2.5);   // index finger
-    hand.addRoundedRect(QRectF(15, 10, 4.5, 10), 2.2, 2.2); // middle
+    hand.addRoundedRect(QRectF(10, 2, 5, 16), 2.5, 2.5);      // index finger
+    hand.addRoundedRect(QRectF(15, 10, 4.5, 10), 2.2, 2.2);   // middle
     hand.addRoundedRect(QRectF(19.5, 11, 4.5, 10), 2.2, 2.2); // ring
-    hand.addRoundedRect(QRectF(24, 12.5, 4, 9), 2, 2);      // little
-    hand.addRoundedRect(QRectF(10, 14, 18, 12), 4, 4);      // palm
+    hand.addRoundedRect(QRectF(24, 12.5, 4, 9), 2, 2);        // little
+    hand.addRoundedRect(QRectF(10, 14, 18, 12), 4, 4);        // palm
     QPainterPath thumb;
     thumb.moveTo(11, 17);
     thumb.lineTo(6, 13);
@@ -186,11 +188,11 @@ QImage Hand(int scale)
 }
 
 // Rows being moved: a row between arrows pointing up and down.
-QImage DragPicture(int scale)
+QImage dragPicture(int scale)
 {
-    QImage image = Canvas(scale);
+    QImage image = canvas(scale);
     QPainter p(&image);
-    Prepare(p, scale);
+    prepare(p, scale);
     p.setPen(QPen(Qt::black, 1));
     p.setBrush(QColor(255, 255, 255));
     p.drawRect(QRectF(5.5, 12.5, 21, 7));
@@ -209,7 +211,7 @@ QImage DragPicture(int scale)
 // (type 2) file: a directory entry for each, then each as a 32-bit
 // device-independent bitmap followed by its transparency mask. A cursor's hot
 // spot, given on the 32 by 32 grid, is scaled to each picture.
-QByteArray IconFile(const QList<QImage>& pictures, int type, QPoint hotSpot = {})
+QByteArray iconFile(const QList<QImage>& pictures, int type, QPoint hotSpot = {})
 {
     QList<QByteArray> bitmaps;
     for (const QImage& picture : pictures) {
@@ -225,7 +227,8 @@ QByteArray IconFile(const QList<QImage>& pictures, int type, QPoint hotSpot = {}
         for (int y = h - 1; y >= 0; --y) {
             const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
             for (int x = 0; x < w; ++x)
-                dib << quint8(qBlue(line[x])) << quint8(qGreen(line[x])) << quint8(qRed(line[x])) << quint8(qAlpha(line[x]));
+                dib << quint8(qBlue(line[x])) << quint8(qGreen(line[x])) << quint8(qRed(line[x]))
+                    << quint8(qAlpha(line[x]));
         }
         for (int y = h - 1; y >= 0; --y) {
             QByteArray row(maskRow, 0);
@@ -259,7 +262,7 @@ QByteArray IconFile(const QList<QImage>& pictures, int type, QPoint hotSpot = {}
     return file;
 }
 
-bool Write(const QString& path, const QByteArray& data)
+bool write(const QString& path, const QByteArray& data)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size()) {
@@ -282,12 +285,12 @@ int main(int argc, char* argv[])
     bool ok = true;
     // Qt picks name@2x.png for screens at twice the density.
     const QList<std::pair<const char*, QImage (*)(int)>> pictures{
-        {"add-pdf", &AddPdf}, {"folder", &Folder}, {"palette", &Palette}};
+        {"add-pdf", &addPdf}, {"folder", &folderPicture}, {"palette", &palettePicture}};
     for (const auto& [name, draw] : pictures) {
         ok = draw(1).save(folder + QLatin1String(name) + QStringLiteral(".png")) && ok;
         ok = draw(2).save(folder + QLatin1String(name) + QStringLiteral("@2x.png")) && ok;
     }
-    ok = Write(folder + QStringLiteral("HAND-M.CUR"), IconFile({Hand(1), Hand(2)}, 2, kHandHotSpot)) && ok;
-    ok = Write(folder + QStringLiteral("drag.ico"), IconFile({DragPicture(1), DragPicture(2)}, 1)) && ok;
+    ok = write(folder + QStringLiteral("HAND-M.CUR"), iconFile({hand(1), hand(2)}, 2, kHandHotSpot)) && ok;
+    ok = write(folder + QStringLiteral("drag.ico"), iconFile({dragPicture(1), dragPicture(2)}, 1)) && ok;
     return ok ? 0 : 1;
 }

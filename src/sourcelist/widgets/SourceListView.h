@@ -1,4 +1,9 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
+
+#include "util/Pointer.h"
 
 #include <QPersistentModelIndex>
 #include <QTreeWidget>
@@ -18,33 +23,28 @@ class SourceListView : public QTreeWidget
     Q_OBJECT
 
 public:
-    // Pointer values of the list: 0 none of its own, 1 arrow, 99 drag picture.
-    static constexpr int kPointerDefault = 0;
-    static constexpr int kPointerArrow = 1;
-    static constexpr int kPointerCustom = 99;
-
     explicit SourceListView(const QString& applicationFolder, QWidget* parent = nullptr);
 
     // The one column, "PDF File(s)", 5500 twips wide.
-    void SetUpColumn();
+    void setUpColumn();
 
-    void AppendRow(const QString& text);
-    int RowCount() const;
+    void appendRow(const QString& text);
+    int rowCount() const;
     // Row `row` counted from 1; empty when there is no such row.
-    QString RowText(int row) const;
-    QStringList Rows() const;
+    QString rowText(int row) const;
+    QStringList rows() const;
     // The selected row counted from 1, or 0.
-    int SelectedRow() const;
+    int selectedRow() const;
 
-    int MousePointer() const { return m_mousePointer; }
+    // Default: none of its own; Arrow; Custom: the drag picture.
+    Pointer MousePointer() const { return m_mousePointer; }
     int OLEDropMode() const { return m_oleDropMode; }
-    int OLEDragMode() const { return m_oleDragMode; }
     bool Dragging() const { return m_dragging; }
     // The row whose text is being moved, counted from 1, or 0 for none.
-    int DragItemRow() const;
+    int dragItemRow() const;
 
     // Where the pointer is on the screen; tests put it where they need it.
-    void SetCursorPositionSource(std::function<QPoint()> source);
+    void setCursorPositionSource(std::function<QPoint()> source);
 
     // The list's event handlers; the widget's own events call them.
     void ListView1_ItemClick();
@@ -74,14 +74,13 @@ protected:
     bool viewportEvent(QEvent* event) override;
 
 private:
-    void SetMousePointer(int pointer);
-    QTreeWidgetItem* Row(int row) const;
+    void setMousePointer(Pointer pointer);
+    QTreeWidgetItem* rowItem(int row) const;
 
     QString m_applicationFolder;
     std::function<QPoint()> m_cursorPosition;
     QPersistentModelIndex m_dragItem;
     bool m_dragging = false;
-    int m_mousePointer = kPointerDefault;
+    Pointer m_mousePointer = Pointer::Default;
     int m_oleDropMode = 1; // manual: dropped files are taken
-    int m_oleDragMode = 1;
 };

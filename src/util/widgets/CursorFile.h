@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #pragma once
 
 #include <QCursor>
@@ -11,6 +14,6 @@ namespace CursorFile {
 // that the pointer stays sharp on high-density screens. A cursor keeps the
 // hot spot the file gives; an icon's hot spot is its centre. Returns false
 // when the file cannot be read as a picture.
-bool Load(const QString& path, QCursor* cursor, qreal devicePixelRatio = 1.0);
+bool load(const QString& path, QCursor* cursor, qreal devicePixelRatio = 1.0);
 
 } // namespace CursorFile

@@ -1,7 +1,11 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "SourceListView.h"
 
-#include "util/CursorFile.h"
 #include "util/Platform.h"
+#include "util/Twips.h"
+#include "util/widgets/CursorFile.h"
 
 #include <QCursor>
 #include <QDir>
@@ -17,7 +21,7 @@ namespace {
 constexpr int kColumnTwips = 5500;
 
 // True when the dragged data is a list of files from the file manager.
-bool CarriesLocalFiles(const QMimeData* data)
+bool carriesLocalFiles(const QMimeData* data)
 {
     if (!data || !data->hasUrls() || data->urls().isEmpty())
         return false;
@@ -54,74 +58,74 @@ SourceListView::SourceListView(const QString& applicationFolder, QWidget* parent
                               "Move bar to right and out of window to reveal full names."));
 }
 
-void SourceListView::SetUpColumn()
+void SourceListView::setUpColumn()
 {
     setColumnCount(1);
     setHeaderLabels({QStringLiteral("PDF File(s)")});
-    setColumnWidth(0, qRound(kColumnTwips / 15.0));
+    setColumnWidth(0, Twips::toPixels(kColumnTwips));
 }
 
-void SourceListView::AppendRow(const QString& text)
+void SourceListView::appendRow(const QString& text)
 {
     auto* item = new QTreeWidgetItem(QStringList{text});
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     addTopLevelItem(item);
 }
 
-int SourceListView::RowCount() const
+int SourceListView::rowCount() const
 {
     return topLevelItemCount();
 }
 
-QTreeWidgetItem* SourceListView::Row(int row) const
+QTreeWidgetItem* SourceListView::rowItem(int row) const
 {
     return (row >= 1 && row <= topLevelItemCount()) ? topLevelItem(row - 1) : nullptr;
 }
 
-QString SourceListView::RowText(int row) const
+QString SourceListView::rowText(int row) const
 {
-    const QTreeWidgetItem* item = Row(row);
+    const QTreeWidgetItem* item = rowItem(row);
     return item ? item->text(0) : QString();
 }
 
-QStringList SourceListView::Rows() const
+QStringList SourceListView::rows() const
 {
     QStringList rows;
-    for (int i = 1; i <= RowCount(); ++i)
-        rows.append(RowText(i));
+    for (int i = 1; i <= rowCount(); ++i)
+        rows.append(rowText(i));
     return rows;
 }
 
-int SourceListView::SelectedRow() const
+int SourceListView::selectedRow() const
 {
     const QList<QTreeWidgetItem*> selected = selectedItems();
     return selected.isEmpty() ? 0 : indexOfTopLevelItem(selected.constFirst()) + 1;
 }
 
-int SourceListView::DragItemRow() const
+int SourceListView::dragItemRow() const
 {
     return m_dragItem.isValid() ? m_dragItem.row() + 1 : 0;
 }
 
-void SourceListView::SetCursorPositionSource(std::function<QPoint()> source)
+void SourceListView::setCursorPositionSource(std::function<QPoint()> source)
 {
     m_cursorPosition = std::move(source);
 }
 
-void SourceListView::SetMousePointer(int pointer)
+void SourceListView::setMousePointer(Pointer pointer)
 {
     m_mousePointer = pointer;
     QCursor cursor;
     switch (pointer) {
-    case kPointerCustom:
+    case Pointer::Custom:
         // The picture is read anew on every item click; without it the
         // system's own drag pointer stands in.
-        if (!CursorFile::Load(m_applicationFolder + Platform::Separator() + QStringLiteral("drag.ico"), &cursor,
+        if (!CursorFile::load(m_applicationFolder + Platform::separator() + QStringLiteral("drag.ico"), &cursor,
                               viewport()->devicePixelRatioF()))
             cursor = QCursor(Qt::DragMoveCursor);
         viewport()->setCursor(cursor);
         break;
-    case kPointerArrow:
+    case Pointer::Arrow:
         viewport()->setCursor(Qt::ArrowCursor);
         break;
     default:
@@ -132,11 +136,10 @@ void SourceListView::SetMousePointer(int pointer)
 
 void SourceListView::ListView1_ItemClick()
 {
-    SetMousePointer(kPointerCustom);
+    setMousePointer(Pointer::Custom);
     // From the first item click on, the list takes no more dropped files.
-    m_oleDragMode = 0;
     m_oleDropMode = 0;
-    const int selected = SelectedRow();
+    const int selected = selectedRow();
     m_dragItem = selected ? QPersistentModelIndex(indexFromItem(topLevelItem(selected - 1))) : QPersistentModelIndex();
 }
 
@@ -167,22 +170,22 @@ void SourceListView::ListView1_MouseMove(const QPoint& position)
     const int y = m_cursorPosition().y();
     if (y < kScrollUpBelowY) {
         if (k >= 2)
-            scrollToItem(Row(k - 1), QAbstractItemView::EnsureVisible);
+            scrollToItem(rowItem(k - 1), QAbstractItemView::EnsureVisible);
     } else if (y > kScrollDownAboveY) {
-        if (k + 1 <= RowCount())
-            scrollToItem(Row(k + 1), QAbstractItemView::EnsureVisible);
+        if (k + 1 <= rowCount())
+            scrollToItem(rowItem(k + 1), QAbstractItemView::EnsureVisible);
     }
 }
 
 void SourceListView::ListView1_MouseUp()
 {
     m_dragging = false;
-    SetMousePointer(kPointerArrow);
+    setMousePointer(Pointer::Arrow);
 }
 
 void SourceListView::ListView1_DblClick()
 {
-    const int selected = SelectedRow();
+    const int selected = selectedRow();
     if (selected == 0)
         return;
     delete takeTopLevelItem(selected - 1);
@@ -190,7 +193,7 @@ void SourceListView::ListView1_DblClick()
 
 bool SourceListView::ListView1_OLEDragOver(const QMimeData* dragged) const
 {
-    return m_oleDropMode == 1 && CarriesLocalFiles(dragged);
+    return m_oleDropMode == 1 && carriesLocalFiles(dragged);
 }
 
 void SourceListView::ListView1_OLEDragDrop(const QMimeData* dragged)
@@ -199,7 +202,7 @@ void SourceListView::ListView1_OLEDragDrop(const QMimeData* dragged)
         return;
     const QList<QUrl> urls = dragged->urls();
     for (const QUrl& url : urls)
-        AppendRow(QDir::toNativeSeparators(url.toLocalFile()));
+        appendRow(QDir::toNativeSeparators(url.toLocalFile()));
 }
 
 void SourceListView::mousePressEvent(QMouseEvent* event)
@@ -231,10 +234,8 @@ void SourceListView::mouseDoubleClickEvent(QMouseEvent* event)
 
 void SourceListView::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (ListView1_OLEDragOver(event->mimeData()))
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    // An enter is a move onto the list: the same rule takes or refuses it.
+    dragMoveEvent(event);
 }
 
 void SourceListView::dragMoveEvent(QDragMoveEvent* event)

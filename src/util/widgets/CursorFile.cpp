@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: LicenseRef-proprietary
+
 #include "CursorFile.h"
 
 #include <QBuffer>
@@ -21,7 +24,7 @@ struct Picture {
 // Every picture of an icon or cursor file. The header holds reserved, type
 // (2 for a cursor) and count; a cursor's directory entries hold each
 // picture's hot spot where an icon's hold planes and bit count.
-QList<Picture> Pictures(const QByteArray& data)
+QList<Picture> picturesIn(const QByteArray& data)
 {
     QList<Picture> pictures;
     QBuffer buffer;
@@ -46,13 +49,13 @@ QList<Picture> Pictures(const QByteArray& data)
 
 } // namespace
 
-bool Load(const QString& path, QCursor* cursor, qreal devicePixelRatio)
+bool load(const QString& path, QCursor* cursor, qreal devicePixelRatio)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray data = file.readAll();
-    QList<Picture> pictures = Pictures(data);
+    QList<Picture> pictures = picturesIn(data);
     if (pictures.isEmpty()) {
         QImage image;
         if (!image.loadFromData(data))
