@@ -45,6 +45,28 @@ void spreadRow(const unsigned char* bits, qint64 width, char* pixel)
 // writes large.
 constexpr qint64 kPixelsPerBlock = 1024 * 1024;
 
+// Turns the pixels of in, from the first, into grey pixels written to out.
+bool convertRows(QFile& in, QFile& out, const NetpbmHeader& header, const std::function<bool()>& keepGoing)
+{
+    const qint64 rowBytes = header.rowBytes();
+    const qint64 blockRows = qBound<qint64>(1, kPixelsPerBlock / header.width, header.height);
+    QByteArray bits(rowBytes * blockRows, Qt::Uninitialized);
+    QByteArray grey(header.width * blockRows, Qt::Uninitialized);
+    for (qint64 y = 0; y < header.height; y += blockRows) {
+        const qint64 rows = qMin(blockRows, header.height - y);
+        if (in.read(bits.data(), rows * rowBytes) != rows * rowBytes)
+            return false;
+        for (qint64 r = 0; r < rows; ++r)
+            spreadRow(reinterpret_cast<const unsigned char*>(bits.constData()) + r * rowBytes, header.width,
+                      grey.data() + r * header.width);
+        if (out.write(grey.constData(), rows * header.width) != rows * header.width)
+            return false;
+        if (keepGoing && !keepGoing())
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 bool convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing)
@@ -65,22 +87,7 @@ bool convert(const QString& from, const QString& to, const std::function<bool()>
     bool ok =
         out.write("P5\n" + QByteArray::number(header->width) + ' ' + QByteArray::number(header->height) + "\n255\n")
         > 0;
-    const qint64 rowBytes = header->rowBytes();
-    const qint64 blockRows = qBound<qint64>(1, kPixelsPerBlock / header->width, header->height);
-    QByteArray bits(rowBytes * blockRows, Qt::Uninitialized);
-    QByteArray grey(header->width * blockRows, Qt::Uninitialized);
-    for (qint64 y = 0; ok && y < header->height; y += blockRows) {
-        const qint64 rows = qMin(blockRows, header->height - y);
-        ok = in.read(bits.data(), rows * rowBytes) == rows * rowBytes;
-        if (!ok)
-            break;
-        for (qint64 r = 0; r < rows; ++r)
-            spreadRow(reinterpret_cast<const unsigned char*>(bits.constData()) + r * rowBytes, header->width,
-                      grey.data() + r * header->width);
-        ok = out.write(grey.constData(), rows * header->width) == rows * header->width;
-        if (keepGoing && !keepGoing())
-            ok = false;
-    }
+    ok = ok && convertRows(in, out, *header, keepGoing);
     ok = ok && out.flush();
     if (!ok) {
         out.close();
