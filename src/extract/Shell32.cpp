@@ -45,12 +45,35 @@ std::optional<StartError> startProblem(const QString& program, QString* resolved
 
 namespace {
 
+#ifdef Q_OS_WIN
+// The system's show command for each style; "minimised without focus" is
+// SW_SHOWMINNOACTIVE (7), where 6 would minimise and activate the next window.
+WORD showCommand(WindowStyle windowStyle)
+{
+    switch (windowStyle) {
+    case WindowStyle::Hidden:
+        return SW_HIDE;
+    case WindowStyle::NormalWithFocus:
+        return SW_SHOWNORMAL;
+    case WindowStyle::MinimisedWithFocus:
+        return SW_SHOWMINIMIZED;
+    case WindowStyle::MaximisedWithFocus:
+        return SW_SHOWMAXIMIZED;
+    case WindowStyle::NormalWithoutFocus:
+        return SW_SHOWNOACTIVATE;
+    case WindowStyle::MinimisedWithoutFocus:
+        return SW_SHOWMINNOACTIVE;
+    }
+    return SW_SHOW; // 5, shown as it is
+}
+#endif
+
 void applyWindowStyle(QProcess& process, WindowStyle windowStyle)
 {
 #ifdef Q_OS_WIN
     process.setCreateProcessArgumentsModifier([windowStyle](QProcess::CreateProcessArguments* args) {
         args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
-        args->startupInfo->wShowWindow = WORD(int(windowStyle));
+        args->startupInfo->wShowWindow = showCommand(windowStyle);
         if (windowStyle == WindowStyle::Hidden)
             args->flags |= CREATE_NO_WINDOW;
     });

@@ -4,7 +4,6 @@
 #include "FolderScan.h"
 
 #include "util/AddFolder.h"
-#include "util/NaturalOrder.h"
 #include "util/Platform.h"
 
 #include <QDir>
@@ -52,7 +51,7 @@ void FolderScan::CollectSubfolders(QStringList& list, bool recurse)
             if (it.fileInfo().isSymLink() || it.fileInfo().isJunction())
                 links.insert(it.fileName());
         }
-        NaturalOrder::sort(names);
+        Platform::orderListing(names);
         for (const QString& name : std::as_const(names)) {
             yield();
             const QString path = folder + name + Platform::separator();

@@ -3,7 +3,6 @@
 
 #include "AddFolder.h"
 
-#include "NaturalOrder.h"
 #include "Platform.h"
 
 #include <QDir>
@@ -41,7 +40,7 @@ QStringList ListFiles(const QString& folder, const QString& pattern)
         if (match.match(name).hasMatch())
             names.append(name);
     }
-    NaturalOrder::sort(names);
+    Platform::orderListing(names);
     return names;
 }
 

@@ -30,8 +30,9 @@ Resolved resolve(const QString& text)
 
     if (folder.startsWith(QLatin1Char('~')) && (folder.size() == 1 || isSeparator(folder.at(1))))
         folder = QDir::toNativeSeparators(QDir::homePath()) + Platform::separator() + folder.mid(2);
-    // A leading ":" means one of Qt's own resources to QDir, never a folder.
-    if (folder.startsWith(QLatin1Char(':')) || !QDir::isAbsolutePath(folder))
+    // Qt counts "C:out" and "\\out" as absolute on Windows, but both depend
+    // on a current folder; and a leading ":" means one of Qt's own resources.
+    if (!Platform::isFullPath(folder))
         return {QString(), QStringLiteral("the output folder must be a full path")};
 
     if (!isSeparator(folder.back()))

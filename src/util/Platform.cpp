@@ -3,6 +3,8 @@
 
 #include "Platform.h"
 
+#include "NaturalOrder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -52,6 +54,56 @@ QString defaultOutputFolder()
     if (!home.endsWith(separator()))
         home += separator();
     return home;
+#endif
+}
+
+#ifdef Q_OS_WIN
+namespace {
+
+// Windows takes "/" as well as its own separator.
+bool isSeparator(QChar c)
+{
+    return c == QLatin1Char('\\') || c == QLatin1Char('/');
+}
+
+} // namespace
+#endif
+
+bool isFullPath(const QString& text)
+{
+#ifdef Q_OS_WIN
+    const bool drive = text.size() >= 3 && text.at(0).isLetter() && text.at(0).unicode() < 128
+                       && text.at(1) == QLatin1Char(':') && isSeparator(text.at(2));
+    if (drive)
+        return true;
+    // A network path needs its server and its share: "\\server\share".
+    if (!isNetworkPath(text))
+        return false;
+    qsizetype share = 2;
+    while (share < text.size() && !isSeparator(text.at(share)))
+        ++share;
+    return share + 1 < text.size() && !isSeparator(text.at(share + 1));
+#else
+    return text.startsWith(QLatin1Char('/'));
+#endif
+}
+
+bool isNetworkPath(const QString& path)
+{
+#ifdef Q_OS_WIN
+    return path.size() >= 3 && isSeparator(path.at(0)) && isSeparator(path.at(1)) && !isSeparator(path.at(2));
+#else
+    Q_UNUSED(path);
+    return false;
+#endif
+}
+
+void orderListing(QStringList& names)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(names);
+#else
+    NaturalOrder::sort(names);
 #endif
 }
 
@@ -120,6 +172,9 @@ bool isSystemFolder(const QString& folder)
         if (!root.isEmpty())
             roots.append(QDir::cleanPath(QDir::fromNativeSeparators(root)));
     }
+    const QString local = qEnvironmentVariable("LOCALAPPDATA");
+    if (!local.isEmpty())
+        roots.append(QDir::cleanPath(QDir::fromNativeSeparators(local) + QStringLiteral("/Programs")));
     const Qt::CaseSensitivity sensitivity = Qt::CaseInsensitive;
 #else
 #ifdef Q_OS_MACOS

@@ -5,6 +5,7 @@
 
 #include <QChar>
 #include <QString>
+#include <QStringList>
 
 // The few places where the operating system shows through. Everything else in
 // Orvalin is written against Qt alone.
@@ -24,6 +25,21 @@ QString shortPathName(const QString& path);
 // The default output folder: the root of C: on Windows, the home folder elsewhere.
 QString defaultOutputFolder();
 
+// True when text names a place from the top of a file system: "/..." here;
+// "C:\..." or "\\server\share..." on Windows, where "C:out" and "\out" are
+// still relative (to the current folder of drive C:, to the current drive).
+bool isFullPath(const QString& text);
+
+// True for a Windows network path, "\\server\share...", whose two leading
+// separators belong together; never elsewhere.
+bool isNetworkPath(const QString& path);
+
+// Puts the names found in one folder in the order a listing shows: on
+// Windows as the directory search yields them (its file systems keep names
+// in an order of their own); elsewhere, where that order means nothing, in
+// natural order.
+void orderListing(QStringList& names);
+
 // True when the folder is the running user's own and its owner has not made
 // it read-only. Where folders have no owners to speak of, every folder counts
 // as the user's.
@@ -31,7 +47,8 @@ bool folderIsUsersOwn(const QString& folder);
 
 // True when the folder lies where the system keeps installed software: below
 // /usr, /opt and the like here, below the program and system folders on
-// Windows.
+// Windows, the user's own program folder (where per-user installations go)
+// included.
 bool isSystemFolder(const QString& folder);
 
 // The executable name of a companion tool: "pdfimages" here, "pdfimages.exe" on Windows.

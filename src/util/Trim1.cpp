@@ -30,9 +30,11 @@ QString FolderPart(const QString& path)
 QString collapseDoubledSeparators(const QString& path)
 {
     const QString single = Platform::separatorString();
+    // A network path's two leading separators are its root, not a double.
+    const qsizetype root = Platform::isNetworkPath(path) ? 2 : 0;
     // QString::replace finds its matches in the original text only, so this is
     // one pass that never rescans what it has just written.
-    return QString(path).replace(single + single, single);
+    return path.left(root) + path.mid(root).replace(single + single, single);
 }
 
 } // namespace Trim1

@@ -20,7 +20,8 @@ QString StripExtension(const QString& text);
 QString FolderPart(const QString& path);
 
 // Every pair of adjacent separators becomes one, in a single left-to-right pass
-// without overlap: three in a row become two.
+// without overlap: three in a row become two. The two that begin a Windows
+// network path ("\\server\share") stay.
 QString collapseDoubledSeparators(const QString& path);
 
 } // namespace Trim1

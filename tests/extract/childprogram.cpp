@@ -5,7 +5,10 @@
 //   childprogram exit N        exits with code N
 //   childprogram sleep MS N    sleeps MS milliseconds, then exits with N
 //   childprogram say TEXT N    writes TEXT to the error channel, exits with N
-//   childprogram crash         ends by abort()
+//   childprogram crash         ends by abort() (on Windows by an unhandled exception)
+//   childprogram window        writes how it was asked to show its window
+//                              and whether it has a console, as "SHOW CONSOLE"
+//                              (SHOW -1: not asked), and exits with 0
 // Named cjpeg and called as "cjpeg -outfile OUT IN", it passes the work on to
 // the real encoder, except for an input of ORVALIN_FAIL_BYTES bytes, for which
 // it leaves half a file at OUT and fails (for every input with "all"), and an
@@ -23,6 +26,7 @@
 #include "extract/NetpbmHeader.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -34,6 +38,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
 
 namespace {
 
@@ -109,26 +117,61 @@ int extractor(const QString& in, const QString& prefix)
     return result;
 }
 
+[[noreturn]] void crash()
+{
+#ifdef Q_OS_WIN
+    // abort() only exits with 3 there; a crash is an exception nobody handles.
+    SetErrorMode(SEM_NOGPFAULTERRORBOX);
+    RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+#endif
+    std::abort();
+}
+
+QByteArray windowAndConsole()
+{
+#ifdef Q_OS_WIN
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    GetStartupInfoW(&startup);
+    const int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : -1;
+    return QByteArray::number(show) + ' ' + QByteArray::number(GetConsoleWindow() != nullptr);
+#else
+    return "-1 0";
+#endif
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    const QString name = QFileInfo(QString::fromLocal8Bit(argv[0])).baseName();
-    if (name == QLatin1String("cjpeg") && argc == 4 && std::strcmp(argv[1], "-outfile") == 0)
-        return encoder(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
-    if (name == QLatin1String("pdfimages") && argc == 3)
-        return extractor(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]));
-    if (argc >= 3 && std::strcmp(argv[1], "exit") == 0)
-        return std::atoi(argv[2]);
-    if (argc >= 4 && std::strcmp(argv[1], "sleep") == 0) {
-        QThread::msleep(unsigned(std::atoi(argv[2])));
-        return std::atoi(argv[3]);
+    // Qt reads the arguments as the system passed them: on Windows in UTF-16,
+    // where argv would have gone through the ANSI code page.
+    const QCoreApplication application(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    const auto is = [&args](qsizetype i, const char* word) {
+        return args.size() > i && args.at(i) == QLatin1String(word);
+    };
+    const auto number = [&args](qsizetype i) { return args.value(i).toInt(); };
+    const QString name = QFileInfo(args.constFirst()).baseName();
+    if (name == QLatin1String("cjpeg") && args.size() == 4 && is(1, "-outfile"))
+        return encoder(args.at(2), args.at(3));
+    if (name == QLatin1String("pdfimages") && args.size() == 3)
+        return extractor(args.at(1), args.at(2));
+    if (args.size() >= 3 && is(1, "exit"))
+        return number(2);
+    if (args.size() >= 4 && is(1, "sleep")) {
+        QThread::msleep(unsigned(number(2)));
+        return number(3);
     }
-    if (argc >= 4 && std::strcmp(argv[1], "say") == 0) {
-        std::fputs(argv[2], stderr);
-        return std::atoi(argv[3]);
+    if (args.size() >= 4 && is(1, "say")) {
+        std::fputs(args.at(2).toUtf8().constData(), stderr);
+        return number(3);
     }
-    if (argc >= 2 && std::strcmp(argv[1], "crash") == 0)
-        std::abort();
+    if (is(1, "crash"))
+        crash();
+    if (is(1, "window")) {
+        std::fputs(windowAndConsole().constData(), stderr);
+        return 0;
+    }
     return 100;
 }

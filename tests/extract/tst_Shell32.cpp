@@ -37,6 +37,37 @@ private Q_SLOTS:
         QCOMPARE(int(Shell32::settleWindowStyle(given)), settled);
     }
 
+    // Each style reaches the program as the system's show command; a hidden
+    // program gets no console window either.
+    void windowStyleReachesTheProgram_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<int>("show");
+        QTest::newRow("hidden") << 0 << 0;
+        QTest::newRow("normal with focus") << 1 << 1;
+        QTest::newRow("minimised with focus") << 2 << 2;
+        QTest::newRow("maximised with focus") << 3 << 3;
+        QTest::newRow("normal without focus") << 4 << 4;
+        QTest::newRow("shown as it is") << 5 << 5;
+        QTest::newRow("minimised without focus") << 6 << 7;
+    }
+    void windowStyleReachesTheProgram()
+    {
+#ifndef Q_OS_WIN
+        QSKIP("programs started here have no window to show");
+#endif
+        QFETCH(int, style);
+        QFETCH(int, show);
+        const Shell32::Outcome outcome =
+            Shell32::run(m_child, {QStringLiteral("window")}, Shell32::settleWindowStyle(style));
+        QCOMPARE(outcome.result, 0);
+        const QList<QByteArray> seen = outcome.errorOutput.split(' ');
+        QCOMPARE(seen.size(), 2);
+        QCOMPARE(seen.at(0).toInt(), show);
+        if (style == 0)
+            QCOMPARE(seen.at(1), QByteArray("0"));
+    }
+
     void returnsTheExitCode_data()
     {
         QTest::addColumn<int>("code");

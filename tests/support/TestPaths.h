@@ -8,6 +8,11 @@
 #include <QDir>
 #include <QFile>
 #include <QString>
+#include <QStringList>
+
+#ifdef Q_OS_WIN
+#include <qt_windows.h>
+#endif
 
 // Paths as the tests write them, with the program's own separator.
 namespace TestPaths {
@@ -22,6 +27,18 @@ inline QString sep()
 inline QString nativePath(const char* text)
 {
     return QString::fromUtf8(text).replace(QLatin1Char('\\'), Platform::separator());
+}
+
+// A full path written as on Linux with "\" for the separator; Windows puts
+// drive C: in front.
+inline QString fullPath(const char* text)
+{
+    QString path = nativePath(text);
+#ifdef Q_OS_WIN
+    if (path.startsWith(Platform::separator()))
+        path.prepend(QStringLiteral("C:"));
+#endif
+    return path;
 }
 
 inline QString native(const QString& path)
@@ -40,6 +57,46 @@ inline QString withSeparator(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::WriteOnly);
+}
+
+// Puts program into folder under the name of a tool (".exe" added on
+// Windows): a link here, a copy on Windows, where links are shortcut files.
+// True when the tool is there, put there before included.
+[[nodiscard]] inline bool placeProgram(const QString& program, const QString& folder, const QString& baseName)
+{
+    const QString target = folder + QLatin1Char('/') + Platform::executableName(baseName);
+    if (QFile::exists(target))
+        return true;
+#ifdef Q_OS_WIN
+    return QFile::copy(program, target);
+#else
+    return QFile::link(program, target);
+#endif
+}
+
+// The names, all in folder, in the order a listing of folder gives them: on
+// Windows the order of the system's own directory search; elsewhere names
+// as given, in natural order.
+inline QStringList inListingOrder(const QString& folder, const QStringList& names)
+{
+#ifdef Q_OS_WIN
+    QStringList ordered;
+    WIN32_FIND_DATAW found;
+    const std::wstring pattern = QDir::toNativeSeparators(folder + QStringLiteral("/*")).toStdWString();
+    const HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return {};
+    do {
+        const QString name = QString::fromWCharArray(found.cFileName);
+        if (names.contains(name))
+            ordered.append(name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return ordered;
+#else
+    Q_UNUSED(folder);
+    return names;
+#endif
 }
 
 } // namespace TestPaths

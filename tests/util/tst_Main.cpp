@@ -51,12 +51,27 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("plain")});
     }
 
+    // Names beyond any ANSI code page must come back whole: a short form
+    // asked for through one would lose them.
+    void shortNameOfExistingAndMissingPaths_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain") << QStringLiteral("Report 2009");
+        QTest::newRow("beyond the ANSI code page") << QStringLiteral("B\u00fccher \u65e5\u672c \u2713 \u0416");
+    }
     void shortNameOfExistingAndMissingPaths()
     {
+        QFETCH(QString, name);
         QTemporaryDir dir;
-        const QString folder = TestPaths::withSeparator(dir.path());
-        QVERIFY(!ShortFilename::GetShortName(folder).isEmpty());
-        QVERIFY(QFileInfo(ShortFilename::GetShortName(folder)).isDir());
+        const QString folder = TestPaths::withSeparator(dir.filePath(name));
+        QVERIFY(QDir().mkpath(folder));
+        const QString file = folder + QStringLiteral("a long file name.pdf");
+        QVERIFY(TestPaths::touch(file));
+        for (const QString& path : {folder, file}) {
+            const QString shortName = ShortFilename::GetShortName(path);
+            QVERIFY2(!shortName.isEmpty(), qPrintable(path));
+            QCOMPARE(QFileInfo(shortName).canonicalFilePath(), QFileInfo(path).canonicalFilePath());
+        }
         QCOMPARE(ShortFilename::GetShortName(folder + QStringLiteral("missing")), QString());
         QCOMPARE(ShortFilename::GetShortName(QString()), QString());
     }

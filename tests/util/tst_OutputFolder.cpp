@@ -53,6 +53,21 @@ private Q_SLOTS:
         QTest::newRow("white space only") << "  "
                                           << ""
                                           << "no output folder is given";
+#ifdef Q_OS_WIN
+        // As typed on Windows: a network path keeps its leading pair, and
+        // text that leans on a current folder or drive is refused.
+        QTest::newRow("network path") << "\\\\server\\share\\\\out"
+                                      << "\\\\server\\share\\out\\"
+                                      << "";
+        QTest::newRow("server without share") << "\\\\server"
+                                              << "" << full;
+        QTest::newRow("drive-relative") << "C:out"
+                                        << "" << full;
+        QTest::newRow("drive alone") << "C:"
+                                     << "" << full;
+        QTest::newRow("current drive's root") << "\\out"
+                                              << "" << full;
+#endif
     }
     void whatTheTextMeans()
     {
