@@ -7,6 +7,7 @@
 #include "extract/ExtractRun.h"
 #include "extract/ExtractorOutput.h"
 #include "util/AddFolder.h"
+#include "util/NaturalOrder.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,7 +39,9 @@ QList<TestPdf::Image> testImages(int count, int firstWidth = 20, TestPdf::Kind k
 // The files of a folder that match the pattern, in natural order.
 QStringList filesIn(const QString& folder, const QString& pattern)
 {
-    return AddFolder::ListFiles(folder, pattern);
+    QStringList names = AddFolder::ListFiles(folder, pattern);
+    NaturalOrder::sort(names);
+    return names;
 }
 
 QSize jpegSize(const QString& path)
@@ -85,7 +88,7 @@ class TestExtractRun : public QObject
         const QString folder = m_work.filePath(QStringLiteral("tools-%1").arg(names.join(QLatin1Char('-'))));
         QDir().mkpath(folder);
         for (const QString& name : names)
-            QFile::copy(m_child, folder + QLatin1Char('/') + name);
+            QFile::copy(m_child, folder + QLatin1Char('/') + Platform::executableName(name));
         return folder;
     }
 
@@ -738,7 +741,9 @@ private:
     {
         const QString folder = m_work.filePath(QStringLiteral("only-extractor"));
         QDir().mkpath(folder);
-        QFile::link(QStandardPaths::findExecutable(QStringLiteral("pdfimages")), folder + QStringLiteral("/pdfimages"));
+        if (!TestPaths::placeProgram(QStandardPaths::findExecutable(QStringLiteral("pdfimages")), folder,
+                                     QStringLiteral("pdfimages")))
+            return QString();
         return folder;
     }
     // A folder with the child program standing in for the tools named, and
@@ -747,8 +752,8 @@ private:
     {
         const QString folder = fakeTools(names);
         for (const QString& tool : {QStringLiteral("pdfimages"), QStringLiteral("cjpeg")})
-            if (!names.contains(tool))
-                QFile::link(QStandardPaths::findExecutable(tool), folder + QLatin1Char('/') + tool);
+            if (!names.contains(tool) && !TestPaths::placeProgram(QStandardPaths::findExecutable(tool), folder, tool))
+                return QString();
         return folder;
     }
 };

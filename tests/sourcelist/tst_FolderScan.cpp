@@ -73,6 +73,9 @@ private Q_SLOTS:
 
     void linksAreFollowedOnceAndCyclesEnd()
     {
+#ifdef Q_OS_WIN
+        QSKIP("QFile::link makes shortcut files on Windows, not links to folders");
+#endif
         QTemporaryDir dir;
         QTemporaryDir elsewhere;
         const QString r = QDir::toNativeSeparators(dir.path());
