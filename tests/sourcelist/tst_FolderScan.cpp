@@ -64,11 +64,16 @@ private Q_SLOTS:
         QVERIFY(touch(dir.filePath(QStringLiteral("page-9.pdf"))));
         QVERIFY(touch(dir.filePath(QStringLiteral("notes.txt"))));
         QVERIFY(touch(dir.filePath(QStringLiteral("~tilde folder/kept.pdf"))));
+        // A leading dot hides a name here; Windows needs the attribute.
+        Platform::hideFile(dir.filePath(QStringLiteral(".hidden")));
+        Platform::hideFile(dir.filePath(QStringLiteral(".dotfile.pdf")));
 
+        QStringList expected;
+        for (const QString& name : TestPaths::inListingOrder(dir.path(), {".dotfile.pdf", "page-9.pdf", "page-10.PDF"}))
+            expected.append(r + sep() + name);
+        expected.append(r + sep() + "~tilde folder" + sep() + "kept.pdf");
         FolderScan scan;
-        QCOMPARE(scan.pdfFilesInTree(r),
-                 (QStringList{r + sep() + ".dotfile.pdf", r + sep() + "page-9.pdf", r + sep() + "page-10.PDF",
-                              r + sep() + "~tilde folder" + sep() + "kept.pdf"}));
+        QCOMPARE(scan.pdfFilesInTree(r), expected);
     }
 
     void linksAreFollowedOnceAndCyclesEnd()
