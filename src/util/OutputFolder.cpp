@@ -27,6 +27,8 @@ Resolved resolve(const QString& text)
         folder.chop(1);
     if (folder.isEmpty())
         return {QString(), QStringLiteral("no output folder is given")};
+    // Windows takes "/" as well; the run's path functions know its own "\" alone.
+    folder = QDir::toNativeSeparators(folder);
 
     if (folder.startsWith(QLatin1Char('~')) && (folder.size() == 1 || isSeparator(folder.at(1))))
         folder = QDir::toNativeSeparators(QDir::homePath()) + Platform::separator() + folder.mid(2);

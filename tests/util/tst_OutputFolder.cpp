@@ -67,6 +67,9 @@ private Q_SLOTS:
                                      << "" << full;
         QTest::newRow("current drive's root") << "\\out"
                                               << "" << full;
+        QTest::newRow("forward slashes") << "D:/out//x"
+                                         << "D:\\out\\x\\"
+                                         << "";
 #endif
     }
     void whatTheTextMeans()
