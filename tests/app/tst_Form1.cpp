@@ -549,9 +549,11 @@ private Q_SLOTS:
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
         m_dialogs.openAnswers.append(QStringList{});
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
-        m_dialogs.openAnswers.append(QStringList{sep() + "x.pdf", sep() + "y.pdf"});
+        const QString x = fullPath("\\x.pdf");
+        const QString y = fullPath("\\y.pdf");
+        m_dialogs.openAnswers.append(QStringList{x, y});
         QTest::mouseClick(m_form->Check1, Qt::LeftButton);
-        QCOMPARE(m_form->ListView1->rows(), (QStringList{a, a, b, a, sep() + "x.pdf", sep() + "y.pdf"}));
+        QCOMPARE(m_form->ListView1->rows(), (QStringList{a, a, b, a, x, y}));
         QVERIFY(m_dialogs.messages.isEmpty());
     }
 

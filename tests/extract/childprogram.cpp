@@ -4,7 +4,9 @@
 // A stand-in program for the runner's and the run's tests.
 //   childprogram exit N        exits with code N
 //   childprogram sleep MS N    sleeps MS milliseconds, then exits with N
-//   childprogram say TEXT N    writes TEXT to the error channel, exits with N
+//   childprogram say TEXT N [TIMES]
+//                              writes TEXT (TIMES times) to the error channel,
+//                              exits with N
 //   childprogram crash         ends by abort() (on Windows by an unhandled exception)
 //   childprogram window        writes how it was asked to show its window
 //                              and whether it has a console, as "SHOW CONSOLE"
@@ -80,6 +82,16 @@ int encoder(const QString& out, const QString& in)
                              {QStringLiteral("-outfile"), out, in});
 }
 
+[[noreturn]] void crash()
+{
+#ifdef Q_OS_WIN
+    // abort() only exits with 3 there; a crash is an exception nobody handles.
+    SetErrorMode(SEM_NOGPFAULTERRORBOX);
+    RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+#endif
+    std::abort();
+}
+
 // Writes data to path in four pieces, a little apart, as a slow disk would.
 void writeSlowly(const QString& path, const QByteArray& data)
 {
@@ -110,21 +122,11 @@ int extractor(const QString& in, const QString& prefix)
             data.truncate(data.size() / 2);
         writeSlowly(prefix + images.at(i).mid(1), data);
         if (mode == "die" && i == 3)
-            std::abort();
+            crash();
     }
     if (mode == "hang")
         hangForever();
     return result;
-}
-
-[[noreturn]] void crash()
-{
-#ifdef Q_OS_WIN
-    // abort() only exits with 3 there; a crash is an exception nobody handles.
-    SetErrorMode(SEM_NOGPFAULTERRORBOX);
-    RaiseException(EXCEPTION_ACCESS_VIOLATION, EXCEPTION_NONCONTINUABLE, 0, nullptr);
-#endif
-    std::abort();
 }
 
 QByteArray windowAndConsole()
@@ -164,7 +166,9 @@ int main(int argc, char* argv[])
         return number(3);
     }
     if (args.size() >= 4 && is(1, "say")) {
-        std::fputs(args.at(2).toUtf8().constData(), stderr);
+        const QByteArray text = args.at(2).toUtf8();
+        for (int i = 0; i < qMax(1, number(4)); ++i)
+            std::fputs(text.constData(), stderr);
         return number(3);
     }
     if (is(1, "crash"))

@@ -11,6 +11,11 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 int main(int argc, char* argv[])
 {
     QCoreApplication application(argc, argv);
@@ -22,6 +27,10 @@ int main(int argc, char* argv[])
     host.rows = arguments.mid(3);
     ExtractRun run(host, ToolLocator(arguments.at(1)));
     run.ExtractAll();
+#ifdef Q_OS_WIN
+    // The message as it is: a text-mode stream would write "\r\n" for "\n".
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     std::fputs(qPrintable(host.messages.join(QLatin1Char('\n'))), stdout);
     return 0;
 }

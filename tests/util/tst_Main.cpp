@@ -65,13 +65,18 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString folder = TestPaths::withSeparator(dir.filePath(name));
         QVERIFY(QDir().mkpath(folder));
-        const QString file = folder + QStringLiteral("a long file name.pdf");
-        QVERIFY(TestPaths::touch(file));
-        for (const QString& path : {folder, file}) {
-            const QString shortName = ShortFilename::GetShortName(path);
-            QVERIFY2(!shortName.isEmpty(), qPrintable(path));
-            QCOMPARE(QFileInfo(shortName).canonicalFilePath(), QFileInfo(path).canonicalFilePath());
-        }
+        const QString fileName = QStringLiteral("a long file name.pdf");
+        QFile file(folder + fileName);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(name.toUtf8()) > 0);
+        file.close();
+        // The short forms lead to the same folder and file.
+        QString shortFolder = ShortFilename::GetShortName(folder);
+        if (!shortFolder.endsWith(Platform::separator()))
+            shortFolder += Platform::separator();
+        QVERIFY2(QFileInfo::exists(shortFolder + fileName), qPrintable(shortFolder));
+        QFile shortFile(ShortFilename::GetShortName(file.fileName()));
+        QVERIFY2(shortFile.open(QIODevice::ReadOnly), qPrintable(shortFile.fileName()));
+        QCOMPARE(shortFile.readAll(), name.toUtf8());
         QCOMPARE(ShortFilename::GetShortName(folder + QStringLiteral("missing")), QString());
         QCOMPARE(ShortFilename::GetShortName(QString()), QString());
     }
