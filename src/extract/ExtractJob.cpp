@@ -175,9 +175,13 @@ QString ExtractJob::extractAndEncode(const QString& input, const QString& imageF
     ImagePipeline pipeline(m_host, m_numbers, m_stopper, m_abandoned);
     pipeline.setProgramsAtOnce(m_parallelEncoders);
     pipeline.setPipelined(m_pipelined);
+    pipeline.setConfinement(m_confinement);
     const ImagePipeline::Result result = pipeline.run(input, extractor, encoder, imageFolder, output);
     if (m_abandoned)
         return QString();
+    if (result.extracted.result == Shell32::startErrorResult(Shell32::StartError::NotConfined))
+        return QStringLiteral("the image extractor could not be confined (%1), so it was not run")
+            .arg(QString::fromLocal8Bit(result.extracted.errorOutput));
     if (!result.extracted.started)
         return QStringLiteral("the image extractor could not be started");
     return describe(result, imageFolder);
@@ -204,5 +208,10 @@ QString ExtractJob::describe(const ImagePipeline::Result& result, const QString&
     if (result.failed > 0)
         problems.append(
             QStringLiteral("the JPEG encoder failed for %1 of %2 images").arg(result.failed).arg(result.whole));
+    if (result.notConfined > 0)
+        problems.append(QStringLiteral("the JPEG encoder could not be confined (%1), so %2 of %3 images were not saved")
+                            .arg(result.notConfinedWhy)
+                            .arg(result.notConfined)
+                            .arg(result.whole));
     return problems.join(QStringLiteral("; "));
 }

@@ -28,6 +28,8 @@ public:
     ExtractJob(ExtractHost& host, const ToolLocator& tools, int parallelEncoders, bool pipelined);
 
     void run();
+    // How the programs of the run are confined.
+    void setConfinement(const Confinement& confinement) { m_confinement = confinement; }
     // See ExtractRun::abandon.
     void abandon();
 
@@ -50,6 +52,7 @@ private:
     ToolLocator m_tools;
     int m_parallelEncoders;
     bool m_pipelined;
+    Confinement m_confinement;
     Shell32::Stopper m_stopper;
     WorkCopy m_workCopy;
     ImageNumbers m_numbers;

@@ -28,6 +28,7 @@ void ExtractRun::ExtractAll()
     // be destroyed during the run, the job is abandoned and unwinds safely.
     const auto job = std::make_shared<ExtractJob>(m_host, m_tools, m_parallelEncoders, m_pipelined);
     m_job = job;
+    job->setConfinement(m_confinement);
     job->run();
 }
 

@@ -5,6 +5,7 @@
 
 #include "ExtractHost.h"
 #include "ToolLocator.h"
+#include "util/Confinement.h"
 
 #include <QString>
 #include <QStringList>
@@ -34,6 +35,10 @@ public:
     // On (the default), images are encoded while the extractor still writes
     // the next ones; off, encoding waits until the extractor has ended.
     void setPipelined(bool pipelined) { m_pipelined = pipelined; }
+
+    // How the extractor and the encoders are confined: everything the system
+    // offers unless set (Confinement() runs them as they are).
+    void setConfinement(const Confinement& confinement) { m_confinement = confinement; }
 
     // The whole run, from the busy pointer to the final message. A call made
     // while a run is in progress (from an event handled during a wait) does
@@ -68,5 +73,6 @@ private:
     ToolLocator m_tools;
     int m_parallelEncoders;
     bool m_pipelined = true;
+    Confinement m_confinement = Confinement::full();
     std::weak_ptr<ExtractJob> m_job; // the run in progress
 };

@@ -67,7 +67,10 @@ Shell32::Next ImagePipeline::next(int index)
 {
     using Shell32::Next;
     if (index == kExtractor)
-        return {Next::Start, {m_extractor, {ExtractRun::safeArgument(m_input), m_output->prefix()}}};
+        return {Next::Start,
+                {m_extractor,
+                 {ExtractRun::safeArgument(m_input), m_output->prefix()},
+                 m_confinement.reading({m_input}).writing({m_output->folder()})}};
     if (m_abandoned)
         return {Next::Done, {}};
     if (!m_pipelined && m_extractorRunning)
@@ -114,7 +117,8 @@ std::optional<Shell32::Command> ImagePipeline::prepare(int index, const QString&
     }
     return Shell32::Command{
         m_encoder,
-        {QStringLiteral("-outfile"), ExtractRun::safeArgument(image.jpeg), ExtractRun::safeArgument(image.numbered)}};
+        {QStringLiteral("-outfile"), ExtractRun::safeArgument(image.jpeg), ExtractRun::safeArgument(image.numbered)},
+        m_confinement.reading({image.numbered}).writing({image.jpeg})};
 }
 
 bool ImagePipeline::makeNumberedCopy(Image& image)
@@ -147,8 +151,12 @@ void ImagePipeline::finished(int index, const Shell32::Outcome& outcome)
     const Image image = m_images.take(index);
     // No empty or partial JPEG stays behind.
     const bool made = outcome.result == 0 && nonEmptyFile(image.jpeg);
-    if (!made)
+    if (outcome.result == Shell32::startErrorResult(Shell32::StartError::NotConfined)) {
+        ++m_result.notConfined;
+        m_result.notConfinedWhy = QString::fromLocal8Bit(outcome.errorOutput);
+    } else if (!made) {
         ++m_result.failed;
+    }
     m_numbers.finish(image.jpeg, made);
     forget(image);
 }

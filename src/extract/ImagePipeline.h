@@ -25,9 +25,11 @@ class ImagePipeline
 public:
     struct Result {
         Shell32::Outcome extracted;
-        int whole = 0;    // images handed to the encoder
-        int cutShort = 0; // images not whole when the extractor was done with them
-        int failed = 0;   // images handed on that gave no JPEG
+        int whole = 0;       // images handed to the encoder
+        int cutShort = 0;    // images not whole when the extractor was done with them
+        int failed = 0;      // images handed on that gave no JPEG
+        int notConfined = 0; // images whose encoder could not be confined, and why
+        QString notConfinedWhy;
     };
 
     // abandoned: when it turns true, nothing more is started or touched.
@@ -38,6 +40,8 @@ public:
     void setProgramsAtOnce(int count) { m_atOnce = count; }
     // Off: encoding waits until the extractor has ended.
     void setPipelined(bool pipelined) { m_pipelined = pipelined; }
+    // How the extractor and the encoders are confined; each gets its own places.
+    void setConfinement(const Confinement& confinement) { m_confinement = confinement; }
 
     Result run(const QString& input, const QString& extractor, const QString& encoder, const QString& imageFolder,
                ExtractorOutput& output);
@@ -65,6 +69,7 @@ private:
     const bool& m_abandoned;
     int m_atOnce = 1;
     bool m_pipelined = true;
+    Confinement m_confinement;
 
     // Of the PDF in progress.
     ExtractorOutput* m_output = nullptr;

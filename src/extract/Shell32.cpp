@@ -64,6 +64,7 @@ void applyWindowStyle(QProcess& process, WindowStyle windowStyle)
 // One started program and what became of it.
 struct Job {
     int index = 0;
+    std::unique_ptr<Confinement::Prepared> confinement;
     QProcess process;
     Outcome outcome;
     bool done = false;
@@ -81,6 +82,12 @@ void finish(Job& job)
 {
     job.done = true;
     keepErrorOutput(job);
+    if (const QString problem = job.confinement->childProblem(); !problem.isEmpty()) {
+        job.outcome.started = false;
+        job.outcome.result = startErrorResult(StartError::NotConfined);
+        job.outcome.errorOutput = problem.toLocal8Bit();
+        return;
+    }
     if (job.process.exitStatus() == QProcess::CrashExit)
         job.outcome.result = startErrorResult(StartError::Crashed);
     else
@@ -220,8 +227,19 @@ void Wait::start(int index, const Command& command)
         m_finished(index, outcome);
         return;
     }
+    QString notConfined;
+    std::unique_ptr<Confinement::Prepared> confinement = command.confinement.prepare(resolved, &notConfined);
+    if (!confinement) {
+        Outcome outcome;
+        outcome.result = startErrorResult(StartError::NotConfined);
+        outcome.errorOutput = notConfined.toLocal8Bit();
+        m_finished(index, outcome);
+        return;
+    }
     Job* j = m_running.emplace_back(std::make_unique<Job>()).get();
     j->index = index;
+    j->confinement = std::move(confinement);
+    j->confinement->install(j->process);
     j->process.setProgram(resolved);
     j->process.setArguments(command.arguments);
     j->process.setStandardOutputFile(QProcess::nullDevice());
@@ -245,6 +263,7 @@ void Wait::start(int index, const Command& command)
     QObject::connect(&j->process, &QProcess::readyReadStandardError, &m_loop, [j] { keepErrorOutput(*j); });
     j->outcome.started = true;
     j->process.start();
+    j->confinement->started();
 }
 
 void Wait::end(Job* job)

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "util/Confinement.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -20,6 +22,7 @@ enum class StartError {
     PermissionDenied = 70, // it exists but may not be run
     StartFailed = 5,       // any other reason the start failed
     Crashed = 51,          // it started but died of a signal or crash
+    NotConfined = 75,      // its confinement could not be applied, so it never ran
 };
 
 // What such a program returns: a fixed base plus the error's number, so the
@@ -47,7 +50,7 @@ WindowStyle settleWindowStyle(int windowStyle);
 struct Outcome {
     bool started = false;
     int result = 0;         // the exit code, or startErrorResult(why)
-    QByteArray errorOutput; // what the program wrote to its error channel
+    QByteArray errorOutput; // what the program wrote to its error channel; why it was not confined
 };
 
 // Starts program with its arguments (no shell, no re-split command line) and
@@ -63,6 +66,10 @@ int RunAndWait(const QString& program, const QStringList& arguments,
 struct Command {
     QString program;
     QStringList arguments;
+    // How the program is confined, with the places it may read and write.
+    // Confinement that cannot be applied keeps it from running at all
+    // (StartError::NotConfined).
+    Confinement confinement = Confinement();
 };
 
 // Lets whoever started a wait end it from an event handled during the wait:
