@@ -126,6 +126,8 @@ QString ExtractJob::extractOne(const QString& source)
         return QStringLiteral("the output folder %1 could not be created").arg(imageFolder);
     if (!Main::folderIsWritable(imageFolder))
         return QStringLiteral("the output folder %1 is not writable").arg(imageFolder);
+    // What a run killed there before left behind goes first.
+    m_staleWork.clearOnce(imageFolder);
 
     // Both programs are looked for before either runs: images extracted for
     // an encoder that is not there would only be thrown away.

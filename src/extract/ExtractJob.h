@@ -7,6 +7,7 @@
 #include "ImageNumbers.h"
 #include "ImagePipeline.h"
 #include "Shell32.h"
+#include "StaleWork.h"
 #include "ToolLocator.h"
 #include "WorkCopy.h"
 
@@ -56,6 +57,7 @@ private:
     Shell32::Stopper m_stopper;
     WorkCopy m_workCopy;
     ImageNumbers m_numbers;
+    StaleWork m_staleWork;
     ExtractorOutput* m_output = nullptr; // of the PDF in progress
     bool m_abandoned = false;
     QStringList m_problems;

@@ -4,10 +4,12 @@
 #include "ExtractorOutput.h"
 
 #include "NetpbmHeader.h"
+#include "StaleWork.h"
 #include "util/AddFolder.h"
 #include "util/Platform.h"
 
 #include <QFileInfo>
+#include <QLockFile>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -21,9 +23,13 @@ const QString kPrefix = QStringLiteral("image");
 ExtractorOutput::ExtractorOutput(const QString& imageFolder)
     : m_dir(imageFolder + QStringLiteral(".orvalin-XXXXXX"))
 {
-    if (m_dir.isValid())
+    if (m_dir.isValid()) {
         Platform::hideFile(m_dir.path());
+        m_owner = StaleWork::own(m_dir.path());
+    }
 }
+
+ExtractorOutput::~ExtractorOutput() = default;
 
 QString ExtractorOutput::folder() const
 {
@@ -94,5 +100,6 @@ bool ExtractorOutput::isWhole(const QString& path)
 void ExtractorOutput::remove()
 {
     m_watcher.removePaths(m_watcher.directories());
+    m_owner.reset();
     m_dir.remove();
 }

@@ -9,6 +9,9 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <memory>
+
+class QLockFile;
 
 // Where the extractor writes the images of one PDF: a fresh hidden folder of
 // its own inside the image folder. Nothing it writes can meet a user's file
@@ -25,9 +28,11 @@ class ExtractorOutput
 {
 public:
     explicit ExtractorOutput(const QString& imageFolder);
+    ~ExtractorOutput();
 
-    // False when no folder could be made in the image folder.
-    bool isValid() const { return m_dir.isValid(); }
+    // False when no folder could be made in the image folder, or it could
+    // not be marked as this run's (see StaleWork).
+    bool isValid() const { return m_dir.isValid() && m_owner; }
     // The folder, ending with a separator.
     QString folder() const;
     // The root of the names the extractor writes.
@@ -64,6 +69,7 @@ private:
     QString find(int n) const;
 
     QTemporaryDir m_dir;
+    std::unique_ptr<QLockFile> m_owner; // goes before the folder does
     QFileSystemWatcher m_watcher;
     int m_next = 0;
     bool m_swept = false;

@@ -35,7 +35,13 @@ public:
     // Removes every claimed JPEG that is not finished yet.
     void giveUpPending();
 
+    // Where claims are noted until they are finished, so that those of a
+    // killed run can be told from the user's files (see StaleWork); empty:
+    // nowhere.
+    void setNotes(const QString& workFolder) { m_notes = workFolder; }
+
 private:
     QHash<QString, qint64> m_next; // folder -> the number to try next
     QSet<QString> m_pending;
+    QString m_notes;
 };

@@ -50,6 +50,7 @@ ImagePipeline::Result ImagePipeline::run(const QString& input, const QString& ex
     m_images.clear();
     m_result = Result();
 
+    m_numbers.setNotes(output.folder());
     // New images are learnt of from the system's notices, the extractor's end
     // from its own signal. Without notices, images are taken up at its end.
     Shell32::Waker waker;

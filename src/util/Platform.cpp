@@ -84,6 +84,35 @@ bool pathTooLong(const QString& path)
     return false;
 }
 
+bool hardLink(const QString& existing, const QString& link)
+{
+#ifdef Q_OS_WIN
+    // Windows keeps no notes of claimed files; see StaleWork.
+    Q_UNUSED(existing);
+    Q_UNUSED(link);
+    return false;
+#else
+    return ::link(QFile::encodeName(existing).constData(), QFile::encodeName(link).constData()) == 0;
+#endif
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(a);
+    Q_UNUSED(b);
+    return false;
+#else
+    struct stat first {
+    };
+    struct stat second {
+    };
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0
+           && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
+           && first.st_ino == second.st_ino;
+#endif
+}
+
 QString executableName(const QString& baseName)
 {
 #ifdef Q_OS_WIN

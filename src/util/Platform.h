@@ -46,4 +46,11 @@ void hideFile(const QString& path);
 // allows.
 bool pathTooLong(const QString& path);
 
+// Gives the file at existing a second name, link, in a folder of the same
+// file system; false where that fails or the platform has no such links.
+bool hardLink(const QString& existing, const QString& link);
+
+// True when both paths name one and the same file.
+bool sameFile(const QString& a, const QString& b);
+
 } // namespace Platform
