@@ -7,6 +7,8 @@
 
 #include <functional>
 
+class QIODevice;
+
 namespace PbmToPgm {
 
 // Writes the black-and-white image of the PBM file at from as an 8-bit grey
@@ -17,5 +19,10 @@ namespace PbmToPgm {
 // false, leaving nothing at to, when from is not a whole readable PBM file,
 // to exists already or cannot be written, or the conversion was stopped.
 bool convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing = {});
+
+// The same from the device in, read from its start, to the device out, both
+// open; false when in holds no whole PBM image, out takes no more or the
+// conversion was stopped, with out then holding what was written so far.
+bool convert(QIODevice& in, QIODevice& out, const std::function<bool()>& keepGoing = {});
 
 } // namespace PbmToPgm
