@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "ExtractChoices.h"
 #include "ExtractHost.h"
 #include "ImageNumbers.h"
 #include "ImagePipeline.h"
@@ -25,7 +26,14 @@ class ExtractorOutput;
 class ExtractJob
 {
 public:
-    ExtractJob(ExtractHost& host, const ToolLocator& tools, int parallelEncoders, bool pipelined);
+    struct Settings {
+        int parallelEncoders = 1;
+        bool pipelined = true;
+        bool readList = true;
+        ExtractChoices choices;
+    };
+
+    ExtractJob(ExtractHost& host, const ToolLocator& tools, const Settings& settings);
 
     void run();
     // See ExtractRun::abandon.
@@ -45,15 +53,19 @@ private:
                              const QString& encoder, ExtractorOutput& output);
     // What went wrong with a PDF, in words for the user; empty when nothing did.
     static QString describe(const ImagePipeline::Result& result, const QString& imageFolder);
+    // The bar during PDF i of rows, with the part of its images done.
+    void showProgress(int i, int rows, double part);
 
     ExtractHost& m_host;
     ToolLocator m_tools;
-    int m_parallelEncoders;
-    bool m_pipelined;
+    Settings m_settings;
     Shell32::Stopper m_stopper;
     WorkCopy m_workCopy;
     ImageNumbers m_numbers;
     ExtractorOutput* m_output = nullptr; // of the PDF in progress
     bool m_abandoned = false;
     QStringList m_problems;
+    int m_leftOut[ImageSelection::kReasons] = {};
+    int m_shown = 0;                           // the bar's value
+    std::function<void(double)> m_pdfProgress; // of the PDF in progress
 };

@@ -29,8 +29,10 @@ QString ImageNumbers::claim(const QString& folder)
         // Taken (by a file, a folder or even a broken link): try the next.
         // Anything else means nothing can be made in this folder.
         const QFileInfo there(path);
-        if (!there.exists() && !there.isSymLink())
+        if (!there.exists() && !there.isSymLink()) {
+            m_why = file.errorString();
             return QString();
+        }
     }
     return QString();
 }

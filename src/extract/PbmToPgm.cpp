@@ -69,11 +69,14 @@ bool convertRows(QFile& in, QFile& out, const NetpbmHeader& header, const std::f
 
 } // namespace
 
-bool convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing)
+bool convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing, QString* why)
 {
     QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
+    if (!in.open(QIODevice::ReadOnly)) {
+        if (why)
+            *why = in.errorString();
         return false;
+    }
     const std::optional<NetpbmHeader> header = NetpbmHeader::read(in);
     if (!header || header->kind != '4' || in.size() < header->fileSize())
         return false;
@@ -82,14 +85,19 @@ bool convert(const QString& from, const QString& to, const std::function<bool()>
     // flushing it to the disk first would cost more than the encoding. It is
     // never written over an existing file.
     QFile out(to);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (why)
+            *why = out.errorString();
         return false;
+    }
     bool ok =
         out.write("P5\n" + QByteArray::number(header->width) + ' ' + QByteArray::number(header->height) + "\n255\n")
         > 0;
     ok = ok && convertRows(in, out, *header, keepGoing);
     ok = ok && out.flush();
     if (!ok) {
+        if (why && out.error() != QFileDevice::NoError)
+            *why = out.errorString();
         out.close();
         out.remove();
     }

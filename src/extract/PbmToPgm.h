@@ -15,7 +15,10 @@ namespace PbmToPgm {
 // size, and keepGoing is called every few rows, so that a long conversion can
 // let the window answer; when it returns false the conversion stops. Returns
 // false, leaving nothing at to, when from is not a whole readable PBM file,
-// to exists already or cannot be written, or the conversion was stopped.
-bool convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing = {});
+// to exists already or cannot be written, or the conversion was stopped; why,
+// when given, then holds the system's word for a file that could not be
+// opened or written.
+bool convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing = {},
+             QString* why = nullptr);
 
 } // namespace PbmToPgm

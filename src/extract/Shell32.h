@@ -48,6 +48,8 @@ struct Outcome {
     bool started = false;
     int result = 0;         // the exit code, or startErrorResult(why)
     QByteArray errorOutput; // what the program wrote to its error channel
+    QByteArray output;      // its standard output, when the command asked for it
+    bool outputCut = false; // the output went past kOutputLimit: only its start is kept
 };
 
 // Starts program with its arguments (no shell, no re-split command line) and
@@ -63,6 +65,7 @@ int RunAndWait(const QString& program, const QStringList& arguments,
 struct Command {
     QString program;
     QStringList arguments;
+    bool keepOutput = false; // keep the standard output (else it goes nowhere)
 };
 
 // Lets whoever started a wait end it from an event handled during the wait:
@@ -103,6 +106,9 @@ private:
 // At most this much of a program's error channel is kept: a damaged PDF can
 // make the extractor talk for megabytes.
 constexpr qsizetype kErrorOutputLimit = 64 * 1024;
+// At most this much of a kept standard output: a listing of a hundred
+// thousand images.
+constexpr qsizetype kOutputLimit = 16 * 1024 * 1024;
 
 // Runs all commands at once and returns when all have ended, their outcomes
 // in the same order.

@@ -11,6 +11,7 @@
 #include <qt_windows.h>
 #include <vector>
 #else
+#include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -64,6 +65,18 @@ void hideFile(const QString& path)
         SetFileAttributesW(wide.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
 #else
     Q_UNUSED(path);
+#endif
+}
+
+bool replaceFile(const QString& from, const QString& to)
+{
+#ifdef Q_OS_WIN
+    return MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
+                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
+                       MOVEFILE_REPLACE_EXISTING)
+           != 0;
+#else
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 #endif
 }
 

@@ -41,6 +41,11 @@ QString executableName(const QString& baseName);
 // already here; Windows needs the attribute.
 void hideFile(const QString& path);
 
+// Renames the file from to the name to, replacing the file there in one step
+// (no moment without a file at to); both lie on one file system. False, with
+// nothing changed, when it cannot be done.
+bool replaceFile(const QString& from, const QString& to);
+
 // True when the platform cannot open path for its length alone: a name of
 // more than 255 characters (bytes here), or a path longer than the platform
 // allows.

@@ -71,6 +71,16 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"1.jpg"});
         QCOMPARE(ImageNumbers().claim(dir.filePath(QStringLiteral("missing/"))), QString());
     }
+
+    void aFreedLastNumberIsNotTakenAgain()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + QLatin1Char('/');
+        ImageNumbers numbers;
+        numbers.finish(numbers.claim(folder), true);
+        numbers.finish(numbers.claim(folder), false);
+        QCOMPARE(numbers.claim(folder), folder + QStringLiteral("3.jpg"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestImageNumbers)
