@@ -6,7 +6,8 @@
 // Makes its own corpus in a temporary folder and times, alternating, in one run:
 //  (a) the extraction run, driven headless: pipelined, without the
 //      extractor's list beside it, keeping JPEG images as they are, with the
-//      extractor alone, and with one program at a time,
+//      extractor alone, and with one program at a time; and the same run
+//      through the command line, orvalin-extract,
 //  (b) the bare sequential pipeline: the same pdfimages and cjpeg calls one
 //      after another,
 //  (c) the bare pipelined floor: the same calls, each image encoded as soon as
@@ -244,6 +245,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "pdfimages and cjpeg must be on PATH\n");
         return 1;
     }
+    const QString commandLine = QCoreApplication::applicationDirPath() + QStringLiteral("/orvalin-extract");
     QTemporaryDir work;
     std::printf("machine: %d cores (QThread::idealThreadCount)\n", QThread::idealThreadCount());
 
@@ -276,6 +278,7 @@ int main(int argc, char* argv[])
         const int cores = QThread::idealThreadCount();
         enum Way {
             Pipelined,
+            CommandLine,
             WithoutList,
             KeepingJpeg,
             ExtractorAlone,
@@ -300,6 +303,8 @@ int main(int argc, char* argv[])
                     barePipeline(pdfimages, cjpeg, pdf, folder);
                 } else if (way == BarePipelinedFloor) {
                     barePipelined(pdfimages, cjpeg, pdf, folder, cores);
+                } else if (way == CommandLine) {
+                    QProcess::execute(commandLine, {QStringLiteral("-q"), QStringLiteral("-o"), folder, pdf});
                 } else {
                     ExtractChoices choices;
                     choices.keepJpeg = way == KeepingJpeg;
@@ -322,6 +327,7 @@ int main(int argc, char* argv[])
         const auto ratio = [&](Way a, Way b) { return median(times[a]) / median(times[b]); };
         std::printf("  pipelined run / bare pipelined floor: %.3f\n", ratio(Pipelined, BarePipelinedFloor));
         std::printf("  pipelined run / run without the list: %.3f\n", ratio(Pipelined, WithoutList));
+        std::printf("  command line / pipelined run: %.3f\n", ratio(CommandLine, Pipelined));
         std::printf("  run keeping JPEG images / bare sequential: %.3f\n", ratio(KeepingJpeg, BareSequential));
         std::printf("  pipelined run / bare sequential: %.3f\n", ratio(Pipelined, BareSequential));
         std::printf("  bare pipelined floor / bare sequential: %.3f\n", ratio(BarePipelinedFloor, BareSequential));

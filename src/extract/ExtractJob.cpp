@@ -74,10 +74,10 @@ void ExtractJob::run()
     } else {
         const int bound = m_host.sourceCount();
         // A listed PDF that bears a work copy's name is never written over.
-        QSet<QString> listed;
+        QSet<QString> rowsListed;
         for (int i = 1; i <= bound; ++i)
-            listed.insert(QFileInfo(m_host.sourceText(i)).canonicalFilePath());
-        const bool haveWorkCopy = m_workCopy.acquire(listed);
+            rowsListed.insert(QFileInfo(m_host.sourceText(i)).canonicalFilePath());
+        const bool haveWorkCopy = m_workCopy.acquire(rowsListed);
         for (int i = 1; i <= bound; ++i) {
             // Rows removed while the run waits end the run at the list's end.
             const int rows = m_host.sourceCount();
@@ -85,13 +85,20 @@ void ExtractJob::run()
                 break;
             // The bar moves on as the PDF's images are done, and stands at
             // i of rows once it is.
-            m_pdfProgress = [this, i, rows](double part) { showProgress(i, rows, part); };
+            m_pdfProgress = [this, i, rows](qsizetype done, qsizetype listed) {
+                // A PDF without a list, or without images, is done at once as
+                // far as the bar can tell.
+                showProgress(i, rows, listed > 0 ? qMin(1.0, double(done) / double(listed)) : 1.0);
+                m_host.rowProgress(i, rows, done, listed);
+            };
             showProgress(i, rows, 0.0);
+            m_host.rowProgress(i, rows, 0, 0);
             m_host.setMousePointer(Pointer::Hourglass);
 
             // The row is read once: its line names the PDF worked on even when
             // rows are removed meanwhile.
             const QString source = m_host.sourceText(i);
+            m_source = source;
             const QString problem = haveWorkCopy ? extractOne(source) : QStringLiteral("no work copy could be made");
             if (m_abandoned)
                 return;
@@ -99,6 +106,7 @@ void ExtractJob::run()
             if (!problem.isEmpty()) {
                 const QString name = Trim1::FileNamePart(source);
                 m_problems.append(QStringLiteral("%1: %2.").arg(name.isEmpty() ? source : name, problem));
+                m_host.problemFound(m_problems.constLast());
             }
         }
         m_host.showMessage(ExtractRun::finalMessage(m_problems, ExtractRun::leftOutLine(m_leftOut)),
@@ -172,13 +180,13 @@ QString ExtractJob::extractAndEncode(const QString& input, const QString& imageF
     pipeline.setPipelined(m_settings.pipelined);
     pipeline.setReadList(m_settings.readList);
     pipeline.setChoices(m_settings.choices);
-    pipeline.setOnProgress([this](qsizetype done, qsizetype listed) {
-        // A PDF without a list, or without images, is done at once as far as
-        // the bar can tell.
-        m_pdfProgress(listed > 0 ? qMin(1.0, double(done) / double(listed)) : 1.0);
+    pipeline.setOnProgress(m_pdfProgress);
+    pipeline.setOnSaved([this](ExtractHost::SavedImage saved) {
+        saved.source = m_source;
+        m_host.imageSaved(saved);
     });
     if (!m_settings.readList)
-        m_pdfProgress(1.0);
+        m_pdfProgress(0, 0);
     const ImagePipeline::Result result = pipeline.run(input, extractor, encoder, imageFolder, output);
     if (m_abandoned)
         return QString();

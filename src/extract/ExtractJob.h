@@ -66,6 +66,7 @@ private:
     bool m_abandoned = false;
     QStringList m_problems;
     int m_leftOut[ImageSelection::kReasons] = {};
-    int m_shown = 0;                           // the bar's value
-    std::function<void(double)> m_pdfProgress; // of the PDF in progress
+    int m_shown = 0;                                         // the bar's value
+    QString m_source;                                        // the PDF in progress, as its row has it
+    std::function<void(qsizetype, qsizetype)> m_pdfProgress; // its images done, of those listed
 };

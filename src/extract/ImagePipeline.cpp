@@ -143,23 +143,30 @@ Shell32::Next ImagePipeline::nextImage(int index)
         break;
     }
     ++m_result.whole;
-    if (leaveOut(image.number, image.path, image.width, image.height))
+    const ExtractorList::Entry* entry = m_selection->entryFor(image.number, image.path, image.width, image.height);
+    if (leaveOut(entry, image.path))
         return {Next::Skip, {}};
+    ExtractHost::SavedImage saved;
+    saved.index = image.number;
+    saved.width = entry ? entry->width : image.width;
+    saved.height = entry ? entry->height : image.height;
+    if (entry) {
+        saved.page = entry->page;
+        saved.kind = QString::fromLatin1(entry->kindName());
+    }
     if (image.path.endsWith(QLatin1String(".jpg"))) {
-        keep(image.path);
+        saved.kept = true;
+        keep(image.path, saved);
         return {m_abandoned ? Next::Done : Next::Skip, {}};
     }
-    if (std::optional<Shell32::Command> command = prepare(index, image.path))
+    if (std::optional<Shell32::Command> command = prepare(index, image.path, saved))
         return {Next::Start, *command};
     return {m_abandoned ? Next::Done : Next::Skip, {}};
 }
 
-bool ImagePipeline::leaveOut(int number, const QString& path, int width, int height)
+bool ImagePipeline::leaveOut(const ExtractorList::Entry* entry, const QString& path)
 {
-    if (!m_choices.leavesOut())
-        return false;
-    const ExtractorList::Entry* entry = m_selection->entryFor(number, path, width, height);
-    if (!entry)
+    if (!m_choices.leavesOut() || !entry)
         return false;
     const std::optional<ImageSelection::Reason> reason =
         m_selection->leaveOut(*entry, [&] { return digestOf(path, m_stopper); });
@@ -171,7 +178,7 @@ bool ImagePipeline::leaveOut(int number, const QString& path, int width, int hei
     return true;
 }
 
-void ImagePipeline::keep(const QString& path)
+void ImagePipeline::keep(const QString& path, ExtractHost::SavedImage saved)
 {
     m_host.setMousePointer(Pointer::Hourglass);
     const QString jpeg = m_numbers.claim(m_jpegFolder);
@@ -181,6 +188,10 @@ void ImagePipeline::keep(const QString& path)
         // The claimed file is replaced by the image in one step.
         ++m_result.kept;
         m_numbers.finish(jpeg, true);
+        if (m_onSaved) {
+            saved.jpeg = jpeg;
+            m_onSaved(saved);
+        }
     } else {
         m_result.unmoved.add(why(qt_error_string()));
         m_numbers.finish(jpeg, false);
@@ -189,7 +200,8 @@ void ImagePipeline::keep(const QString& path)
     done();
 }
 
-std::optional<Shell32::Command> ImagePipeline::prepare(int index, const QString& listed)
+std::optional<Shell32::Command> ImagePipeline::prepare(int index, const QString& listed,
+                                                       const ExtractHost::SavedImage& saved)
 {
     // The pointer may have been reset meanwhile; the window gets a turn.
     m_host.setMousePointer(Pointer::Hourglass);
@@ -198,6 +210,7 @@ std::optional<Shell32::Command> ImagePipeline::prepare(int index, const QString&
         return std::nullopt;
     Image& image = m_images[index];
     image.listed = listed;
+    image.saved = saved;
     image.jpeg = m_numbers.claim(m_jpegFolder);
     bool ready = !image.jpeg.isEmpty();
     if (!ready)
@@ -256,7 +269,7 @@ void ImagePipeline::finished(int index, const Shell32::Outcome& outcome)
         listed(outcome);
         return;
     }
-    const Image image = m_images.take(index);
+    Image image = m_images.take(index);
     // No empty or partial JPEG stays behind.
     const bool made = outcome.result == 0 && nonEmptyFile(image.jpeg);
     if (made)
@@ -264,6 +277,10 @@ void ImagePipeline::finished(int index, const Shell32::Outcome& outcome)
     else
         ++m_result.encoderFailed;
     m_numbers.finish(image.jpeg, made);
+    if (made && m_onSaved) {
+        image.saved.jpeg = image.jpeg;
+        m_onSaved(image.saved);
+    }
     forget(image);
     done();
 }

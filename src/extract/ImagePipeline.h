@@ -74,15 +74,18 @@ public:
     {
         m_onProgress = std::move(onProgress);
     }
+    // Called for every JPEG file saved (its source is left for the caller).
+    void setOnSaved(std::function<void(const ExtractHost::SavedImage&)> onSaved) { m_onSaved = std::move(onSaved); }
 
     Result run(const QString& input, const QString& extractor, const QString& encoder, const QString& imageFolder,
                ExtractorOutput& output);
 
 private:
     struct Image {
-        QString listed;   // the extractor's file
-        QString numbered; // its numbered copy, in the work folder
-        QString jpeg;     // the claimed JPEG file
+        QString listed;                // the extractor's file
+        QString numbered;              // its numbered copy, in the work folder
+        QString jpeg;                  // the claimed JPEG file
+        ExtractHost::SavedImage saved; // what it is, once it is saved
     };
 
     Shell32::Next next(int index);
@@ -90,12 +93,12 @@ private:
     void finished(int index, const Shell32::Outcome& outcome);
     void listed(const Shell32::Outcome& outcome);
     // True when the image is left out; it is then gone.
-    bool leaveOut(int number, const QString& path, int width, int height);
+    bool leaveOut(const ExtractorList::Entry* entry, const QString& path);
     // Saves a JPEG image as the extractor wrote it, under its number.
-    void keep(const QString& path);
+    void keep(const QString& path, ExtractHost::SavedImage saved);
     // Claims the image's number and makes its numbered copy; nothing when
     // that failed.
-    std::optional<Shell32::Command> prepare(int index, const QString& listed);
+    std::optional<Shell32::Command> prepare(int index, const QString& listed, const ExtractHost::SavedImage& saved);
     // The copy of the image the encoder reads, named by its number: the
     // image itself, renamed, or its grey form.
     bool makeNumberedCopy(Image& image);
@@ -115,6 +118,7 @@ private:
     bool m_readList = true;
     ExtractChoices m_choices;
     std::function<void(qsizetype, qsizetype)> m_onProgress;
+    std::function<void(const ExtractHost::SavedImage&)> m_onSaved;
 
     // Of the PDF in progress.
     ExtractorOutput* m_output = nullptr;

@@ -46,6 +46,12 @@ void hideFile(const QString& path);
 // nothing changed, when it cannot be done.
 bool replaceFile(const QString& from, const QString& to);
 
+// True when the error channel of this process is a terminal that a person
+// reads.
+bool standardErrorIsTerminal();
+// The width of that terminal in characters; 0 when it is not known.
+int terminalColumns();
+
 // True when the platform cannot open path for its length alone: a name of
 // more than 255 characters (bytes here), or a path longer than the platform
 // allows.
