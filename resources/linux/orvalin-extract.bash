@@ -1,6 +1,6 @@
 # Completion of orvalin-extract's options and their values for bash.
 # SPDX-FileCopyrightText: 2026 Orvalin developers
-# SPDX-License-Identifier: LicenseRef-proprietary
+# SPDX-License-Identifier: GPL-3.0-or-later
 _orvalin_extract()
 {
     local cur prev words cword

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 Orvalin developers
-# SPDX-License-Identifier: LicenseRef-proprietary
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from the build folder given, runs lintian on it,
 # unpacks it into a temporary root, validates its desktop entry and metainfo,
 # and starts the installed program on a virtual display to see that it comes
