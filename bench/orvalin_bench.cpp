@@ -287,8 +287,13 @@ int main(int argc, char* argv[])
             BarePipelinedFloor,
             Ways
         };
-        const char* names[Ways] = {"pipelined run",        "run without the list",       "run keeping JPEG images",
-                                   "run, extractor alone", "run, one program at a time", "bare sequential pipeline",
+        const char* names[Ways] = {"pipelined run",
+                                   "command line (orvalin-extract)",
+                                   "run without the list",
+                                   "run keeping JPEG images",
+                                   "run, extractor alone",
+                                   "run, one program at a time",
+                                   "bare sequential pipeline",
                                    "bare pipelined floor"};
         QList<double> times[Ways];
         qint64 peak[Ways] = {};
