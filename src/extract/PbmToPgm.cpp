@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "PbmToPgm.h"
 
@@ -79,11 +79,14 @@ bool convert(QIODevice& in, QIODevice& out, const std::function<bool()>& keepGoi
            && convertRows(in, out, *header, keepGoing);
 }
 
-bool convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing)
+bool convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing, QString* why)
 {
     QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
+    if (!in.open(QIODevice::ReadOnly)) {
+        if (why)
+            *why = in.errorString();
         return false;
+    }
     const std::optional<NetpbmHeader> header = NetpbmHeader::read(in);
     if (!header || header->kind != '4' || in.size() < header->fileSize() || !in.seek(0))
         return false;
@@ -92,10 +95,15 @@ bool convert(const QString& from, const QString& to, const std::function<bool()>
     // flushing it to the disk first would cost more than the encoding. It is
     // never written over an existing file.
     QFile out(to);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (why)
+            *why = out.errorString();
         return false;
+    }
     const bool ok = convert(in, out, keepGoing) && out.flush();
     if (!ok) {
+        if (why && out.error() != QFileDevice::NoError)
+            *why = out.errorString();
         out.close();
         out.remove();
     }

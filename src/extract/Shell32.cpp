@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "Shell32.h"
 
@@ -78,7 +78,15 @@ void keepErrorOutput(Job& job)
         job.outcome.errorOutput += said.left(room);
 }
 
-void finish(Job& job)
+void keepOutput(Job& job)
+{
+    const QByteArray said = job.process.readAllStandardOutput();
+    const qsizetype room = kOutputLimit - job.outcome.output.size();
+    job.outcome.output += said.left(qMax<qsizetype>(0, room));
+    job.outcome.outputCut = job.outcome.outputCut || said.size() > room;
+}
+
+void finish(Job& job, bool keepingOutput)
 {
     job.done = true;
     keepErrorOutput(job);
@@ -88,6 +96,8 @@ void finish(Job& job)
         job.outcome.errorOutput = problem.toLocal8Bit();
         return;
     }
+    if (keepingOutput)
+        keepOutput(job);
     if (job.process.exitStatus() == QProcess::CrashExit)
         job.outcome.result = startErrorResult(StartError::Crashed);
     else
@@ -242,12 +252,15 @@ void Wait::start(int index, const Command& command)
     j->confinement->install(j->process);
     j->process.setProgram(resolved);
     j->process.setArguments(command.arguments);
-    j->process.setStandardOutputFile(QProcess::nullDevice());
+    if (command.keepOutput)
+        QObject::connect(&j->process, &QProcess::readyReadStandardOutput, &m_loop, [j] { keepOutput(*j); });
+    else
+        j->process.setStandardOutputFile(QProcess::nullDevice());
     j->process.setStandardInputFile(QProcess::nullDevice());
     applyWindowStyle(j->process, m_style);
-    QObject::connect(&j->process, &QProcess::finished, &m_loop, [this, j] {
+    QObject::connect(&j->process, &QProcess::finished, &m_loop, [this, j, keeping = command.keepOutput] {
         if (!j->done) {
-            finish(*j);
+            finish(*j, keeping);
             end(j);
         }
     });

@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
 
@@ -51,6 +51,8 @@ struct Outcome {
     bool started = false;
     int result = 0;         // the exit code, or startErrorResult(why)
     QByteArray errorOutput; // what the program wrote to its error channel; why it was not confined
+    QByteArray output;      // its standard output, when the command asked for it
+    bool outputCut = false; // the output went past kOutputLimit: only its start is kept
 };
 
 // Starts program with its arguments (no shell, no re-split command line) and
@@ -66,6 +68,7 @@ int RunAndWait(const QString& program, const QStringList& arguments,
 struct Command {
     QString program;
     QStringList arguments;
+    bool keepOutput = false; // keep the standard output (else it goes nowhere)
     // How the program is confined, with the places it may read and write.
     // Confinement that cannot be applied keeps it from running at all
     // (StartError::NotConfined).
@@ -110,6 +113,9 @@ private:
 // At most this much of a program's error channel is kept: a damaged PDF can
 // make the extractor talk for megabytes.
 constexpr qsizetype kErrorOutputLimit = 64 * 1024;
+// At most this much of a kept standard output: a listing of a hundred
+// thousand images.
+constexpr qsizetype kOutputLimit = 16 * 1024 * 1024;
 
 // Runs all commands at once and returns when all have ended, their outcomes
 // in the same order.

@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "Platform.h"
 
@@ -8,9 +8,12 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_WIN
+#include <io.h>
 #include <qt_windows.h>
 #include <vector>
 #else
+#include <cstdio>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -64,6 +67,42 @@ void hideFile(const QString& path)
         SetFileAttributesW(wide.c_str(), attributes | FILE_ATTRIBUTE_HIDDEN);
 #else
     Q_UNUSED(path);
+#endif
+}
+
+bool replaceFile(const QString& from, const QString& to)
+{
+#ifdef Q_OS_WIN
+    return MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
+                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
+                       MOVEFILE_REPLACE_EXISTING)
+           != 0;
+#else
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#endif
+}
+
+bool standardErrorIsTerminal()
+{
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return ::isatty(STDERR_FILENO) == 1;
+#endif
+}
+
+int terminalColumns()
+{
+#ifdef Q_OS_WIN
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info))
+        return info.srWindow.Right - info.srWindow.Left + 1;
+    return 0;
+#else
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0)
+        return size.ws_col;
+    return 0;
 #endif
 }
 

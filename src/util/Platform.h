@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
 
@@ -40,6 +40,17 @@ QString executableName(const QString& baseName);
 // Marks a file or folder as hidden. A name that begins with "." is hidden
 // already here; Windows needs the attribute.
 void hideFile(const QString& path);
+
+// Renames the file from to the name to, replacing the file there in one step
+// (no moment without a file at to); both lie on one file system. False, with
+// nothing changed, when it cannot be done.
+bool replaceFile(const QString& from, const QString& to);
+
+// True when the error channel of this process is a terminal that a person
+// reads.
+bool standardErrorIsTerminal();
+// The width of that terminal in characters; 0 when it is not known.
+int terminalColumns();
 
 // True when the platform cannot open path for its length alone: a name of
 // more than 255 characters (bytes here), or a path longer than the platform

@@ -1,13 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 // headlessextract APPLICATION-FOLDER OUTPUT-FOLDER-TEXT PDF...
 // One extraction run without a window, as a second instance of the program
-// would make it; prints the final message. A request to end abandons the
-// run, as closing the window does, and then ends the process by it.
+// would make it; prints the final message.
 #include "HeadlessHost.h"
 #include "extract/ExtractRun.h"
-#include "util/TerminationSignals.h"
 
 #include <QCoreApplication>
 
@@ -23,15 +21,7 @@ int main(int argc, char* argv[])
     host.outputFolder = arguments.at(2);
     host.rows = arguments.mid(3);
     ExtractRun run(host, ToolLocator(arguments.at(1)));
-    int request = 0;
-    TerminationSignals requests;
-    QObject::connect(&requests, &TerminationSignals::received, [&](int signal) {
-        request = signal;
-        run.abandon();
-    });
     run.ExtractAll();
-    if (request)
-        TerminationSignals::endProcess(request);
     std::fputs(qPrintable(host.messages.join(QLatin1Char('\n'))), stdout);
     return 0;
 }

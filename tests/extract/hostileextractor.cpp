@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 // A stand-in for an extractor that a PDF has taken over. Called as
 // "pdfimages INPUT PREFIX", it tries what such a program would, one thing

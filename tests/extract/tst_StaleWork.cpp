@@ -1,9 +1,8 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "HeadlessProcess.h"
+#include "ExtractProcess.h"
 #include "TestFiles.h"
-#include "TestPaths.h"
 #include "TestPdf.h"
 #include "extract/StaleWork.h"
 
@@ -74,23 +73,23 @@ private Q_SLOTS:
     // the next run into the folder removes them and keeps everything else.
     void killedRunIsClearedByTheNext()
     {
-        QTemporaryDir app;
+        QTemporaryDir docs;
         QTemporaryDir out;
-        const QString pdf = app.filePath(QStringLiteral("big.pdf"));
+        const QString pdf = docs.filePath(QStringLiteral("big.pdf"));
         // Black-and-white A4 pages: each is made grey after its JPEG file is
         // claimed and before its encoder starts, long enough to be caught.
         QList<TestPdf::Image> images;
         for (int i = 0; i < 8; ++i)
             images.append({TestPdf::Kind::Mono, 2480, 3508, i});
         QVERIFY(TestPdf::write(pdf, images));
-        const QString small = app.filePath(QStringLiteral("small.pdf"));
+        const QString small = docs.filePath(QStringLiteral("small.pdf"));
         QVERIFY(TestPdf::write(small, {{TestPdf::Kind::Rgb, 16, 16, 1}, {TestPdf::Kind::Gray, 17, 17, 2}}));
         const QByteArray mine("mine");
         QVERIFY(write(out.filePath(QStringLiteral("1.jpg")), mine));
         QVERIFY(write(out.filePath(QStringLiteral("40.jpg")), {})); // empty, and the user's
 
         {
-            HeadlessProcess killed(app.path(), TestPaths::withSeparator(out.path()), {pdf});
+            ExtractProcess killed(out.path(), {pdf});
             // Killed while a JPEG file is begun, not done (the user's two
             // files count as unfinished too).
             QVERIFY(QTest::qWaitFor(
@@ -106,9 +105,9 @@ private Q_SLOTS:
         QCOMPARE(TestFiles::workFolders(out.path()).size(), 1);
         QVERIFY2(unfinished.size() > 2, qPrintable(unfinished.join(' ')));
 
-        HeadlessProcess next(app.path(), TestPaths::withSeparator(out.path()), {small});
+        ExtractProcess next(out.path(), {small});
         QVERIFY(next.process().waitForFinished(60000));
-        QCOMPARE(next.process().readAllStandardOutput(), QByteArray("Done."));
+        QCOMPARE(next.process().exitCode(), 0);
         QCOMPARE(TestFiles::workFolders(out.path()), QStringList{});
         QCOMPARE(TestFiles::unfinishedJpegs(out.path()), (QStringList{"1.jpg", "40.jpg"}));
         QCOMPARE(TestFiles::contents(out.filePath(QStringLiteral("1.jpg"))), mine);

@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 // The Netpbm header reader on any bytes: it must not crash or overflow, and
 // what it reads must be a header that describes itself: the same numbers

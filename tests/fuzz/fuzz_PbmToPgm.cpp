@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 // The 1-bit to grey converter on any bytes: it takes exactly the whole PBM
 // images, and turns every pixel the way the format says (a set bit is black,

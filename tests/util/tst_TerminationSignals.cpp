@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
-#include "HeadlessProcess.h"
+#include "ExtractProcess.h"
 #include "TestFiles.h"
 #include "TestPaths.h"
 #include "TestPdf.h"
@@ -36,14 +36,14 @@ class TestTerminationSignals : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_app;
+    QTemporaryDir m_docs;
     QString m_pdf;
 
 private Q_SLOTS:
     void initTestCase()
     {
         // Black-and-white pages keep a run busy for a while.
-        m_pdf = m_app.filePath(QStringLiteral("pages.pdf"));
+        m_pdf = m_docs.filePath(QStringLiteral("pages.pdf"));
         QList<TestPdf::Image> pages;
         for (int i = 0; i < 4; ++i)
             pages.append({TestPdf::Kind::Mono, 2480, 3508, i});
@@ -61,14 +61,14 @@ private Q_SLOTS:
         QCOMPARE(received.at(1).at(0).toInt(), SIGTERM);
     }
 
-    // A request ends a run as a close does, and then the process by the
-    // request itself; the window, idle, ends by it too.
+    // A request ends the command line's run as closing the window does, and
+    // the command line with 130; the window, idle, ends by the request itself.
     void requestsEndTheProgram_data()
     {
         QTest::addColumn<bool>("window");
         QTest::addColumn<int>("signal");
         for (const auto& [name, signal] : {std::pair{"SIGTERM", SIGTERM}, {"SIGHUP", SIGHUP}, {"SIGINT", SIGINT}}) {
-            QTest::addRow("run, %s", name) << false << signal;
+            QTest::addRow("command line, %s", name) << false << signal;
             QTest::addRow("window, %s", name) << true << signal;
         }
     }
@@ -78,7 +78,7 @@ private Q_SLOTS:
         QFETCH(int, signal);
         QTemporaryDir out;
         QVERIFY(TestPaths::touch(out.filePath(QStringLiteral("notes.txt"))));
-        std::unique_ptr<HeadlessProcess> run;
+        std::unique_ptr<ExtractProcess> run;
         QProcess windowProcess;
         QProcess* process = &windowProcess;
         if (window) {
@@ -86,15 +86,14 @@ private Q_SLOTS:
             QVERIFY(windowProcess.waitForStarted());
             QTRY_VERIFY_WITH_TIMEOUT(catches(windowProcess.processId(), signal), 20000);
         } else {
-            run = std::make_unique<HeadlessProcess>(m_app.path(), TestPaths::withSeparator(out.path()),
-                                                    QStringList{m_pdf});
+            run = std::make_unique<ExtractProcess>(out.path(), QStringList{m_pdf});
             process = &run->process();
-            QVERIFY(run->waitUntilBusy(out.path(), 0, 1));
+            QVERIFY(run->waitUntilBusy(out.path(), 1));
         }
         ::kill(pid_t(process->processId()), signal);
         QVERIFY(process->waitForFinished(20000));
-        QCOMPARE(process->exitStatus(), QProcess::CrashExit);
-        QCOMPARE(process->exitCode(), signal);
+        QCOMPARE(process->exitStatus(), window ? QProcess::CrashExit : QProcess::NormalExit);
+        QCOMPARE(process->exitCode(), window ? signal : 130);
         // Nothing begun stays behind; what was finished and the user's file do.
         QCOMPARE(TestFiles::workFolders(out.path()), QStringList{});
         QCOMPARE(TestFiles::unfinishedJpegs(out.path()), QStringList{});
