@@ -4,6 +4,8 @@
 #include "Confinement.h"
 
 #include <QFile>
+#include <QHash>
+#include <QMutex>
 #include <QProcess>
 
 #ifdef Q_OS_LINUX
@@ -100,6 +102,32 @@ const char* const kSystemReads[] = {
     "/usr", "/lib", "/lib32", "/lib64", "/libx32", "/etc/ld.so.cache", "/etc/ld.so.preload", "/etc/localtime",
 };
 
+// Those of them that are there, opened once for every program to come: a
+// program's start is to cost as little as can be.
+struct SystemRead {
+    int fd;
+    bool folder;
+    const char* path;
+};
+
+const std::vector<SystemRead>& systemReads()
+{
+    static const std::vector<SystemRead> reads = [] {
+        std::vector<SystemRead> open;
+        for (const char* path : kSystemReads) {
+            const int fd = ::open(path, O_PATH | O_CLOEXEC);
+            struct stat status {
+            };
+            if (fd >= 0 && ::fstat(fd, &status) == 0)
+                open.push_back({fd, S_ISDIR(status.st_mode), path});
+            else if (fd >= 0)
+                ::close(fd);
+        }
+        return open;
+    }();
+    return reads;
+}
+
 class Ruleset
 {
 public:
@@ -135,31 +163,31 @@ public:
     }
 
     // Grants rights beneath path, or on path itself when it is no folder.
-    // A path that is not there is passed over when optional.
-    bool allow(const QByteArray& path, quint64 rights, bool optional = false)
+    bool allow(const QByteArray& path, quint64 rights)
     {
         const int fd = ::open(path.constData(), O_PATH | O_CLOEXEC);
         if (fd < 0) {
-            if (optional && errno == ENOENT)
-                return true;
             *m_problem = QStringLiteral("%1 cannot be opened: %2").arg(QFile::decodeName(path), qt_error_string(errno));
             return false;
         }
         struct stat status {
         };
-        bool ok = ::fstat(fd, &status) == 0;
-        if (ok && !S_ISDIR(status.st_mode))
-            rights &= landlock::kFileRights;
-        landlock::PathBeneathAttr rule;
-        rule.allowed = rights & landlock::fileSystemRights(m_abi);
-        rule.parentFd = fd;
-        ok = ok && syscall(landlock::kAddRule, m_fd, landlock::kRulePathBeneath, &rule, 0) == 0;
-        const int error = errno;
+        const bool ok = ::fstat(fd, &status) == 0 && allow(fd, S_ISDIR(status.st_mode), rights, path);
         ::close(fd);
-        if (!ok)
-            *m_problem = QStringLiteral("Landlock refused a rule for %1: %2")
-                             .arg(QFile::decodeName(path), qt_error_string(error));
         return ok;
+    }
+
+    // The same for the file or folder open at fd.
+    bool allow(int fd, bool folder, quint64 rights, const QByteArray& path)
+    {
+        landlock::PathBeneathAttr rule;
+        rule.allowed = (folder ? rights : rights & landlock::kFileRights) & landlock::fileSystemRights(m_abi);
+        rule.parentFd = fd;
+        if (syscall(landlock::kAddRule, m_fd, landlock::kRulePathBeneath, &rule, 0) == 0)
+            return true;
+        *m_problem =
+            QStringLiteral("Landlock refused a rule for %1: %2").arg(QFile::decodeName(path), qt_error_string(errno));
+        return false;
     }
 
 private:
@@ -210,6 +238,35 @@ bool loaderOf(const QString& program, QByteArray* loader)
     return false;
 }
 
+// loaderOf, remembered for each program for as long as its file stays the
+// same one.
+bool knownLoaderOf(const QString& program, QByteArray* loader)
+{
+    struct Known {
+        dev_t device;
+        ino_t inode;
+        timespec modified;
+        bool executable;
+        QByteArray loader;
+    };
+    static QMutex mutex;
+    static QHash<QString, Known> known;
+    struct stat status {
+    };
+    if (::stat(QFile::encodeName(program).constData(), &status) != 0)
+        return loaderOf(program, loader);
+    const QMutexLocker lock(&mutex);
+    const auto it = known.constFind(program);
+    if (it != known.cend() && it->device == status.st_dev && it->inode == status.st_ino
+        && it->modified.tv_sec == status.st_mtim.tv_sec && it->modified.tv_nsec == status.st_mtim.tv_nsec) {
+        *loader = it->loader;
+        return it->executable;
+    }
+    const bool executable = loaderOf(program, loader);
+    known.insert(program, {status.st_dev, status.st_ino, status.st_mtim, executable, *loader});
+    return executable;
+}
+
 // The seccomp program that refuses sockets of every kind (Landlock knows
 // TCP at most, and a Unix socket reaches the session's bus, which starts
 // programs of its own) and the few calls that would go round the rest:
@@ -242,6 +299,9 @@ const SocketFilter* socketFilter()
             {SCMP_SYS(request_key), EPERM},      {SCMP_SYS(bpf), EPERM},
             {SCMP_SYS(perf_event_open), EPERM},  {SCMP_SYS(userfaultfd), EPERM},
         };
+        // A tree of comparisons rather than a chain: the kernel runs the
+        // filter for every call number as it is applied, at every start.
+        seccomp_attr_set(context, SCMP_FLTATR_CTL_OPTIMIZE, 2);
         bool ok = true;
         for (const auto& rule : refused)
             ok = ok && seccomp_rule_add(context, SCMP_ACT_ERRNO(unsigned(rule.error)), rule.call, 0) == 0;
@@ -411,10 +471,10 @@ std::unique_ptr<Confinement::Prepared> Confinement::prepare(const QString& progr
         using namespace landlock;
         Ruleset rules(offer.landlockAbi, problem);
         bool ok = rules.isValid();
-        for (const char* path : kSystemReads)
-            ok = ok && rules.allow(path, kReadFile | kReadDir, true);
+        for (const SystemRead& read : systemReads())
+            ok = ok && rules.allow(read.fd, read.folder, kReadFile | kReadDir, read.path);
         QByteArray loader;
-        if (ok && !loaderOf(program, &loader)) {
+        if (ok && !knownLoaderOf(program, &loader)) {
             *problem = QStringLiteral("%1 is not a program of this system").arg(program);
             ok = false;
         }
