@@ -1,18 +1,21 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 // orvalin_bench [repeats]
 //
 // Makes its own corpus in a temporary folder and times, alternating, in one run:
-//  (a) the extraction run, driven headless: pipelined, with the extractor
-//      alone, and with one program at a time,
+//  (a) the extraction run, driven headless: pipelined, without the
+//      extractor's list beside it, keeping JPEG images as they are, with the
+//      extractor alone, and with one program at a time; and the same run
+//      through the command line, orvalin-extract,
 //  (b) the bare sequential pipeline: the same pdfimages and cjpeg calls one
 //      after another,
 //  (c) the bare pipelined floor: the same calls, each image encoded as soon as
 //      it is finished,
-// then numbering in a full folder, how soon the runner notices a program's
-// end, and the folder scan of a large tree against find. Prints medians,
-// ratios and the peak size of the run's intermediate files.
+// then the run confined against the same run unconfined, numbering in a full
+// folder, how soon the runner notices a program's end, and the folder scan of
+// a large tree against find. Prints medians, ratios and the peak size of the
+// run's intermediate files.
 
 #include "HeadlessHost.h"
 #include "PeakMemory.h"
@@ -23,6 +26,7 @@
 #include "extract/Shell32.h"
 #include "sourcelist/FolderScan.h"
 #include "util/AddFolder.h"
+#include "util/Confinement.h"
 #include "util/EventLoopYield.h"
 
 #include <QDir>
@@ -146,7 +150,8 @@ void barePipelined(const QString& pdfimages, const QString& cjpeg, const QString
 }
 
 // One extraction run, driven headless.
-void extract(const QString& pdf, const QString& folder, const QString& applicationFolder, int atOnce, bool pipelined)
+void extract(const QString& pdf, const QString& folder, const QString& applicationFolder, int atOnce, bool pipelined,
+             bool readList = true, const ExtractChoices& choices = {})
 {
     Host host;
     host.rows = {pdf};
@@ -154,6 +159,8 @@ void extract(const QString& pdf, const QString& folder, const QString& applicati
     ExtractRun run(host, ToolLocator(applicationFolder));
     run.setParallelEncoders(atOnce);
     run.setPipelined(pipelined);
+    run.setReadList(readList);
+    run.setChoices(choices);
     run.ExtractAll();
     if (host.messages != QStringList{QStringLiteral("Done.")})
         std::fprintf(stderr, "run said: %s\n", qPrintable(host.messages.join(QLatin1Char('|'))));
@@ -190,6 +197,38 @@ private:
     QTimer m_timer;
     qint64 m_peak = 0;
 };
+
+// The pipelined run confined as far as the system allows against the same
+// run unconfined, in pairs one right after the other, which of the two goes
+// first alternating: the difference is small and the machine is shared, so
+// the figure is the median of the pairs' ratios, over four times the repeats.
+void confinementOverhead(const QString& pdf, const QString& applicationFolder, int repeats)
+{
+    QList<double> times[2];
+    QList<double> ratios;
+    for (int r = 0; r < 4 * repeats; ++r) {
+        for (int i = 0; i < 2; ++i) {
+            const bool confined = (i + r) % 2 == 0;
+            QTemporaryDir out;
+            Host host;
+            host.rows = {pdf};
+            host.outputFolder = out.path() + QLatin1Char('/');
+            ExtractRun run(host, ToolLocator(applicationFolder));
+            run.setConfinement(confined ? Confinement::full() : Confinement());
+            QElapsedTimer clock;
+            clock.start();
+            run.ExtractAll();
+            times[confined].append(double(clock.nsecsElapsed()) / 1e6);
+            if (host.messages != QStringList{QStringLiteral("Done.")})
+                std::fprintf(stderr, "run said: %s\n", qPrintable(host.messages.join(QLatin1Char('|'))));
+        }
+        ratios.append(times[1].constLast() / times[0].constLast());
+    }
+    std::printf("\nconfinement in force: %s\n", qPrintable(Confinement::describe(Confinement::full().inForce())));
+    std::printf("pipelined run on the colour corpus: confined %.0f ms, unconfined %.0f ms; median ratio of %lld "
+                "pairs %.3f\n",
+                median(times[1]), median(times[0]), qlonglong(ratios.size()), median(ratios));
+}
 
 bool makeCorpus(const QString& pdf, bool withBlackAndWhite)
 {
@@ -240,6 +279,7 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "pdfimages and cjpeg must be on PATH\n");
         return 1;
     }
+    const QString commandLine = QCoreApplication::applicationDirPath() + QStringLiteral("/orvalin-extract");
     QTemporaryDir work;
     std::printf("machine: %d cores (QThread::idealThreadCount)\n", QThread::idealThreadCount());
 
@@ -270,9 +310,25 @@ int main(int argc, char* argv[])
         // extractor alone, the same with one program at a time, the bare
         // sequential pipeline and the bare pipelined floor.
         const int cores = QThread::idealThreadCount();
-        enum Way { Pipelined, ExtractorAlone, OneAtATime, BareSequential, BarePipelinedFloor, Ways };
-        const char* names[Ways] = {"pipelined run", "run, extractor alone", "run, one program at a time",
-                                   "bare sequential pipeline", "bare pipelined floor"};
+        enum Way {
+            Pipelined,
+            CommandLine,
+            WithoutList,
+            KeepingJpeg,
+            ExtractorAlone,
+            OneAtATime,
+            BareSequential,
+            BarePipelinedFloor,
+            Ways
+        };
+        const char* names[Ways] = {"pipelined run",
+                                   "command line (orvalin-extract)",
+                                   "run without the list",
+                                   "run keeping JPEG images",
+                                   "run, extractor alone",
+                                   "run, one program at a time",
+                                   "bare sequential pipeline",
+                                   "bare pipelined floor"};
         QList<double> times[Ways];
         qint64 peak[Ways] = {};
         for (int r = 0; r < repeats; ++r) {
@@ -286,8 +342,13 @@ int main(int argc, char* argv[])
                     barePipeline(pdfimages, cjpeg, pdf, folder);
                 } else if (way == BarePipelinedFloor) {
                     barePipelined(pdfimages, cjpeg, pdf, folder, cores);
+                } else if (way == CommandLine) {
+                    QProcess::execute(commandLine, {QStringLiteral("-q"), QStringLiteral("-o"), folder, pdf});
                 } else {
-                    extract(pdf, folder, work.path(), way == OneAtATime ? 1 : cores, way == Pipelined);
+                    ExtractChoices choices;
+                    choices.keepJpeg = way == KeepingJpeg;
+                    extract(pdf, folder, work.path(), way == OneAtATime ? 1 : cores,
+                            way != ExtractorAlone && way != OneAtATime, way != WithoutList, choices);
                 }
                 times[way].append(double(clock.nsecsElapsed()) / 1e6);
             }
@@ -304,6 +365,9 @@ int main(int argc, char* argv[])
             std::printf("  %-28s %6.0f ms\n", names[w], median(times[w]));
         const auto ratio = [&](Way a, Way b) { return median(times[a]) / median(times[b]); };
         std::printf("  pipelined run / bare pipelined floor: %.3f\n", ratio(Pipelined, BarePipelinedFloor));
+        std::printf("  pipelined run / run without the list: %.3f\n", ratio(Pipelined, WithoutList));
+        std::printf("  command line / pipelined run: %.3f\n", ratio(CommandLine, Pipelined));
+        std::printf("  run keeping JPEG images / bare sequential: %.3f\n", ratio(KeepingJpeg, BareSequential));
         std::printf("  pipelined run / bare sequential: %.3f\n", ratio(Pipelined, BareSequential));
         std::printf("  bare pipelined floor / bare sequential: %.3f\n", ratio(BarePipelinedFloor, BareSequential));
         std::printf("  one program at a time / bare sequential: %.3f\n", ratio(OneAtATime, BareSequential));
@@ -311,6 +375,8 @@ int main(int argc, char* argv[])
         std::printf("  peak intermediate files: pipelined %.1f MB, extractor alone %.1f MB\n",
                     double(peak[Pipelined]) / 1e6, double(peak[ExtractorAlone]) / 1e6);
     }
+
+    confinementOverhead(work.filePath(QStringLiteral("corpus.pdf")), work.path(), repeats);
 
     // Numbering in a folder that already holds many JPEG files, against an
     // empty folder: 40 one-image PDFs each time.

@@ -1,5 +1,5 @@
 # SPDX-FileCopyrightText: 2026 Orvalin developers
-# SPDX-License-Identifier: LicenseRef-proprietary
+# SPDX-License-Identifier: GPL-3.0-or-later
 
 # A Windows build carries everything it runs with in its application folder:
 # the Qt libraries and the plugins the program loads, the compiler's runtime
@@ -85,3 +85,4 @@ configure_file(${ORVALIN_WINDOWS_RESOURCES}/orvalin.rc.in ${CMAKE_CURRENT_BINARY
 target_sources(orvalin PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/orvalin.rc)
 set_target_properties(orvalin PROPERTIES WIN32_EXECUTABLE TRUE)
 install(FILES ${ORVALIN_WINDOWS_RESOURCES}/orvalin.ico DESTINATION ${ORVALIN_INSTALL_APPDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION ${ORVALIN_INSTALL_APPDIR} RENAME LICENSE.txt)

@@ -1,5 +1,5 @@
 ; SPDX-FileCopyrightText: 2026 Orvalin developers
-; SPDX-License-Identifier: LicenseRef-proprietary
+; SPDX-License-Identifier: GPL-3.0-or-later
 ;
 ; The Windows installer, built by scripts/windows:
 ;   makensis -DVERSION=x.y.z -DSTAGE=<installed tree> -DFILES=<install list>
@@ -44,6 +44,7 @@ BrandingText "${APP} ${VERSION}"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\orvalin.exe"
 !define MUI_FINISHPAGE_RUN_TEXT "Start ${APP}"
 
+!insertmacro MUI_PAGE_LICENSE "${STAGE}/LICENSE.txt"
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES

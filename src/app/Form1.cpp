@@ -1,9 +1,10 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "Form1.h"
 
 #include "AppTitle.h"
+#include "ChoicesMenu.h"
 #include "Form1Layout.h"
 #include "OutputFolderBox.h"
 #include "PushCheckBox.h"
@@ -154,6 +155,7 @@ void Form1::createControls()
     Command1 = named(new QPushButton(QStringLiteral("Command1"), this), "Command1");
     ProgressBar1 = named(new QProgressBar(this), "ProgressBar1");
     Label1 = named(new QLabel(QStringLiteral("Extract images to this folder:"), this), "Label1");
+    choicesMenu = new ChoicesMenu(m_options.settingsFile, this);
 
     setUpControls();
     placeControls();
@@ -215,10 +217,21 @@ void Form1::connectControls()
     connect(Check4, &QAbstractButton::clicked, this, &Form1::Check4_Click);
     connect(Check5, &QAbstractButton::clicked, this, &Form1::Check5_Click);
     connect(Text1, &OutputFolderBox::gotFocus, this, &Form1::Text1_GotFocus);
+    Check2->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(Check2, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { choicesMenu->popup(Check2->mapToGlobal(at)); });
+    connect(choicesMenu, &ChoicesMenu::choicesChanged, this, &Form1::applyChoices);
+    applyChoices();
     for (PushCheckBox* box : {Check1, Check2, Check3, Check4}) {
         box->setMouseTracking(true);
         box->installEventFilter(this);
     }
+}
+
+void Form1::applyChoices()
+{
+    m_extractRun->setChoices(choicesMenu->choices());
+    Check2->setToolTip(choicesMenu->summary());
 }
 
 void Form1::Form_Load()

@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
 
@@ -12,6 +12,7 @@
 #include <memory>
 
 class AddFilesFlow;
+class ChoicesMenu;
 class Dialogs;
 class ExtractRun;
 class FolderScanFlow;
@@ -32,6 +33,7 @@ struct Form1Options {
     std::function<void()> endProcess; // default: ends the process at once
     bool searchPathForTools = true;   // look for the tools on PATH too
     Dialogs* dialogs = nullptr;       // default: the system's own
+    QString settingsFile;             // where Extract!'s choices are kept; default: the user's settings
 };
 
 // The main window.
@@ -54,6 +56,8 @@ public:
     QLabel* Label1 = nullptr;
     QPushButton* Command1 = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
+    // Extract!'s menu: right-click, or the menu key while it has the focus.
+    ChoicesMenu* choicesMenu = nullptr;
 
     Pointer MousePointer() const { return m_mousePointer; }
     void setMousePointer(Pointer pointer) override;
@@ -95,6 +99,8 @@ private:
     void CentreForm();
     // Runs a button's action once per press: the guard of every button.
     void guarded(PushCheckBox* box, const std::function<void()>& action);
+    // Hands the menu's choices to the run and names them on Extract!.
+    void applyChoices();
 
     Form1Options m_options;
     QString m_applicationFolder;

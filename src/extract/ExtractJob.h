@@ -1,12 +1,14 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
 
+#include "ExtractChoices.h"
 #include "ExtractHost.h"
 #include "ImageNumbers.h"
 #include "ImagePipeline.h"
 #include "Shell32.h"
+#include "StaleWork.h"
 #include "ToolLocator.h"
 #include "WorkCopy.h"
 
@@ -25,7 +27,15 @@ class ExtractorOutput;
 class ExtractJob
 {
 public:
-    ExtractJob(ExtractHost& host, const ToolLocator& tools, int parallelEncoders, bool pipelined);
+    struct Settings {
+        int parallelEncoders = 1;
+        bool pipelined = true;
+        bool readList = true;
+        ExtractChoices choices;
+        Confinement confinement; // how the run's programs are confined
+    };
+
+    ExtractJob(ExtractHost& host, const ToolLocator& tools, const Settings& settings);
 
     void run();
     // See ExtractRun::abandon.
@@ -45,15 +55,21 @@ private:
                              const QString& encoder, ExtractorOutput& output);
     // What went wrong with a PDF, in words for the user; empty when nothing did.
     static QString describe(const ImagePipeline::Result& result, const QString& imageFolder);
+    // The bar during PDF i of rows, with the part of its images done.
+    void showProgress(int i, int rows, double part);
 
     ExtractHost& m_host;
     ToolLocator m_tools;
-    int m_parallelEncoders;
-    bool m_pipelined;
+    Settings m_settings;
     Shell32::Stopper m_stopper;
     WorkCopy m_workCopy;
     ImageNumbers m_numbers;
+    StaleWork m_staleWork;
     ExtractorOutput* m_output = nullptr; // of the PDF in progress
     bool m_abandoned = false;
     QStringList m_problems;
+    int m_leftOut[ImageSelection::kReasons] = {};
+    int m_shown = 0;                                         // the bar's value
+    QString m_source;                                        // the PDF in progress, as its row has it
+    std::function<void(qsizetype, qsizetype)> m_pdfProgress; // its images done, of those listed
 };

@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "ExtractRun.h"
 
@@ -26,7 +26,8 @@ void ExtractRun::ExtractAll()
         return;
     // The job belongs to this frame, not to this object: should the object
     // be destroyed during the run, the job is abandoned and unwinds safely.
-    const auto job = std::make_shared<ExtractJob>(m_host, m_tools, m_parallelEncoders, m_pipelined);
+    const auto job = std::make_shared<ExtractJob>(
+        m_host, m_tools, ExtractJob::Settings{m_parallelEncoders, m_pipelined, m_readList, m_choices, m_confinement});
     m_job = job;
     job->run();
 }
@@ -60,9 +61,27 @@ QString shortened(const QString& line)
 
 } // namespace
 
-QString ExtractRun::finalMessage(const QStringList& problems)
+QString ExtractRun::leftOutLine(const int (&counts)[ImageSelection::kReasons])
+{
+    int total = 0;
+    QStringList reasons;
+    for (int reason = 0; reason < ImageSelection::kReasons; ++reason) {
+        total += counts[reason];
+        if (counts[reason] > 0)
+            reasons.append(ImageSelection::reasonName(ImageSelection::Reason(reason)));
+    }
+    if (total == 0)
+        return QString();
+    return QStringLiteral("%1 left out (%2)")
+        .arg(total == 1 ? QStringLiteral("1 image") : QStringLiteral("%1 images").arg(total),
+             reasons.join(QStringLiteral(", ")));
+}
+
+QString ExtractRun::finalMessage(const QStringList& problems, const QString& leftOut)
 {
     QString message = QStringLiteral("Done.");
+    if (!leftOut.isEmpty())
+        message += QLatin1Char('\n') + leftOut;
     if (problems.isEmpty())
         return message;
     QStringList shown;

@@ -1,10 +1,13 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
 
+#include "ExtractChoices.h"
 #include "ExtractHost.h"
+#include "ImageSelection.h"
 #include "ToolLocator.h"
+#include "util/Confinement.h"
 
 #include <QString>
 #include <QStringList>
@@ -35,6 +38,19 @@ public:
     // the next ones; off, encoding waits until the extractor has ended.
     void setPipelined(bool pipelined) { m_pipelined = pipelined; }
 
+    // How the extractor and the encoders are confined: everything the system
+    // offers unless set (Confinement() runs them as they are).
+    void setConfinement(const Confinement& confinement) { m_confinement = confinement; }
+    // What is kept and left out; all off unless set.
+    void setChoices(const ExtractChoices& choices) { m_choices = choices; }
+    const ExtractChoices& choices() const { return m_choices; }
+
+    // On (the default), the extractor's list of each PDF's images is read
+    // beside it: it tells what each image is, how many there should be, and
+    // how far a PDF has come. Off, as when the list cannot be read, every
+    // image is saved and the bar moves a PDF at a time.
+    void setReadList(bool readList) { m_readList = readList; }
+
     // The whole run, from the busy pointer to the final message. A call made
     // while a run is in progress (from an event handled during a wait) does
     // nothing.
@@ -49,10 +65,14 @@ public:
     // window. Nothing happens when no run is in progress.
     void abandon();
 
-    // The final message for a list of problems: "Done.", then at most
-    // kProblemsShown of them, each cut to a readable length.
+    // The final message for a list of problems: "Done.", the line of what
+    // was left out when anything was, then at most kProblemsShown problems,
+    // each cut to a readable length.
     static constexpr int kProblemsShown = 20;
-    static QString finalMessage(const QStringList& problems);
+    static QString finalMessage(const QStringList& problems, const QString& leftOut = QString());
+    // "412 images left out (masks, tiny images, repeats)", naming the reasons
+    // that left anything out; empty when nothing was.
+    static QString leftOutLine(const int (&counts)[ImageSelection::kReasons]);
     // The whole list when the final message had to shorten it, else empty.
     static QString finalDetails(const QStringList& problems);
 
@@ -68,5 +88,8 @@ private:
     ToolLocator m_tools;
     int m_parallelEncoders;
     bool m_pipelined = true;
+    Confinement m_confinement = Confinement::full();
+    bool m_readList = true;
+    ExtractChoices m_choices;
     std::weak_ptr<ExtractJob> m_job; // the run in progress
 };

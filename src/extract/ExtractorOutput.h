@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
 
@@ -9,6 +9,9 @@
 #include <QTemporaryDir>
 
 #include <functional>
+#include <memory>
+
+class QLockFile;
 
 // Where the extractor writes the images of one PDF: a fresh hidden folder of
 // its own inside the image folder. Nothing it writes can meet a user's file
@@ -18,16 +21,20 @@
 //
 // The extractor writes its images one after another as the prefix, "-", a
 // number from 000 on and ".ppm" (".pbm" for black and white, ".pgm" for
-// grey), and closes each before it opens the next. So an image is finished
-// once the next one exists or the extractor has ended, and its size agrees
-// with its own header: no file still being written is ever handed on.
+// grey, ".jpg" for a JPEG image it was asked to write as it is), and closes
+// each before it opens the next. So an image is finished once the next one
+// exists or the extractor has ended, and it is whole: as long as its own
+// header says, or for a JPEG file, ending with the mark that ends a JPEG
+// image. No file still being written is ever handed on.
 class ExtractorOutput
 {
 public:
     explicit ExtractorOutput(const QString& imageFolder);
+    ~ExtractorOutput();
 
-    // False when no folder could be made in the image folder.
-    bool isValid() const { return m_dir.isValid(); }
+    // False when no folder could be made in the image folder, or it could
+    // not be marked as this run's (see StaleWork).
+    bool isValid() const { return m_dir.isValid() && m_owner; }
     // The folder, ending with a separator.
     QString folder() const;
     // The root of the names the extractor writes.
@@ -48,22 +55,33 @@ public:
         };
         Kind kind = NoMore;
         QString path;
+        int number = -1; // the extractor's number of the image
+        int width = 0;   // of a whole Netpbm image, as its header says
+        int height = 0;
     };
     // Looks only at the names the extractor writes next; once it has ended,
     // the folder is listed once for images after a number it passed over.
     // Finished and CutShort move on to the image after.
     Image nextImage(bool extractorEnded);
 
-    // True when the image at path is as long as its own header says.
+    // True when the image at path is whole (see above).
     static bool isWhole(const QString& path);
 
     void remove();
 
 private:
+    struct Shape {
+        bool whole = false;
+        int width = 0;
+        int height = 0;
+    };
+    static Shape examine(const QString& path);
+
     // The path of image number n, whatever its kind, or empty.
     QString find(int n) const;
 
     QTemporaryDir m_dir;
+    std::unique_ptr<QLockFile> m_owner; // goes before the folder does
     QFileSystemWatcher m_watcher;
     int m_next = 0;
     bool m_swept = false;

@@ -1,7 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "ImageNumbers.h"
+
+#include "StaleWork.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -24,13 +26,17 @@ QString ImageNumbers::claim(const QString& folder)
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             ++next;
             m_pending.insert(path);
+            if (!m_notes.isEmpty())
+                StaleWork::note(m_notes, path);
             return path;
         }
         // Taken (by a file, a folder or even a broken link): try the next.
         // Anything else means nothing can be made in this folder.
         const QFileInfo there(path);
-        if (!there.exists() && !there.isSymLink())
+        if (!there.exists() && !there.isSymLink()) {
+            m_why = file.errorString();
             return QString();
+        }
     }
     return QString();
 }
@@ -39,13 +45,18 @@ void ImageNumbers::finish(const QString& path, bool made)
 {
     if (!m_pending.remove(path))
         return;
+    if (!m_notes.isEmpty())
+        StaleWork::forget(m_notes, path);
     if (!made)
         QFile::remove(path);
 }
 
 void ImageNumbers::giveUpPending()
 {
-    for (const QString& path : std::as_const(m_pending))
+    for (const QString& path : std::as_const(m_pending)) {
         QFile::remove(path);
+        if (!m_notes.isEmpty())
+            StaleWork::forget(m_notes, path);
+    }
     m_pending.clear();
 }

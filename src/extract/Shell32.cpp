@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "Shell32.h"
 
@@ -87,6 +87,7 @@ void applyWindowStyle(QProcess& process, WindowStyle windowStyle)
 // One started program and what became of it.
 struct Job {
     int index = 0;
+    std::unique_ptr<Confinement::Prepared> confinement;
     QProcess process;
     Outcome outcome;
     bool done = false;
@@ -100,10 +101,26 @@ void keepErrorOutput(Job& job)
         job.outcome.errorOutput += said.left(room);
 }
 
-void finish(Job& job)
+void keepOutput(Job& job)
+{
+    const QByteArray said = job.process.readAllStandardOutput();
+    const qsizetype room = kOutputLimit - job.outcome.output.size();
+    job.outcome.output += said.left(qMax<qsizetype>(0, room));
+    job.outcome.outputCut = job.outcome.outputCut || said.size() > room;
+}
+
+void finish(Job& job, bool keepingOutput)
 {
     job.done = true;
     keepErrorOutput(job);
+    if (const QString problem = job.confinement->childProblem(); !problem.isEmpty()) {
+        job.outcome.started = false;
+        job.outcome.result = startErrorResult(StartError::NotConfined);
+        job.outcome.errorOutput = problem.toLocal8Bit();
+        return;
+    }
+    if (keepingOutput)
+        keepOutput(job);
     if (job.process.exitStatus() == QProcess::CrashExit)
         job.outcome.result = startErrorResult(StartError::Crashed);
     else
@@ -243,16 +260,30 @@ void Wait::start(int index, const Command& command)
         m_finished(index, outcome);
         return;
     }
+    QString notConfined;
+    std::unique_ptr<Confinement::Prepared> confinement = command.confinement.prepare(resolved, &notConfined);
+    if (!confinement) {
+        Outcome outcome;
+        outcome.result = startErrorResult(StartError::NotConfined);
+        outcome.errorOutput = notConfined.toLocal8Bit();
+        m_finished(index, outcome);
+        return;
+    }
     Job* j = m_running.emplace_back(std::make_unique<Job>()).get();
     j->index = index;
+    j->confinement = std::move(confinement);
+    j->confinement->install(j->process);
     j->process.setProgram(resolved);
     j->process.setArguments(command.arguments);
-    j->process.setStandardOutputFile(QProcess::nullDevice());
+    if (command.keepOutput)
+        QObject::connect(&j->process, &QProcess::readyReadStandardOutput, &m_loop, [j] { keepOutput(*j); });
+    else
+        j->process.setStandardOutputFile(QProcess::nullDevice());
     j->process.setStandardInputFile(QProcess::nullDevice());
     applyWindowStyle(j->process, m_style);
-    QObject::connect(&j->process, &QProcess::finished, &m_loop, [this, j] {
+    QObject::connect(&j->process, &QProcess::finished, &m_loop, [this, j, keeping = command.keepOutput] {
         if (!j->done) {
-            finish(*j);
+            finish(*j, keeping);
             end(j);
         }
     });
@@ -268,6 +299,7 @@ void Wait::start(int index, const Command& command)
     QObject::connect(&j->process, &QProcess::readyReadStandardError, &m_loop, [j] { keepErrorOutput(*j); });
     j->outcome.started = true;
     j->process.start();
+    j->confinement->started();
 }
 
 void Wait::end(Job* job)

@@ -1,7 +1,9 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
+
+#include "util/Confinement.h"
 
 #include <QByteArray>
 #include <QString>
@@ -20,6 +22,7 @@ enum class StartError {
     PermissionDenied = 70, // it exists but may not be run
     StartFailed = 5,       // any other reason the start failed
     Crashed = 51,          // it started but died of a signal or crash
+    NotConfined = 75,      // its confinement could not be applied, so it never ran
 };
 
 // What such a program returns: a fixed base plus the error's number, so the
@@ -47,7 +50,9 @@ WindowStyle settleWindowStyle(int windowStyle);
 struct Outcome {
     bool started = false;
     int result = 0;         // the exit code, or startErrorResult(why)
-    QByteArray errorOutput; // what the program wrote to its error channel
+    QByteArray errorOutput; // what the program wrote to its error channel; why it was not confined
+    QByteArray output;      // its standard output, when the command asked for it
+    bool outputCut = false; // the output went past kOutputLimit: only its start is kept
 };
 
 // Starts program with its arguments (no shell, no re-split command line) and
@@ -63,6 +68,11 @@ int RunAndWait(const QString& program, const QStringList& arguments,
 struct Command {
     QString program;
     QStringList arguments;
+    bool keepOutput = false; // keep the standard output (else it goes nowhere)
+    // How the program is confined, with the places it may read and write.
+    // Confinement that cannot be applied keeps it from running at all
+    // (StartError::NotConfined).
+    Confinement confinement = Confinement();
 };
 
 // Lets whoever started a wait end it from an event handled during the wait:
@@ -103,6 +113,9 @@ private:
 // At most this much of a program's error channel is kept: a damaged PDF can
 // make the extractor talk for megabytes.
 constexpr qsizetype kErrorOutputLimit = 64 * 1024;
+// At most this much of a kept standard output: a listing of a hundred
+// thousand images.
+constexpr qsizetype kOutputLimit = 16 * 1024 * 1024;
 
 // Runs all commands at once and returns when all have ended, their outcomes
 // in the same order.

@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "WorkCopy.h"
 
@@ -43,7 +43,9 @@ QString WorkCopy::folder() const
 
 namespace {
 
-constexpr int kNames = 32;
+// Enough for one instance per core of a large machine, or for many machines
+// whose instances share one home folder.
+constexpr int kNames = 256;
 
 QString name(int n)
 {

@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "Platform.h"
 
@@ -10,9 +10,12 @@
 #include <QFileInfo>
 
 #ifdef Q_OS_WIN
+#include <io.h>
 #include <qt_windows.h>
 #include <vector>
 #else
+#include <cstdio>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -119,6 +122,42 @@ void hideFile(const QString& path)
 #endif
 }
 
+bool replaceFile(const QString& from, const QString& to)
+{
+#ifdef Q_OS_WIN
+    return MoveFileExW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(from).utf16()),
+                       reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(to).utf16()),
+                       MOVEFILE_REPLACE_EXISTING)
+           != 0;
+#else
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+#endif
+}
+
+bool standardErrorIsTerminal()
+{
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stderr)) != 0;
+#else
+    return ::isatty(STDERR_FILENO) == 1;
+#endif
+}
+
+int terminalColumns()
+{
+#ifdef Q_OS_WIN
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info))
+        return info.srWindow.Right - info.srWindow.Left + 1;
+    return 0;
+#else
+    winsize size{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0)
+        return size.ws_col;
+    return 0;
+#endif
+}
+
 bool pathTooLong(const QString& path)
 {
 #ifdef Q_OS_WIN
@@ -134,6 +173,35 @@ bool pathTooLong(const QString& path)
         if (length(name) > 255)
             return true;
     return false;
+}
+
+bool hardLink(const QString& existing, const QString& link)
+{
+#ifdef Q_OS_WIN
+    // Windows keeps no notes of claimed files; see StaleWork.
+    Q_UNUSED(existing);
+    Q_UNUSED(link);
+    return false;
+#else
+    return ::link(QFile::encodeName(existing).constData(), QFile::encodeName(link).constData()) == 0;
+#endif
+}
+
+bool sameFile(const QString& a, const QString& b)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(a);
+    Q_UNUSED(b);
+    return false;
+#else
+    struct stat first {
+    };
+    struct stat second {
+    };
+    return ::stat(QFile::encodeName(a).constData(), &first) == 0
+           && ::stat(QFile::encodeName(b).constData(), &second) == 0 && first.st_dev == second.st_dev
+           && first.st_ino == second.st_ino;
+#endif
 }
 
 QString executableName(const QString& baseName)

@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
 
@@ -58,9 +58,27 @@ QString executableName(const QString& baseName);
 // already here; Windows needs the attribute.
 void hideFile(const QString& path);
 
+// Renames the file from to the name to, replacing the file there in one step
+// (no moment without a file at to); both lie on one file system. False, with
+// nothing changed, when it cannot be done.
+bool replaceFile(const QString& from, const QString& to);
+
+// True when the error channel of this process is a terminal that a person
+// reads.
+bool standardErrorIsTerminal();
+// The width of that terminal in characters; 0 when it is not known.
+int terminalColumns();
+
 // True when the platform cannot open path for its length alone: a name of
 // more than 255 characters (bytes here), or a path longer than the platform
 // allows.
 bool pathTooLong(const QString& path);
+
+// Gives the file at existing a second name, link, in a folder of the same
+// file system; false where that fails or the platform has no such links.
+bool hardLink(const QString& existing, const QString& link);
+
+// True when both paths name one and the same file.
+bool sameFile(const QString& a, const QString& b);
 
 } // namespace Platform

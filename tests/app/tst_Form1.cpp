@@ -1,9 +1,11 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "ScriptedDialogs.h"
 #include "TestPaths.h"
+#include "TestPdf.h"
 #include "app/AppTitle.h"
+#include "app/ChoicesMenu.h"
 #include "app/Form1.h"
 #include "app/OutputFolderBox.h"
 #include "app/PushCheckBox.h"
@@ -11,7 +13,9 @@
 #include "sourcelist/widgets/SourceListView.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -84,6 +88,7 @@ class TestForm1 : public QObject
         options.openHomePage = [this](const QString& address) { m_opened.append(address); };
         options.endProcess = [this] { ++m_endings; };
         options.dialogs = &m_dialogs;
+        options.settingsFile = m_app.filePath(QStringLiteral("settings.ini"));
         return options;
     }
 
@@ -107,6 +112,7 @@ private Q_SLOTS:
         m_dialogs = ScriptedDialogs();
         m_opened.clear();
         m_endings = 0;
+        QFile::remove(m_app.filePath(QStringLiteral("settings.ini")));
         m_form = std::make_unique<Form1>(formOptions());
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
@@ -617,6 +623,42 @@ private Q_SLOTS:
         QCOMPARE(m_form->ListView1->rowCount(), 400);
         // The second answer was never asked for.
         QCOMPARE(m_dialogs.folderAnswers, QStringList{root});
+    }
+
+    // Extract!'s menu: what is kept and left out, remembered from one start to
+    // the next, named on the button and followed by the run.
+    void extractChoices()
+    {
+        QVERIFY(m_form->Check2->toolTip().isEmpty());
+        ChoicesMenu* menu = m_form->choicesMenu;
+        for (const QContextMenuEvent::Reason reason : {QContextMenuEvent::Mouse, QContextMenuEvent::Keyboard}) {
+            QContextMenuEvent ask(reason, QPoint(5, 5), m_form->Check2->mapToGlobal(QPoint(5, 5)));
+            QApplication::sendEvent(m_form->Check2, &ask);
+            QTRY_VERIFY(menu->isVisible());
+            menu->hide();
+        }
+        QStringList names;
+        for (const QAction* action : menu->actions())
+            if (action->isCheckable() && !action->isChecked())
+                names.append(action->text());
+        QCOMPARE(names, (QStringList{"Keep JPEG images as they are", "Leave out masks", "Leave out tiny images",
+                                     "Leave out repeats"}));
+        menu->noMasks->trigger();
+        menu->noTiny->trigger();
+        QCOMPARE(m_form->Check2->toolTip(), QStringLiteral("Leave out masks\nLeave out tiny images"));
+        QCOMPARE(Form1(formOptions()).choicesMenu->choices(), (ExtractChoices{false, true, true, false}));
+
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("two.pdf"));
+        QVERIFY(TestPdf::write(pdf, {{TestPdf::Kind::Rgb, 4, 30, 1}, {TestPdf::Kind::Rgb, 20, 30, 2}}));
+        m_form->ListView1->appendRow(QDir::toNativeSeparators(pdf));
+        m_form->Text1->setText(TestPaths::withSeparator(dir.path()));
+        QTest::mouseClick(m_form->Check2, Qt::LeftButton);
+        QCOMPARE(m_dialogs.messages, QStringList{QStringLiteral("Done.\n1 image left out (tiny images)")});
+        QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.jpg")}), QStringList{QStringLiteral("1.jpg")});
+        for (QAction* action : {menu->noMasks, menu->noTiny})
+            action->trigger();
+        QVERIFY(m_form->Check2->toolTip().isEmpty());
     }
 
     void addAllFilesOfAFolder()

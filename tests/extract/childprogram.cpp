@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 // A stand-in program for the runner's and the run's tests.
 //   childprogram exit N        exits with code N
@@ -17,7 +17,7 @@
 // input of ORVALIN_HANG_BYTES bytes, for which it leaves half a file and hangs.
 // With ORVALIN_CHECK_WHOLE set it first fails (exit 3) on an input that is not
 // a whole Netpbm image.
-// Named pdfimages and called as "pdfimages IN PREFIX", it lets the real
+// Named pdfimages and called as "pdfimages [-j] IN PREFIX", it lets the real
 // extractor do the work elsewhere, then writes its images under PREFIX one
 // after another, each slowly and in pieces, and, as ORVALIN_FAKE_EXTRACTOR
 // says:
@@ -25,6 +25,10 @@
 //   hang       never ends
 //   die        writes three images and half of the fourth, and dies
 //   truncate   cuts its last image short and exits 0, as on a full disk
+//   lose       never writes its second image, as when one cannot be decoded
+// Called as "pdfimages -list IN" it lists as the real one does, except with
+// ORVALIN_FAKE_LIST set to "fail" (it fails) or "shifted" (the list leaves
+// out its first entry, so no entry agrees with its file).
 #include "extract/NetpbmHeader.h"
 
 #include <QByteArray>
@@ -106,11 +110,31 @@ void writeSlowly(const QString& path, const QByteArray& data)
     }
 }
 
-int extractor(const QString& in, const QString& prefix)
+QString realExtractor()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("pdfimages"));
+}
+
+int lister(const QString& in)
+{
+    const QByteArray mode = qgetenv("ORVALIN_FAKE_LIST");
+    if (mode == "fail")
+        return 1;
+    QProcess real;
+    real.start(realExtractor(), {QStringLiteral("-list"), in});
+    real.waitForFinished(-1);
+    QList<QByteArray> lines = real.readAllStandardOutput().split('\n');
+    if (mode == "shifted" && lines.size() > 2)
+        lines.removeAt(2);
+    std::fputs(lines.join('\n').constData(), stdout);
+    return real.exitCode();
+}
+
+int extractor(const QStringList& options, const QString& in, const QString& prefix)
 {
     QTemporaryDir elsewhere;
-    const int result = QProcess::execute(QStandardPaths::findExecutable(QStringLiteral("pdfimages")),
-                                         {in, elsewhere.filePath(QStringLiteral("x"))});
+    const int result =
+        QProcess::execute(realExtractor(), options + QStringList{in, elsewhere.filePath(QStringLiteral("x"))});
     const QByteArray mode = qgetenv("ORVALIN_FAKE_EXTRACTOR");
     const QStringList images = QDir(elsewhere.path()).entryList(QDir::Files, QDir::Name);
     for (qsizetype i = 0; i < images.size(); ++i) {
@@ -120,6 +144,8 @@ int extractor(const QString& in, const QString& prefix)
         const bool last = i + 1 == images.size();
         if ((mode == "die" && i == 3) || (mode == "truncate" && last))
             data.truncate(data.size() / 2);
+        if (mode == "lose" && i == 1)
+            continue;
         writeSlowly(prefix + images.at(i).mid(1), data);
         if (mode == "die" && i == 3)
             crash();
@@ -157,8 +183,10 @@ int main(int argc, char* argv[])
     const QString name = QFileInfo(args.constFirst()).baseName();
     if (name == QLatin1String("cjpeg") && args.size() == 4 && is(1, "-outfile"))
         return encoder(args.at(2), args.at(3));
-    if (name == QLatin1String("pdfimages") && args.size() == 3)
-        return extractor(args.at(1), args.at(2));
+    if (name == QLatin1String("pdfimages") && args.size() == 3 && is(1, "-list"))
+        return lister(args.at(2));
+    if (name == QLatin1String("pdfimages") && args.size() >= 3)
+        return extractor(args.mid(1, args.size() - 3), args.at(args.size() - 2), args.constLast());
     if (args.size() >= 3 && is(1, "exit"))
         return number(2);
     if (args.size() >= 4 && is(1, "sleep")) {

@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 // headlessextract APPLICATION-FOLDER OUTPUT-FOLDER-TEXT PDF...
 // One extraction run without a window, as a second instance of the program

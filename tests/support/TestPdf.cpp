@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "TestPdf.h"
 
@@ -75,14 +75,18 @@ ImageObject encode(const Image& wanted)
         object.dictionary = head + " /ColorSpace /DeviceGray /BitsPerComponent 1 /Filter /FlateDecode";
         break;
     }
-    case Kind::Jpeg: {
-        QBuffer buffer(&object.stream);
-        buffer.open(QIODevice::WriteOnly);
-        picture.save(&buffer, "JPG", 85);
+    case Kind::Jpeg:
+        object.stream = jpegData(wanted);
         object.dictionary = head + " /ColorSpace /DeviceRGB /BitsPerComponent 8 /Filter /DCTDecode";
         break;
-    }
+    case Kind::Undecodable:
+        object.stream = QByteArray("\x12\x34\x56\x78\x9a\xbc\xde\xf0").repeated(5);
+        object.dictionary = head + " /ColorSpace /DeviceGray /BitsPerComponent 1 /Filter /CCITTFaxDecode /DecodeParms"
+                            + " << /K -1 /Columns " + QByteArray::number(wanted.width) + " /Rows "
+                            + QByteArray::number(wanted.height) + " >>";
+        break;
     case Kind::Lost:
+    case Kind::Stencil:
         break;
     }
     object.dictionary += " /Length " + QByteArray::number(object.stream.size());
@@ -127,7 +131,32 @@ bool save(const QString& path, const QByteArray& data)
     return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }
 
+// The operators that draw the image, each time a little higher up the page.
+QByteArray drawing(const Image& wanted)
+{
+    QByteArray inlineImage;
+    if (wanted.kind == Kind::Stencil) {
+        const QByteArray rows((wanted.width + 7) / 8 * wanted.height, char(0x55 + wanted.seed));
+        inlineImage = "BI /W " + QByteArray::number(wanted.width) + " /H " + QByteArray::number(wanted.height)
+                      + " /IM true ID " + rows + " EI";
+    }
+    QByteArray draw = wanted.drawing;
+    for (int n = 0; n < wanted.draws; ++n)
+        draw += "\nq " + QByteArray::number(wanted.width) + " 0 0 " + QByteArray::number(wanted.height) + " 0 "
+                + QByteArray::number(n) + " cm " + (inlineImage.isEmpty() ? QByteArray("/Im0 Do") : inlineImage) + " Q";
+    return draw;
+}
+
 } // namespace
+
+QByteArray jpegData(const Image& image)
+{
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    Picture(image).save(&buffer, "JPG", 85);
+    return data;
+}
 
 bool write(const QString& path, const QList<Image>& images)
 {
@@ -136,19 +165,30 @@ bool write(const QString& path, const QList<Image>& images)
     const int pages = writer.reserve();
     QList<int> pageObjects;
     for (const Image& wanted : images) {
-        const bool lost = wanted.kind == Kind::Lost;
-        const int image = lost ? 0 : writer.reserve();
+        const bool object = wanted.kind != Kind::Lost && wanted.kind != Kind::Stencil;
+        const int image = object ? writer.reserve() : 0;
         const int content = writer.reserve();
         const int page = writer.reserve();
-        if (!lost) {
-            const ImageObject encoded = encode(wanted);
+        if (object) {
+            ImageObject encoded = encode(wanted);
+            if (wanted.softMask) {
+                const int mask = writer.reserve();
+                Image alpha = wanted;
+                alpha.kind = Kind::Gray;
+                alpha.seed += 7;
+                const ImageObject encodedMask = encode(alpha);
+                writer.object(mask, encodedMask.dictionary, encodedMask.stream, true);
+                encoded.dictionary += " /SMask " + QByteArray::number(mask) + " 0 R";
+            }
             writer.object(image, encoded.dictionary, encoded.stream, true);
         }
-        const QByteArray draw =
-            "q " + QByteArray::number(wanted.width) + " 0 0 " + QByteArray::number(wanted.height) + " 0 0 cm /Im0 Do Q";
+        const QByteArray draw = drawing(wanted);
         writer.object(content, "/Length " + QByteArray::number(draw.size()), draw, true);
-        const QByteArray resources =
-            lost ? QByteArray("<< >>") : "<< /XObject << /Im0 " + QByteArray::number(image) + " 0 R >> >>";
+        // A graphics state with a blend mode no PDF defines, for pages that use it.
+        const QByteArray odd = "/ExtGState << /Odd << /BM /Nonsense >> >>";
+        const QByteArray resources = object
+                                         ? "<< /XObject << /Im0 " + QByteArray::number(image) + " 0 R >> " + odd + " >>"
+                                         : "<< " + odd + " >>";
         writer.object(page, "/Type /Page /Parent " + QByteArray::number(pages) + " 0 R /MediaBox [0 0 "
                                 + QByteArray::number(wanted.width) + ' ' + QByteArray::number(wanted.height)
                                 + "] /Resources " + resources + " /Contents " + QByteArray::number(content) + " 0 R");

@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 #pragma once
 
@@ -7,23 +7,32 @@
 #include <QString>
 
 // Writes small but real PDF files for the tests: one image per page, in page
-// order, of the kinds a scanner or an office program puts into PDFs.
+// order, of the kinds a scanner, an office program or a drawing program puts
+// into PDFs.
 namespace TestPdf {
 
 enum class Kind {
-    Rgb,  // 8-bit colour, deflated
-    Gray, // 8-bit grey, deflated
-    Jpeg, // colour, as a JPEG (DCT) stream
-    Mono, // 1-bit black and white, deflated
-    Lost, // damaged: the page draws an image the file does not hold
+    Rgb,         // 8-bit colour, deflated
+    Gray,        // 8-bit grey, deflated
+    Jpeg,        // colour, as a JPEG (DCT) stream
+    Mono,        // 1-bit black and white, deflated
+    Lost,        // damaged: the page draws an image the file does not hold
+    Stencil,     // a one-bit shape inline in the page's drawing, as rules and marks are drawn
+    Undecodable, // a fax-coded image whose data the extractor cannot decode
 };
 
 struct Image {
     Kind kind = Kind::Rgb;
     int width = 16;
     int height = 16;
-    int seed = 0; // varies the picture so images can be told apart
+    int seed = 0;            // varies the picture so images can be told apart
+    bool softMask = false;   // with an alpha channel of its own, a grey image of the same size
+    int draws = 1;           // how often the page draws it (an inline image: as often, byte for byte)
+    QByteArray drawing = {}; // more drawing operators for the page, before the image
 };
+
+// The bytes of a Jpeg image as the PDF holds them.
+QByteArray jpegData(const Image& image);
 
 // Writes a PDF holding the images; returns false when the file could not be
 // written.

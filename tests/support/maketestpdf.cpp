@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 // Writes a test PDF with one image of each kind a scan or an office program
 // holds (colour, grey, JPEG, black and white) to the path given, for checks

@@ -1,5 +1,5 @@
 // SPDX-FileCopyrightText: 2026 Orvalin developers
-// SPDX-License-Identifier: LicenseRef-proprietary
+// SPDX-License-Identifier: GPL-3.0-or-later
 
 // Draws the button pictures and the two pointer files of Orvalin, each for
 // screens at 1x and at 2x: the pictures drawn anew at twice the size, not

@@ -1,0 +1,32 @@
+# Completion of orvalin-extract's options and their values for bash.
+# SPDX-FileCopyrightText: 2026 Orvalin developers
+# SPDX-License-Identifier: GPL-3.0-or-later
+_orvalin_extract()
+{
+    local cur prev words cword
+    _init_completion || return
+
+    case $prev in
+        -o | --output)
+            _filedir -d
+            return
+            ;;
+        --manifest)
+            _filedir
+            return
+            ;;
+        --jobs)
+            COMPREPLY=($(compgen -W "$(seq 1 "$(nproc 2>/dev/null || echo 4)")" -- "$cur"))
+            return
+            ;;
+    esac
+
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W '-o --output -0 --keep-jpeg --no-masks --no-tiny --no-repeats
+            --jobs --manifest -q --quiet -h --help --version' -- "$cur"))
+        return
+    fi
+    # PDF files and folders.
+    _filedir '@(pdf|PDF)'
+} &&
+    complete -F _orvalin_extract orvalin-extract

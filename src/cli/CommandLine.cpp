@@ -1,0 +1,108 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "CommandLine.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+struct Options {
+    QCommandLineOption output{{QStringLiteral("o"), QStringLiteral("output")}, QString(), QStringLiteral("FOLDER")};
+    QCommandLineOption nul{QStringLiteral("0")};
+    QCommandLineOption keepJpeg{QStringLiteral("keep-jpeg")};
+    QCommandLineOption noMasks{QStringLiteral("no-masks")};
+    QCommandLineOption noTiny{QStringLiteral("no-tiny")};
+    QCommandLineOption noRepeats{QStringLiteral("no-repeats")};
+    QCommandLineOption jobs{QStringLiteral("jobs"), QString(), QStringLiteral("N")};
+    QCommandLineOption manifest{QStringLiteral("manifest"), QString(), QStringLiteral("FILE")};
+    QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")}};
+    QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
+    QCommandLineOption version{QStringLiteral("version")};
+};
+
+} // namespace
+
+CommandLine CommandLine::parse(const QStringList& arguments)
+{
+    const Options o;
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
+    parser.addOptions({o.output, o.nul, o.keepJpeg, o.noMasks, o.noTiny, o.noRepeats, o.jobs, o.manifest, o.quiet,
+                       o.help, o.version});
+    CommandLine line;
+    if (!parser.parse(QStringList{QStringLiteral("orvalin-extract")} + arguments)) {
+        // Qt's words, without the full stop that ends them.
+        line.error = parser.errorText().toLower();
+        if (line.error.endsWith(QLatin1Char('.')))
+            line.error.chop(1);
+        return line;
+    }
+    if (parser.isSet(o.help)) {
+        line.action = Action::Help;
+        return line;
+    }
+    if (parser.isSet(o.version)) {
+        line.action = Action::Version;
+        return line;
+    }
+    line.outputFolder = parser.value(o.output);
+    line.inputs = parser.positionalArguments();
+    line.nulSeparated = parser.isSet(o.nul);
+    line.choices = {parser.isSet(o.keepJpeg), parser.isSet(o.noMasks), parser.isSet(o.noTiny),
+                    parser.isSet(o.noRepeats)};
+    line.manifest = parser.value(o.manifest);
+    line.quiet = parser.isSet(o.quiet);
+    // -0 alone reads standard input as "-" does.
+    if (line.nulSeparated && !line.inputs.contains(QStringLiteral("-")))
+        line.inputs.append(QStringLiteral("-"));
+    if (parser.isSet(o.jobs)) {
+        bool whole = false;
+        line.jobs = parser.value(o.jobs).toInt(&whole);
+        if (!whole || line.jobs < 1)
+            line.error = QStringLiteral("--jobs needs a whole number from 1 up, not '%1'").arg(parser.value(o.jobs));
+    }
+    if (line.error.isEmpty() && line.outputFolder.isEmpty())
+        line.error = QStringLiteral("no output folder: give one with -o FOLDER");
+    if (line.error.isEmpty() && line.inputs.isEmpty())
+        line.error = QStringLiteral("no input: give PDF files or folders, or - to read their paths");
+    if (line.error.isEmpty() && line.inputs.count(QStringLiteral("-")) > 1)
+        line.error = QStringLiteral("standard input can be read only once");
+    return line;
+}
+
+QString CommandLine::usage()
+{
+    return QStringLiteral("Usage: orvalin-extract [options] -o FOLDER PDF-or-FOLDER...");
+}
+
+QString CommandLine::help()
+{
+    return usage() + QStringLiteral(R"(
+Saves the images of PDF files as numbered JPEG files (1.jpg, 2.jpg, ...) in
+FOLDER. Numbers already taken are passed over and no file is ever replaced, so
+several instances can write into one folder at once.
+
+Input:
+  PDF-or-FOLDER      a PDF file, or a folder whose PDF files (and those of its
+                     subfolders) are all added, folder by folder
+  -                  read paths from standard input, one per line
+  -0                 read paths from standard input, each ended by NUL
+                     (as find -print0 writes them)
+
+Options:
+  -o, --output FOLDER  the folder for the JPEG files (made when missing)
+      --keep-jpeg    save JPEG images as they are, bit for bit
+      --no-masks     leave out soft masks and masks
+      --no-tiny      leave out images under 8 pixels wide or high
+      --no-repeats   leave out images a PDF shows more than once
+      --jobs N       programs at once (default: the number of cores)
+      --manifest FILE  write a tab-separated list of the JPEG files saved
+  -q, --quiet        no progress and no summary; problems are still shown
+  -h, --help         show this help
+      --version      show the version, the tools found and their versions
+
+Exit status: 0 when every PDF gave all its images, 1 when a problem was shown,
+2 on a usage error, 130 when interrupted.
+)");
+}

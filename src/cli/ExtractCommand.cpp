@@ -1,0 +1,227 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "ExtractCommand.h"
+
+#include "extract/ExtractRun.h"
+#include "extract/Shell32.h"
+#include "extract/ToolLocator.h"
+#include "sourcelist/FolderScan.h"
+#include "util/Confinement.h"
+#include "util/Platform.h"
+#include "util/TerminationSignals.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QThread>
+
+namespace {
+
+// The full path of a path given on the command line, with the platform's
+// separators.
+QString fullPath(const QString& path)
+{
+    return QDir::toNativeSeparators(QDir::cleanPath(QDir::current().absoluteFilePath(path)));
+}
+
+void say(std::FILE* stream, const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+    std::fputc('\n', stream);
+}
+
+} // namespace
+
+ExtractCommand::ExtractCommand(QString applicationFolder, std::FILE* in, std::FILE* out, std::FILE* err)
+    : m_applicationFolder(std::move(applicationFolder))
+    , m_in(in)
+    , m_out(out)
+    , m_err(err)
+{
+}
+
+ExtractCommand::~ExtractCommand() = default;
+
+int ExtractCommand::usageError(const QString& error)
+{
+    say(m_err, QStringLiteral("orvalin-extract: %1").arg(error));
+    say(m_err, QStringLiteral("Try 'orvalin-extract --help' for more information."));
+    return kUsage;
+}
+
+int ExtractCommand::run(const QStringList& arguments)
+{
+    const CommandLine line = CommandLine::parse(arguments);
+    if (!line.error.isEmpty())
+        return usageError(line.error);
+    if (line.action == CommandLine::Action::Help) {
+        say(m_out, CommandLine::help());
+        return kAllImages;
+    }
+    if (line.action == CommandLine::Action::Version)
+        return version();
+
+    m_rows = gather(line);
+    if (!line.manifest.isEmpty()) {
+        // Checked before anything else is written: a usage error writes nothing.
+        m_keepManifest = m_manifest.open(fullPath(line.manifest));
+        if (!m_keepManifest)
+            return usageError(QStringLiteral("cannot write the manifest %1: %2").arg(line.manifest, m_manifest.why()));
+    }
+    m_outputFolder = fullPath(line.outputFolder) + Platform::separator();
+    m_quiet = line.quiet;
+    m_progress = std::make_unique<ProgressLine>(m_err, !m_quiet && Platform::standardErrorIsTerminal());
+    qint64 bytes = 0;
+    for (const QString& row : std::as_const(m_rows)) {
+        m_bytesBefore.append(bytes);
+        bytes += qMax<qint64>(0, QFileInfo(row).size());
+    }
+    m_bytesBefore.append(bytes);
+
+    m_run = std::make_unique<ExtractRun>(*this, ToolLocator(m_applicationFolder));
+    m_run->setChoices(line.choices);
+    m_run->setParallelEncoders(line.jobs > 0 ? line.jobs : QThread::idealThreadCount());
+    m_clock.start();
+    // From here on Ctrl+C, SIGTERM and SIGHUP end the run as closing the
+    // window does.
+    TerminationSignals requests;
+    QObject::connect(&requests, &TerminationSignals::received, [this] { interrupt(); });
+    m_run->ExtractAll();
+    m_progress->clear();
+    if (m_interrupted)
+        return kInterrupted;
+    summary();
+    return m_problems > 0 ? kProblems : kAllImages;
+}
+
+void ExtractCommand::interrupt()
+{
+    m_interrupted = true;
+    if (m_run)
+        m_run->abandon();
+}
+
+QStringList ExtractCommand::gather(const CommandLine& line)
+{
+    QStringList rows;
+    for (const QString& input : line.inputs) {
+        const QStringList paths = input == QLatin1String("-") ? readPaths(line.nulSeparated) : QStringList{input};
+        for (const QString& path : paths) {
+            const QString full = fullPath(path);
+            // A folder adds its tree's PDF files as the folder button does.
+            if (QFileInfo(full).isDir())
+                rows += FolderScan().pdfFilesInTree(full);
+            else
+                rows.append(full);
+        }
+    }
+    return rows;
+}
+
+QStringList ExtractCommand::readPaths(bool nulSeparated)
+{
+    QFile in;
+    if (!in.open(m_in, QIODevice::ReadOnly))
+        return {};
+    QStringList paths;
+    for (const QByteArray& path : in.readAll().split(nulSeparated ? '\0' : '\n')) {
+        const QByteArray trimmed = nulSeparated || !path.endsWith('\r') ? path : path.chopped(1);
+        if (!trimmed.isEmpty())
+            paths.append(QFile::decodeName(trimmed));
+    }
+    return paths;
+}
+
+int ExtractCommand::version()
+{
+    say(m_out, QStringLiteral("orvalin-extract %1").arg(QStringLiteral(ORVALIN_VERSION)));
+    const ToolLocator tools(m_applicationFolder);
+    for (const auto& [role, name, argument] :
+         {std::tuple{"extractor", "pdfimages", "-v"}, std::tuple{"encoder", "cjpeg", "-version"}}) {
+        const QString program = tools.find(QString::fromLatin1(name));
+        if (program.isEmpty()) {
+            say(m_out, QStringLiteral("%1: %2 not found").arg(QLatin1String(role), QLatin1String(name)));
+            continue;
+        }
+        // Both tools name their version on the first line of their error channel.
+        const Shell32::Outcome said =
+            Shell32::run(program, {QString::fromLatin1(argument)}, Shell32::WindowStyle::Hidden);
+        const QString first = QString::fromLocal8Bit(said.errorOutput).section(QLatin1Char('\n'), 0, 0).trimmed();
+        say(m_out, QStringLiteral("%1: %2 (%3)").arg(QLatin1String(role), program, first));
+    }
+    const Confinement::Offer confinement = Confinement::full().inForce();
+    say(m_out, QStringLiteral("confinement: %1")
+                   .arg(confinement.landlockAbi || confinement.socketFilter || confinement.limits
+                            ? Confinement::describe(confinement)
+                            : QStringLiteral("none on this system; the tools run as they are")));
+    return kAllImages;
+}
+
+void ExtractCommand::showMessage(const QString& text, const QString&)
+{
+    // "Done.", the line of what was left out, then the problems, which were
+    // shown as they came.
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    if (lines.size() > 1 && !lines.at(1).isEmpty())
+        m_leftOut = lines.at(1);
+    if (text == QLatin1String("No files added."))
+        problemFound(QStringLiteral("orvalin-extract: no PDF files to extract"));
+}
+
+void ExtractCommand::problemFound(const QString& line)
+{
+    ++m_problems;
+    m_progress->clear();
+    say(m_err, line);
+}
+
+void ExtractCommand::imageSaved(const SavedImage& image)
+{
+    ++m_saved;
+    if (m_keepManifest)
+        m_manifest.add(image);
+}
+
+void ExtractCommand::rowProgress(int row, int rows, qsizetype done, qsizetype listed)
+{
+    if (row != m_row) {
+        m_doneBefore += m_done;
+        m_listedBefore += m_listed;
+        m_row = row;
+    }
+    m_done = done;
+    m_listed = listed;
+    ProgressLine::State state;
+    state.pdfsDone = row - 1;
+    state.pdfs = rows;
+    state.imagesDone = m_doneBefore + done;
+    state.imagesListed = m_listedBefore + listed;
+    state.elapsedMs = m_clock.elapsed();
+    const double part = listed > 0 ? double(done) / double(listed) : 0.0;
+    const qint64 total = m_bytesBefore.constLast();
+    if (total > 0 && row <= m_bytesBefore.size() - 1) {
+        const qint64 size = m_bytesBefore.at(row) - m_bytesBefore.at(row - 1);
+        state.fraction = (double(m_bytesBefore.at(row - 1)) + double(size) * part) / double(total);
+    } else if (rows > 0) {
+        state.fraction = (double(row - 1) + part) / double(rows);
+    }
+    m_progress->show(state);
+}
+
+void ExtractCommand::summary()
+{
+    if (!m_progress->enabled())
+        return;
+    const QLocale english(QLocale::English);
+    QString line = QStringLiteral("Done: %1 %2 from %3 %4 in %5 s")
+                       .arg(english.toString(qlonglong(m_saved)),
+                            m_saved == 1 ? QStringLiteral("image") : QStringLiteral("images"))
+                       .arg(m_rows.size())
+                       .arg(m_rows.size() == 1 ? QStringLiteral("PDF") : QStringLiteral("PDFs"))
+                       .arg(double(m_clock.elapsed()) / 1000.0, 0, 'f', 1);
+    if (!m_leftOut.isEmpty())
+        line += QStringLiteral("; ") + m_leftOut;
+    say(m_err, line);
+}

@@ -1,0 +1,93 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "StaleWork.h"
+
+#include "util/Platform.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QRegularExpression>
+
+namespace {
+
+const QString kOwner = QStringLiteral(".owner");
+const QString kNote = QStringLiteral("claimed-");
+constexpr qint64 kUnlockedGraceSeconds = 60;
+
+QString notePath(const QString& workFolder, const QString& jpeg)
+{
+    return QDir(workFolder).filePath(kNote + QFileInfo(jpeg).fileName());
+}
+
+// True for a JPEG file that a killed encoder left: empty, or without the
+// marker that ends every whole JPEG stream.
+bool unfinished(const QString& jpeg)
+{
+    QFile file(jpeg);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    if (file.size() < 2)
+        return true;
+    return !file.seek(file.size() - 2) || file.read(2) != QByteArray("\xff\xd9", 2);
+}
+
+} // namespace
+
+std::unique_ptr<QLockFile> StaleWork::own(const QString& workFolder)
+{
+    auto lock = std::make_unique<QLockFile>(QDir(workFolder).filePath(kOwner));
+    lock->setStaleLockTime(0); // stale only once its process is gone
+    if (!lock->tryLock(0))
+        return nullptr;
+    return lock;
+}
+
+void StaleWork::note(const QString& workFolder, const QString& jpeg)
+{
+    Platform::hardLink(jpeg, notePath(workFolder, jpeg));
+}
+
+void StaleWork::forget(const QString& workFolder, const QString& jpeg)
+{
+    QFile::remove(notePath(workFolder, jpeg));
+}
+
+int StaleWork::clear(const QString& folder)
+{
+    static const QRegularExpression workName(QStringLiteral("^\\.orvalin-[A-Za-z0-9]{6}$"));
+    const QDir dir(folder);
+    int removed = 0;
+    for (const QString& name : dir.entryList({QStringLiteral(".orvalin-*")}, QDir::Dirs | QDir::Hidden)) {
+        if (!workName.match(name).hasMatch())
+            continue;
+        const QString work = dir.filePath(name);
+        QLockFile owner(QDir(work).filePath(kOwner));
+        owner.setStaleLockTime(0);
+        if (!QFileInfo::exists(owner.fileName())
+            && QFileInfo(work).lastModified().secsTo(QDateTime::currentDateTime()) < kUnlockedGraceSeconds)
+            continue;
+        if (!owner.tryLock(0))
+            continue; // a living run's
+        for (const QString& noted : QDir(work).entryList({kNote + QLatin1Char('*')}, QDir::Files | QDir::Hidden)) {
+            const QString jpeg = dir.filePath(noted.mid(kNote.size()));
+            if (Platform::sameFile(QDir(work).filePath(noted), jpeg) && unfinished(jpeg))
+                QFile::remove(jpeg);
+        }
+        owner.unlock();
+        if (QDir(work).removeRecursively())
+            ++removed;
+    }
+    return removed;
+}
+
+void StaleWork::clearOnce(const QString& folder)
+{
+    if (m_cleared.contains(folder))
+        return;
+    m_cleared.insert(folder);
+    clear(folder);
+}

@@ -1,0 +1,264 @@
+// SPDX-FileCopyrightText: 2026 Orvalin developers
+// SPDX-License-Identifier: GPL-3.0-or-later
+
+#include "HeadlessHost.h"
+#include "TestPaths.h"
+#include "TestPdf.h"
+#include "cli/Manifest.h"
+#include "cli/ProgressLine.h"
+#include "extract/ExtractRun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImageReader>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+QList<TestPdf::Image> images(int count, int firstWidth)
+{
+    QList<TestPdf::Image> list;
+    for (int i = 0; i < count; ++i)
+        list.append({TestPdf::Kind::Rgb, firstWidth + i, 10, i});
+    return list;
+}
+
+// Every file of a folder, hidden ones too, with what it holds.
+QHash<QString, QByteArray> filesIn(const QString& folder)
+{
+    QHash<QString, QByteArray> files;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        QFile file(dir.filePath(name));
+        files.insert(name, file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(not a file)"));
+    }
+    return files;
+}
+
+} // namespace
+
+class TestExtractCommand : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_work;
+
+    // The program started as a script starts it: in folder, with no display
+    // of any kind, input written to its standard input.
+    std::unique_ptr<QProcess> start(const QStringList& arguments, const QByteArray& input = {},
+                                    const QString& folder = QString())
+    {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(QString::fromLatin1(name));
+        process->setProcessEnvironment(environment);
+        process->setWorkingDirectory(folder.isEmpty() ? m_work.path() : folder);
+        process->start(qEnvironmentVariable("ORVALIN_EXTRACT"), arguments);
+        process->write(input);
+        process->closeWriteChannel();
+        return process;
+    }
+
+    QString makePdf(const QString& name, const QList<TestPdf::Image>& list)
+    {
+        const QString path = m_work.filePath(name);
+        QDir().mkpath(QFileInfo(path).path());
+        return TestPdf::write(path, list) ? path : QString();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY(!makePdf(QStringLiteral("a.pdf"), images(2, 20)).isEmpty());
+        QVERIFY(!makePdf(QStringLiteral("tree/b.pdf"), images(1, 30)).isEmpty());
+        QVERIFY(!makePdf(QStringLiteral("tree/sub/c.pdf"), images(1, 40)).isEmpty());
+    }
+
+    // Exit codes and usage errors; a usage error writes nothing.
+    void exitCodes_data()
+    {
+        QTest::addColumn<QStringList>("arguments"); // run in the work folder; "out" is the output folder
+        QTest::addColumn<QByteArray>("input");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("said");      // the first line on the error channel
+        QTest::addColumn<QList<int>>("widths"); // of the JPEG files made, in order
+        QTest::newRow("nothing") << QStringList{} << QByteArray() << 2
+                                 << "orvalin-extract: no output folder: give one with -o FOLDER" << QList<int>{};
+        QTest::newRow("no input") << QStringList{"-o", "out"} << QByteArray() << 2
+                                  << "orvalin-extract: no input: give PDF files or folders, or - to read their paths"
+                                  << QList<int>{};
+        QTest::newRow("unknown option") << QStringList{"-o", "out", "--fast", "a.pdf"} << QByteArray() << 2
+                                        << "orvalin-extract: unknown option 'fast'" << QList<int>{};
+        QTest::newRow("no folder after -o") << QStringList{"a.pdf", "-o"} << QByteArray() << 2
+                                            << "orvalin-extract: missing value after '-o'" << QList<int>{};
+        QTest::newRow("jobs not a number")
+            << QStringList{"--jobs", "many", "-o", "out", "a.pdf"} << QByteArray() << 2
+            << "orvalin-extract: --jobs needs a whole number from 1 up, not 'many'" << QList<int>{};
+        QTest::newRow("manifest cannot be written")
+            << QStringList{"--manifest", "missing/m.tsv", "-o", "out", "a.pdf"} << QByteArray() << 2
+            << "orvalin-extract: cannot write the manifest missing/m.tsv: No such file or directory" << QList<int>{};
+        QTest::newRow("a PDF") << QStringList{"-o", "out", "a.pdf"} << QByteArray() << 0 << "" << QList<int>{20, 21};
+        QTest::newRow("a folder, as the folder button adds it")
+            << QStringList{"--jobs", "1", "-o", "out", "tree"} << QByteArray() << 0 << "" << QList<int>{30, 40};
+        QTest::newRow("paths on standard input")
+            << QStringList{"-o", "out", "-"} << QByteArray("tree/b.pdf\r\n\na.pdf\n") << 0 << ""
+            << QList<int>{30, 20, 21};
+        QTest::newRow("NUL-separated paths") << QStringList{"-0", "--output=out"} << QByteArray("a.pdf\0tree", 10) << 0
+                                             << "" << QList<int>{20, 21, 30, 40};
+        QTest::newRow("a problem") << QStringList{"-o", "out", "gone.pdf", "a.pdf"} << QByteArray() << 1
+                                   << "gone.pdf: the file is missing." << QList<int>{20, 21};
+        QTest::newRow("nothing to extract") << QStringList{"-o", "out", "-"} << QByteArray() << 1
+                                            << "orvalin-extract: no PDF files to extract" << QList<int>{};
+    }
+    void exitCodes()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QByteArray, input);
+        QFETCH(int, code);
+        QFETCH(QString, said);
+        QFETCH(QList<int>, widths);
+        QDir(m_work.path()).removeRecursively();
+        initTestCase();
+        const std::unique_ptr<QProcess> process = start(arguments, input);
+        QVERIFY(process->waitForFinished(60000));
+        QCOMPARE(process->exitCode(), code);
+        const QString error = QString::fromLocal8Bit(process->readAllStandardError());
+        QCOMPARE(error.section(QLatin1Char('\n'), 0, 0), said);
+        const QString out = m_work.filePath(QStringLiteral("out"));
+        if (code == 2) {
+            QCOMPARE(error.section(QLatin1Char('\n'), 1, 1),
+                     QStringLiteral("Try 'orvalin-extract --help' for more information."));
+            QVERIFY(!QFileInfo::exists(out));
+        }
+        QCOMPARE(filesIn(out).size(), widths.size());
+        for (qsizetype k = 0; k < widths.size(); ++k)
+            QCOMPARE(QImageReader(out + QStringLiteral("/%1.jpg").arg(k + 1)).size().width(), widths.at(k));
+    }
+
+    void helpAndVersion()
+    {
+        const std::unique_ptr<QProcess> help = start({QStringLiteral("--help")});
+        QVERIFY(help->waitForFinished(10000));
+        QCOMPARE(help->exitCode(), 0);
+        QVERIFY(
+            help->readAllStandardOutput().startsWith("Usage: orvalin-extract [options] -o FOLDER PDF-or-FOLDER..."));
+        const std::unique_ptr<QProcess> version = start({QStringLiteral("--version")});
+        QVERIFY(version->waitForFinished(10000));
+        const QString said = QString::fromLocal8Bit(version->readAllStandardOutput());
+        QVERIFY2(said.contains(
+                     QRegularExpression(QStringLiteral("^extractor: \\S*pdfimages \\(pdfimages version [0-9.]+\\)$"),
+                                        QRegularExpression::MultilineOption)),
+                 qPrintable(said));
+        QVERIFY2(said.contains(QRegularExpression(QStringLiteral("^encoder: \\S*cjpeg \\(.*version.*\\)$"),
+                                                  QRegularExpression::MultilineOption)),
+                 qPrintable(said));
+        QVERIFY2(
+            said.contains(QRegularExpression(QStringLiteral("^confinement: .+$"), QRegularExpression::MultilineOption)),
+            qPrintable(said));
+    }
+
+    // Four instances at once into one folder, 24 PDFs between them: every
+    // image comes out exactly once, and nothing else is left.
+    void parallelInstances()
+    {
+        QTemporaryDir root;
+        QList<QStringList> batches(4);
+        QSet<int> widths;
+        for (int n = 0; n < 24; ++n) {
+            const QString pdf = root.filePath(QStringLiteral("in/%1.pdf").arg(n));
+            QDir().mkpath(QFileInfo(pdf).path());
+            QVERIFY(TestPdf::write(pdf, images(2, 20 + 2 * n)));
+            batches[n % 4].append(pdf);
+            widths << 20 + 2 * n << 21 + 2 * n;
+        }
+        std::vector<std::unique_ptr<QProcess>> instances;
+        for (const QStringList& batch : batches)
+            instances.push_back(start(QStringList{QStringLiteral("--jobs"), QStringLiteral("2"), QStringLiteral("-o"),
+                                                  root.filePath(QStringLiteral("out"))}
+                                      + batch));
+        for (const auto& instance : instances) {
+            QVERIFY(instance->waitForFinished(120000));
+            QCOMPARE(instance->exitCode(), 0);
+        }
+        const QHash<QString, QByteArray> files = filesIn(root.filePath(QStringLiteral("out")));
+        QCOMPARE(files.size(), 48);
+        QSet<int> seen;
+        for (auto it = files.cbegin(); it != files.cend(); ++it) {
+            QVERIFY2(it.key().endsWith(QLatin1String(".jpg")), qPrintable(it.key()));
+            QImage image;
+            QVERIFY(image.loadFromData(it.value(), "JPG"));
+            seen.insert(image.width());
+        }
+        QCOMPARE(seen, widths);
+    }
+
+    // The command line and the window's run give the same files, byte for
+    // byte, and the manifest names each of them.
+    void sameFilesAsTheWindow()
+    {
+        using TestPdf::Kind;
+        const QString pdf = makePdf(QStringLiteral("mixed.pdf"), {{Kind::Jpeg, 64, 48, 1, false, 2},
+                                                                  {Kind::Rgb, 40, 30, 2, true},
+                                                                  {Kind::Mono, 50, 40, 3},
+                                                                  {Kind::Stencil, 1, 1, 4}});
+        QTemporaryDir window;
+        HeadlessHost host;
+        host.rows = {QDir::toNativeSeparators(pdf)};
+        host.outputFolder = TestPaths::withSeparator(window.path());
+        ExtractRun run(host, ToolLocator(QString()));
+        run.setChoices({true, false, true, true});
+        run.ExtractAll();
+        QCOMPARE(host.messages, QStringList{QStringLiteral("Done.\n2 images left out (tiny images, repeats)")});
+
+        QTemporaryDir line;
+        const std::unique_ptr<QProcess> process =
+            start({QStringLiteral("--keep-jpeg"), QStringLiteral("--no-tiny"), QStringLiteral("--no-repeats"),
+                   QStringLiteral("--manifest"), QStringLiteral("m.tsv"), QStringLiteral("-o"), line.path(), pdf},
+                  {}, line.path());
+        QVERIFY(process->waitForFinished(60000));
+        QCOMPARE(process->exitCode(), 0);
+        QHash<QString, QByteArray> files = filesIn(line.path());
+        const QByteArray manifest = files.take(QStringLiteral("m.tsv"));
+        QCOMPARE(files, filesIn(window.path()));
+        QCOMPARE(files.size(), 4);
+        QList<QByteArray> lines = manifest.split('\n');
+        QCOMPARE(lines.takeFirst() + '\n', Manifest::heading());
+        std::sort(lines.begin(), lines.end());
+        const QString source = QDir::toNativeSeparators(pdf).toUtf8();
+        QCOMPARE(lines, (QList<QByteArray>{"", "1.jpg\t" + source.toUtf8() + "\t1\t0\t64\t48\timage\tkept",
+                                           "2.jpg\t" + source.toUtf8() + "\t2\t2\t40\t30\timage\tencoded",
+                                           "3.jpg\t" + source.toUtf8() + "\t2\t3\t40\t30\tsmask\tencoded",
+                                           "4.jpg\t" + source.toUtf8() + "\t3\t4\t50\t40\timage\tencoded"}));
+    }
+
+    void progressLine_data()
+    {
+        QTest::addColumn<int>("elapsed"); // seconds
+        QTest::addColumn<double>("fraction");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("too soon to tell") << 0 << 0.5 << 80 << "3/120 PDFs  1,234/1,500 images  0:00";
+        QTest::newRow("a quarter in a minute")
+            << 60 << 0.25 << 80 << "3/120 PDFs  1,234/1,500 images  1:00  about 3:00 left";
+        QTest::newRow("hours") << 3 * 3600 + 5 << 0.5 << 80
+                               << "3/120 PDFs  1,234/1,500 images  3:00:05  about 3:00:05 left";
+        QTest::newRow("narrow terminal") << 60 << 0.25 << 20 << "3/120 PDFs  1,234/1";
+    }
+    void progressLine()
+    {
+        QFETCH(int, elapsed);
+        QFETCH(double, fraction);
+        QFETCH(int, width);
+        QFETCH(QString, text);
+        QCOMPARE(ProgressLine::text({3, 120, 1234, 1500, fraction, elapsed * qint64(1000)}, width), text);
+    }
+};
+
+QTEST_MAIN(TestExtractCommand)
+#include "tst_ExtractCommand.moc"
