@@ -7,7 +7,8 @@
 ; It installs for the current user (into the user's own program folder, no
 ; administrator needed) or for all users (into Program Files), adds a
 ; Start-menu entry and an uninstaller, and the uninstaller removes exactly
-; what was installed, the entry, the registration and the user's work copy.
+; what was installed, the entry, the registration, and the uninstalling
+; user's saved choices and work copy.
 ; Silent: setup.exe /S [/CurrentUser | /AllUsers] [/D=folder]
 
 ; A 64-bit installer for a 64-bit program (it runs where Orvalin runs).
@@ -115,7 +116,9 @@ Section "Uninstall"
     DeleteRegKey /ifempty HKCU "Software\Microsoft\Windows\CurrentVersion\Uninstall"
   ${EndIf}
 
-  ; The work copy the program keeps in the user's local application data.
+  ; What the program keeps for the user who uninstalls it: the choices of
+  ; Extract!'s menu and the work copy in the local application data.
+  DeleteRegKey HKCU "${SETTINGS_KEY}"
   SetShellVarContext current
   RMDir /r "$LOCALAPPDATA\${APP}\cache"
   RMDir "$LOCALAPPDATA\${APP}"
