@@ -3,12 +3,18 @@
 
 #include "Manifest.h"
 
+#include "util/Platform.h"
+
 #include <QFileInfo>
 
 namespace {
 
 QByteArray field(const QString& text)
 {
+    // Where the backslash separates folders, no name can hold a tab or a line
+    // end, and the path is written as it is.
+    if (Platform::separator() == QLatin1Char('\\'))
+        return text.toUtf8();
     QByteArray escaped;
     for (const char c : text.toUtf8()) {
         if (c == '\t')

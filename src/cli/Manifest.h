@@ -11,8 +11,10 @@
 // A tab-separated list of the JPEG files a run saved, one line each as it is
 // saved, after a heading line: file name, source PDF, page, index in the PDF
 // (the extractor's number, from 0), width, height, kind, and whether it was
-// kept as it was or encoded. A value that is not known is left empty; a tab,
-// line end or backslash in a path is written \t, \n or \\.
+// kept as it was or encoded. A value that is not known is left empty. Where
+// "/" separates folders, a tab, line end or backslash in a path is written
+// \t, \n or \\; Windows paths hold no tab or line end, and keep their
+// backslashes as they are.
 class Manifest
 {
 public:
