@@ -32,6 +32,13 @@ CommandLine CommandLine::parse(const QStringList& arguments)
                        o.help, o.version});
     CommandLine line;
     if (!parser.parse(QStringList{QStringLiteral("orvalin-extract")} + arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        if (!unknown.isEmpty()) {
+            // Named as it was written, with its dashes.
+            const QString& name = unknown.constFirst();
+            line.error = QStringLiteral("unknown option '%1%2'").arg(name.size() == 1 ? "-" : "--", name);
+            return line;
+        }
         // Qt's words, without the full stop that ends them.
         line.error = parser.errorText().toLower();
         if (line.error.endsWith(QLatin1Char('.')))
@@ -46,7 +53,10 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         line.action = Action::Version;
         return line;
     }
+    // White space at the end is dropped, as the window drops it.
     line.outputFolder = parser.value(o.output);
+    while (!line.outputFolder.isEmpty() && line.outputFolder.back().isSpace())
+        line.outputFolder.chop(1);
     line.inputs = parser.positionalArguments();
     line.nulSeparated = parser.isSet(o.nul);
     line.choices = {parser.isSet(o.keepJpeg), parser.isSet(o.noMasks), parser.isSet(o.noTiny),
@@ -59,9 +69,20 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     if (parser.isSet(o.jobs)) {
         bool whole = false;
         line.jobs = parser.value(o.jobs).toInt(&whole);
-        if (!whole || line.jobs < 1)
-            line.error = QStringLiteral("--jobs needs a whole number from 1 up, not '%1'").arg(parser.value(o.jobs));
+        if (!whole || line.jobs < 1 || line.jobs > kMostJobs)
+            line.error = QStringLiteral("--jobs needs a whole number from 1 to %1, not '%2'")
+                             .arg(kMostJobs)
+                             .arg(parser.value(o.jobs));
     }
+    // An option where a value was meant: "--manifest -o out" would otherwise
+    // write a manifest named "-o". A name that begins with "-" is written
+    // "./-name"; "--manifest -" is standard output.
+    for (const auto& [option, value, what] :
+         {std::tuple{"-o", line.outputFolder, "a folder"}, std::tuple{"--manifest", line.manifest, "a file"}})
+        if (line.error.isEmpty() && value.startsWith(QLatin1Char('-')) && value != QLatin1String("-"))
+            line.error = QStringLiteral("%1 needs %2, not '%3'").arg(QLatin1String(option), QLatin1String(what), value);
+    if (line.error.isEmpty() && line.outputFolder == QLatin1String("-"))
+        line.error = QStringLiteral("-o needs a folder, not '-'");
     if (line.error.isEmpty() && line.outputFolder.isEmpty())
         line.error = QStringLiteral("no output folder: give one with -o FOLDER");
     if (line.error.isEmpty() && line.inputs.isEmpty())
@@ -98,6 +119,7 @@ Options:
       --no-repeats   leave out images a PDF shows more than once
       --jobs N       programs at once (default: the number of cores)
       --manifest FILE  write a tab-separated list of the JPEG files saved
+                     (- writes it to standard output)
   -q, --quiet        no progress and no summary; problems are still shown
   -h, --help         show this help
       --version      show the version, the tools found and their versions

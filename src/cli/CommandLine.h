@@ -24,7 +24,8 @@ struct CommandLine {
     bool nulSeparated = false; // paths on standard input end with NUL, not a line end
     ExtractChoices choices;
     int jobs = 0; // programs at once; 0: as many as the machine has cores
-    QString manifest;
+    static constexpr int kMostJobs = 1024;
+    QString manifest; // "-": standard output
     bool quiet = false;
     QString error; // a usage error, in one line; empty when there is none
 

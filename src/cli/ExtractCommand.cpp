@@ -8,6 +8,8 @@
 #include "extract/ToolLocator.h"
 #include "sourcelist/FolderScan.h"
 #include "util/Confinement.h"
+#include "util/Main.h"
+#include "util/OutputFolder.h"
 #include "util/Platform.h"
 #include "util/TerminationSignals.h"
 
@@ -30,6 +32,24 @@ void say(std::FILE* stream, const QString& text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fputc('\n', stream);
+}
+
+// A path in a line of its own: a tab or line end in a name would break it.
+QString oneLine(QString path)
+{
+    return path.replace(QLatin1Char('\n'), QStringLiteral("\\n"))
+        .replace(QLatin1Char('\r'), QStringLiteral("\\r"))
+        .replace(QLatin1Char('\t'), QStringLiteral("\\t"));
+}
+
+// The output folder as the window's box would read it, relative text taken
+// from the current folder: "~" and "~/..." are the home folder.
+QString outputFolderAsGiven(const QString& given)
+{
+    if (given == QLatin1String("~") || given.startsWith(QLatin1String("~/"))
+        || given.startsWith(QLatin1String("~") + Platform::separator()))
+        return given;
+    return fullPath(given) + Platform::separator();
 }
 
 } // namespace
@@ -64,13 +84,21 @@ int ExtractCommand::run(const QStringList& arguments)
         return version();
 
     m_rows = gather(line);
-    if (!line.manifest.isEmpty()) {
-        // Checked before anything else is written: a usage error writes nothing.
-        m_keepManifest = m_manifest.open(fullPath(line.manifest));
+    m_outputFolder = outputFolderAsGiven(line.outputFolder);
+    // What can be checked is checked before anything is written: the tools
+    // and the output folder stay as they are for the whole run.
+    QString problem = preflight();
+    if (problem.isEmpty() && !line.manifest.isEmpty()) {
+        m_keepManifest = m_manifest.open(line.manifest == QLatin1String("-") ? line.manifest : fullPath(line.manifest));
         if (!m_keepManifest)
             return usageError(QStringLiteral("cannot write the manifest %1: %2").arg(line.manifest, m_manifest.why()));
     }
-    m_outputFolder = fullPath(line.outputFolder) + Platform::separator();
+    if (problem.isEmpty())
+        problem = makeOutputFolder();
+    if (!problem.isEmpty()) {
+        say(m_err, QStringLiteral("orvalin-extract: %1").arg(problem));
+        return kProblems;
+    }
     m_quiet = line.quiet;
     m_progress = std::make_unique<ProgressLine>(m_err, !m_quiet && Platform::standardErrorIsTerminal());
     qint64 bytes = 0;
@@ -81,19 +109,49 @@ int ExtractCommand::run(const QStringList& arguments)
     m_bytesBefore.append(bytes);
 
     m_run = std::make_unique<ExtractRun>(*this, ToolLocator(m_applicationFolder));
+    // A script over thousands of PDFs leaves no copy of one behind.
+    m_run->setRemoveWorkCopy(true);
     m_run->setChoices(line.choices);
     m_run->setParallelEncoders(line.jobs > 0 ? line.jobs : QThread::idealThreadCount());
     m_clock.start();
     // From here on Ctrl+C, SIGTERM and SIGHUP end the run as closing the
     // window does.
     TerminationSignals requests;
-    QObject::connect(&requests, &TerminationSignals::received, [this] { interrupt(); });
+    int request = 0;
+    QObject::connect(&requests, &TerminationSignals::received, [this, &request](int signal) {
+        request = signal;
+        interrupt();
+    });
     m_run->ExtractAll();
     m_progress->clear();
-    if (m_interrupted)
-        return kInterrupted;
     summary();
-    return m_problems > 0 ? kProblems : kAllImages;
+    if (!m_interrupted)
+        return m_problems > 0 ? kProblems : kAllImages;
+    // Ctrl+C ends the program by the signal itself, as a shell expects of
+    // every program it runs: a loop of runs stops there too.
+    if (request == TerminationSignals::keyboardInterrupt())
+        TerminationSignals::endProcess(request);
+    return kInterrupted;
+}
+
+QString ExtractCommand::preflight() const
+{
+    const ToolLocator tools(m_applicationFolder);
+    if (tools.find(QStringLiteral("pdfimages")).isEmpty())
+        return QStringLiteral("the image extractor (pdfimages) was not found");
+    if (tools.find(QStringLiteral("cjpeg")).isEmpty())
+        return QStringLiteral("the JPEG encoder (cjpeg) was not found");
+    return OutputFolder::resolve(m_outputFolder).problem;
+}
+
+QString ExtractCommand::makeOutputFolder() const
+{
+    const OutputFolder::Resolved folder = OutputFolder::resolve(m_outputFolder);
+    if (!QFileInfo(folder.folder).isDir() && !QDir().mkpath(folder.folder))
+        return QStringLiteral("the output folder %1 could not be created").arg(folder.folder);
+    if (!Main::folderIsWritable(folder.folder))
+        return QStringLiteral("the output folder %1 is not writable").arg(folder.folder);
+    return QString();
 }
 
 void ExtractCommand::interrupt()
@@ -166,15 +224,18 @@ void ExtractCommand::showMessage(const QString& text, const QString&)
     const QStringList lines = text.split(QLatin1Char('\n'));
     if (lines.size() > 1 && !lines.at(1).isEmpty())
         m_leftOut = lines.at(1);
-    if (text == QLatin1String("No files added."))
-        problemFound(QStringLiteral("orvalin-extract: no PDF files to extract"));
+    if (text == QLatin1String("No files added.")) {
+        ++m_problems;
+        say(m_err, QStringLiteral("orvalin-extract: no PDF files to extract"));
+    }
 }
 
-void ExtractCommand::problemFound(const QString& line)
+void ExtractCommand::problemFound(const QString& source, const QString& problem)
 {
+    // The whole path: two folders may hold PDFs of one name.
     ++m_problems;
     m_progress->clear();
-    say(m_err, line);
+    say(m_err, QStringLiteral("%1: %2.").arg(oneLine(source), problem));
 }
 
 void ExtractCommand::imageSaved(const SavedImage& image)
@@ -215,12 +276,15 @@ void ExtractCommand::summary()
     if (!m_progress->enabled())
         return;
     const QLocale english(QLocale::English);
-    QString line = QStringLiteral("Done: %1 %2 from %3 %4 in %5 s")
-                       .arg(english.toString(qlonglong(m_saved)),
-                            m_saved == 1 ? QStringLiteral("image") : QStringLiteral("images"))
-                       .arg(m_rows.size())
-                       .arg(m_rows.size() == 1 ? QStringLiteral("PDF") : QStringLiteral("PDFs"))
-                       .arg(double(m_clock.elapsed()) / 1000.0, 0, 'f', 1);
+    const auto count = [&english](qsizetype n, const char* one, const char* many) {
+        return QStringLiteral("%1 %2").arg(english.toString(qlonglong(n)), QLatin1String(n == 1 ? one : many));
+    };
+    QString line = QStringLiteral("%1: %2 from %3")
+                       .arg(m_interrupted ? QStringLiteral("Interrupted") : QStringLiteral("Done"),
+                            count(m_saved, "image", "images"), count(m_rows.size(), "PDF", "PDFs"));
+    if (m_problems > 0)
+        line += QStringLiteral(" (%1 with problems)").arg(m_problems);
+    line += QStringLiteral(" in %1 s").arg(double(m_clock.elapsed()) / 1000.0, 0, 'f', 1);
     if (!m_leftOut.isEmpty())
         line += QStringLiteral("; ") + m_leftOut;
     say(m_err, line);

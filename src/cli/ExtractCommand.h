@@ -49,12 +49,17 @@ public:
     void setProgress(int) override { }
     void setMousePointer(Pointer) override { }
     void showMessage(const QString& text, const QString& details) override;
-    void problemFound(const QString& line) override;
+    void problemFound(const QString& source, const QString& problem) override;
     void imageSaved(const SavedImage& image) override;
     void rowProgress(int row, int rows, qsizetype done, qsizetype listed) override;
 
 private:
     int usageError(const QString& error);
+    // Why the run cannot begin at all (a tool missing, an output folder that
+    // is no full path), or nothing; nothing is written.
+    QString preflight() const;
+    // Makes the output folder; why it cannot be made or written in, or nothing.
+    QString makeOutputFolder() const;
     int version();
     // The rows the inputs give: PDF files as full paths, folders as their PDF
     // files, "-" as the paths read from in.

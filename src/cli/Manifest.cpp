@@ -40,8 +40,9 @@ QByteArray known(int value)
 
 bool Manifest::open(const QString& path)
 {
-    m_file.setFileName(path);
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    const bool opened = path == QLatin1String("-") ? m_file.open(stdout, QIODevice::WriteOnly)
+                                                   : (m_file.setFileName(path), m_file.open(QIODevice::WriteOnly));
+    if (!opened)
         return false;
     m_file.write(heading());
     return m_file.flush();

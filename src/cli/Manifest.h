@@ -18,7 +18,8 @@
 class Manifest
 {
 public:
-    // False, with why() saying why, when the file cannot be written.
+    // False, with why() saying why, when the file cannot be written. "-" is
+    // standard output.
     bool open(const QString& path);
     const QString why() const { return m_file.errorString(); }
     void add(const ExtractHost::SavedImage& image);

@@ -45,8 +45,13 @@ public:
 
     // What a host that keeps a record may want to know, as it happens; the
     // window needs none of it.
-    // A problem line ("name.pdf: what went wrong."), once its PDF is done.
-    virtual void problemFound(const QString& line) { Q_UNUSED(line); }
+    // What went wrong with the PDF at source (its row's text), once it is
+    // done; the final message names it by its file name.
+    virtual void problemFound(const QString& source, const QString& problem)
+    {
+        Q_UNUSED(source);
+        Q_UNUSED(problem);
+    }
     virtual void imageSaved(const SavedImage& image) { Q_UNUSED(image); }
     // Row `row` of `rows` is being worked on, and of the images its list
     // names, `done` are done; listed is 0 while no list is known.

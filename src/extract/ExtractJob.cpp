@@ -68,6 +68,12 @@ void ExtractJob::abandon()
 
 void ExtractJob::run()
 {
+    // However the run ends; the work copy is this run's own, never a PDF
+    // that was listed.
+    const auto removeWorkCopy = qScopeGuard([this] {
+        if (m_settings.removeWorkCopy && !m_workCopy.path().isEmpty())
+            Main::DeleteQuietly(m_workCopy.path());
+    });
     m_host.setMousePointer(Pointer::Hourglass);
     if (m_host.sourceCount() < 1) {
         m_host.showMessage(QStringLiteral("No files added."));
@@ -106,7 +112,7 @@ void ExtractJob::run()
             if (!problem.isEmpty()) {
                 const QString name = Trim1::FileNamePart(source);
                 m_problems.append(QStringLiteral("%1: %2.").arg(name.isEmpty() ? source : name, problem));
-                m_host.problemFound(m_problems.constLast());
+                m_host.problemFound(source, problem);
             }
         }
         m_host.showMessage(ExtractRun::finalMessage(m_problems, ExtractRun::leftOutLine(m_leftOut)),

@@ -33,6 +33,7 @@ public:
         bool readList = true;
         ExtractChoices choices;
         Confinement confinement; // how the run's programs are confined
+        bool removeWorkCopy = false;
     };
 
     ExtractJob(ExtractHost& host, const ToolLocator& tools, const Settings& settings);

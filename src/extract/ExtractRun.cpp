@@ -27,7 +27,8 @@ void ExtractRun::ExtractAll()
     // The job belongs to this frame, not to this object: should the object
     // be destroyed during the run, the job is abandoned and unwinds safely.
     const auto job = std::make_shared<ExtractJob>(
-        m_host, m_tools, ExtractJob::Settings{m_parallelEncoders, m_pipelined, m_readList, m_choices, m_confinement});
+        m_host, m_tools,
+        ExtractJob::Settings{m_parallelEncoders, m_pipelined, m_readList, m_choices, m_confinement, m_removeWorkCopy});
     m_job = job;
     job->run();
 }
@@ -113,6 +114,11 @@ QString ExtractRun::describeExtractorFailure(int exitCode, const QByteArray& err
         return QStringLiteral("the image extractor could not write its image files");
     case 3:
         return QStringLiteral("the PDF's permissions do not allow its images to be extracted");
+    case 99:
+        // A file in which no page can be found at all.
+        if (said.contains(QLatin1String("Wrong page range")))
+            return QStringLiteral("the file is damaged or is not a PDF file");
+        return QStringLiteral("the image extractor failed (exit code %1)").arg(exitCode);
     default:
         if (exitCode < 0)
             return QStringLiteral("the image extractor stopped unexpectedly");

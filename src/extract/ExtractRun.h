@@ -51,6 +51,10 @@ public:
     // image is saved and the bar moves a PDF at a time.
     void setReadList(bool readList) { m_readList = readList; }
 
+    // On, the work copy is removed when a run ends; off (the default), the
+    // copy of the last PDF stays until the next run replaces it.
+    void setRemoveWorkCopy(bool remove) { m_removeWorkCopy = remove; }
+
     // The whole run, from the busy pointer to the final message. A call made
     // while a run is in progress (from an event handled during a wait) does
     // nothing.
@@ -90,6 +94,7 @@ private:
     bool m_pipelined = true;
     Confinement m_confinement = Confinement::full();
     bool m_readList = true;
+    bool m_removeWorkCopy = false;
     ExtractChoices m_choices;
     std::weak_ptr<ExtractJob> m_job; // the run in progress
 };

@@ -5,6 +5,7 @@
 
 #include <QSocketNotifier>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -82,6 +83,11 @@ void TerminationSignals::readPending()
     while (::read(s_pipe[0], &number, 1) == 1)
         Q_EMIT received(number);
 #endif
+}
+
+int TerminationSignals::keyboardInterrupt()
+{
+    return SIGINT;
 }
 
 void TerminationSignals::endProcess(int signal)

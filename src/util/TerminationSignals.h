@@ -26,6 +26,8 @@ public:
     // up is done: whoever sent it learns that it took effect. 0 ends it with
     // exit code 0.
     [[noreturn]] static void endProcess(int signal);
+    // The number of the request that Ctrl+C sends (SIGINT).
+    static int keyboardInterrupt();
 
 Q_SIGNALS:
     // A request to end arrived; signal is its number (SIGTERM, SIGHUP, SIGINT).

@@ -52,12 +52,16 @@ class TestExtractCommand : public QObject
     // The program started as a script starts it: in folder, with no display
     // of any kind, input written to its standard input.
     std::unique_ptr<QProcess> start(const QStringList& arguments, const QByteArray& input = {},
-                                    const QString& folder = QString())
+                                    const QString& folder = QString(), const QString& path = QString())
     {
         auto process = std::make_unique<QProcess>();
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(QString::fromLatin1(name));
+        // The work folder is home: "~/out" lands there.
+        environment.insert(QStringLiteral("HOME"), m_work.path());
+        if (!path.isEmpty())
+            environment.insert(QStringLiteral("PATH"), path);
         process->setProcessEnvironment(environment);
         process->setWorkingDirectory(folder.isEmpty() ? m_work.path() : folder);
         process->start(qEnvironmentVariable("ORVALIN_EXTRACT"), arguments);
@@ -89,33 +93,55 @@ private Q_SLOTS:
         QTest::addColumn<int>("code");
         QTest::addColumn<QString>("said");      // the first line on the error channel
         QTest::addColumn<QList<int>>("widths"); // of the JPEG files made, in order
+        QTest::addColumn<QString>("path");      // PATH, when not the system's
         QTest::newRow("nothing") << QStringList{} << QByteArray() << 2
-                                 << "orvalin-extract: no output folder: give one with -o FOLDER" << QList<int>{};
+                                 << "orvalin-extract: no output folder: give one with -o FOLDER" << QList<int>{}
+                                 << QString();
         QTest::newRow("no input") << QStringList{"-o", "out"} << QByteArray() << 2
                                   << "orvalin-extract: no input: give PDF files or folders, or - to read their paths"
-                                  << QList<int>{};
+                                  << QList<int>{} << QString();
         QTest::newRow("unknown option") << QStringList{"-o", "out", "--fast", "a.pdf"} << QByteArray() << 2
-                                        << "orvalin-extract: unknown option 'fast'" << QList<int>{};
+                                        << "orvalin-extract: unknown option '--fast'" << QList<int>{} << QString();
+        QTest::newRow("an option for a value")
+            << QStringList{"--manifest", "-o", "out", "a.pdf"} << QByteArray() << 2
+            << "orvalin-extract: --manifest needs a file, not '-o'" << QList<int>{} << QString();
+        QTest::newRow("a blank folder") << QStringList{"-o", " ", "a.pdf"} << QByteArray() << 2
+                                        << "orvalin-extract: no output folder: give one with -o FOLDER" << QList<int>{}
+                                        << QString();
         QTest::newRow("no folder after -o") << QStringList{"a.pdf", "-o"} << QByteArray() << 2
-                                            << "orvalin-extract: missing value after '-o'" << QList<int>{};
+                                            << "orvalin-extract: missing value after '-o'" << QList<int>{} << QString();
         QTest::newRow("jobs not a number")
             << QStringList{"--jobs", "many", "-o", "out", "a.pdf"} << QByteArray() << 2
-            << "orvalin-extract: --jobs needs a whole number from 1 up, not 'many'" << QList<int>{};
+            << "orvalin-extract: --jobs needs a whole number from 1 to 1024, not 'many'" << QList<int>{} << QString();
         QTest::newRow("manifest cannot be written")
             << QStringList{"--manifest", "missing/m.tsv", "-o", "out", "a.pdf"} << QByteArray() << 2
-            << "orvalin-extract: cannot write the manifest missing/m.tsv: No such file or directory" << QList<int>{};
-        QTest::newRow("a PDF") << QStringList{"-o", "out", "a.pdf"} << QByteArray() << 0 << "" << QList<int>{20, 21};
+            << "orvalin-extract: cannot write the manifest missing/m.tsv: No such file or directory" << QList<int>{}
+            << QString();
+        QTest::newRow("a PDF") << QStringList{"-o", "out", "a.pdf"} << QByteArray() << 0 << "" << QList<int>{20, 21}
+                               << QString();
         QTest::newRow("a folder, as the folder button adds it")
-            << QStringList{"--jobs", "1", "-o", "out", "tree"} << QByteArray() << 0 << "" << QList<int>{30, 40};
+            << QStringList{"--jobs", "1", "-o", "out", "tree"} << QByteArray() << 0 << "" << QList<int>{30, 40}
+            << QString();
         QTest::newRow("paths on standard input")
             << QStringList{"-o", "out", "-"} << QByteArray("tree/b.pdf\r\n\na.pdf\n") << 0 << ""
-            << QList<int>{30, 20, 21};
+            << QList<int>{30, 20, 21} << QString();
         QTest::newRow("NUL-separated paths") << QStringList{"-0", "--output=out"} << QByteArray("a.pdf\0tree", 10) << 0
-                                             << "" << QList<int>{20, 21, 30, 40};
+                                             << "" << QList<int>{20, 21, 30, 40} << QString();
+        // The whole path: two folders may hold PDFs of one name.
         QTest::newRow("a problem") << QStringList{"-o", "out", "gone.pdf", "a.pdf"} << QByteArray() << 1
-                                   << "gone.pdf: the file is missing." << QList<int>{20, 21};
+                                   << "%1gone.pdf: the file is missing." << QList<int>{20, 21} << QString();
+        // Checked once, before anything is written.
+        if (!QFileInfo::exists(QFileInfo(qEnvironmentVariable("ORVALIN_EXTRACT")).path() + QLatin1Char('/')
+                               + Platform::executableName(QStringLiteral("pdfimages"))))
+            QTest::newRow("no extractor")
+                << QStringList{"-o", "out", "a.pdf", "tree"} << QByteArray() << 1
+                << "orvalin-extract: the image extractor (pdfimages) was not found" << QList<int>{} << "/nowhere";
+        // As the window reads its box: "~/" is home, white space at the end dropped.
+        if (Platform::separator() == QLatin1Char('/'))
+            QTest::newRow("home folder") << QStringList{"-o", "~/out  ", "a.pdf"} << QByteArray() << 0 << ""
+                                         << QList<int>{20, 21} << QString();
         QTest::newRow("nothing to extract") << QStringList{"-o", "out", "-"} << QByteArray() << 1
-                                            << "orvalin-extract: no PDF files to extract" << QList<int>{};
+                                            << "orvalin-extract: no PDF files to extract" << QList<int>{} << QString();
     }
     void exitCodes()
     {
@@ -124,9 +150,10 @@ private Q_SLOTS:
         QFETCH(int, code);
         QFETCH(QString, said);
         QFETCH(QList<int>, widths);
+        QFETCH(QString, path);
         QDir(m_work.path()).removeRecursively();
         initTestCase();
-        const std::unique_ptr<QProcess> process = start(arguments, input);
+        const std::unique_ptr<QProcess> process = start(arguments, input, QString(), path);
         QVERIFY(process->waitForFinished(60000));
         QCOMPARE(process->exitCode(), code);
         // Lines end with "\r\n" on Windows; the system words its own errors.
@@ -136,13 +163,13 @@ private Q_SLOTS:
             QVERIFY(!missing.open(QIODevice::WriteOnly));
             said.replace(QLatin1String("No such file or directory"), missing.errorString());
         }
-        QCOMPARE(error.section(QLatin1Char('\n'), 0, 0), said);
+        QCOMPARE(error.section(QLatin1Char('\n'), 0, 0), said.arg(TestPaths::withSeparator(m_work.path())));
         const QString out = m_work.filePath(QStringLiteral("out"));
-        if (code == 2) {
+        if (code == 2)
             QCOMPARE(error.section(QLatin1Char('\n'), 1, 1),
                      QStringLiteral("Try 'orvalin-extract --help' for more information."));
+        if (code == 2 || !path.isEmpty())
             QVERIFY(!QFileInfo::exists(out));
-        }
         QCOMPARE(filesIn(out).size(), widths.size());
         for (qsizetype k = 0; k < widths.size(); ++k)
             QCOMPARE(QImageReader(out + QStringLiteral("/%1.jpg").arg(k + 1)).size().width(), widths.at(k));

@@ -131,6 +131,21 @@ private Q_SLOTS:
         QCOMPARE(copy.readAll(), original.readAll());
     }
 
+    // The command line's run takes its work copy away when it ends.
+    void aRemovedWorkCopyLeavesNoCopy()
+    {
+        QTemporaryDir app;
+        QTemporaryDir outDir;
+        Host host;
+        host.rows = {makePdf(QStringLiteral("copied once.pdf"), testImages(1))};
+        host.outputFolder = withSeparator(outDir.path());
+        ExtractRun run(host, ToolLocator(app.path()));
+        run.setRemoveWorkCopy(true);
+        run.ExtractAll();
+        QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
+        QCOMPARE(QDir(app.path()).entryList({QStringLiteral("*.pdf")}, QDir::Files), QStringList{});
+    }
+
     void numbersNeverReplaceWhatIsThere()
     {
         const QString out = m_work.filePath(QStringLiteral("numbers"));
@@ -482,6 +497,10 @@ private Q_SLOTS:
                                  << "the file is damaged or is not a PDF file";
         QTest::newRow("permissions") << 3 << QByteArray()
                                      << "the PDF's permissions do not allow its images to be extracted";
+        QTest::newRow("no pages") << 99
+                                  << QByteArray("Command Line Error: Wrong page range given: the first page (1) can "
+                                                "not be larger then the number of pages in the document (0).\n")
+                                  << "the file is damaged or is not a PDF file";
         QTest::newRow("other") << 99 << QByteArray() << "the image extractor failed (exit code 99)";
     }
     void extractorFailuresInWords()
