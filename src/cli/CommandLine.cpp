@@ -21,6 +21,46 @@ struct Options {
     QCommandLineOption version{QStringLiteral("version")};
 };
 
+// The error that kept arguments from being read, in one line.
+QString parseError(const QCommandLineParser& parser)
+{
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        // Named as it was written, with its dashes.
+        const QString& name = unknown.constFirst();
+        return QStringLiteral("unknown option '%1%2'").arg(name.size() == 1 ? "-" : "--", name);
+    }
+    // Qt's words, without the full stop that ends them.
+    QString error = parser.errorText().toLower();
+    if (error.endsWith(QLatin1Char('.')))
+        error.chop(1);
+    return error;
+}
+
+// What is wrong with arguments that were read; jobs is --jobs as given.
+QString usageProblem(const CommandLine& line, const QString& jobs)
+{
+    if (!jobs.isNull() && (line.jobs < 1 || line.jobs > CommandLine::kMostJobs))
+        return QStringLiteral("--jobs needs a whole number from 1 to %1, not '%2'")
+            .arg(CommandLine::kMostJobs)
+            .arg(jobs);
+    // An option where a value was meant: "--manifest -o out" would otherwise
+    // write a manifest named "-o". A name that begins with "-" is written
+    // "./-name"; "--manifest -" is standard output.
+    for (const auto& [option, value, what, dashIsStandardOutput] :
+         {std::tuple{"-o", line.outputFolder, "a folder", false},
+          std::tuple{"--manifest", line.manifest, "a file", true}})
+        if (value.startsWith(QLatin1Char('-')) && !(dashIsStandardOutput && value == QLatin1String("-")))
+            return QStringLiteral("%1 needs %2, not '%3'").arg(QLatin1String(option), QLatin1String(what), value);
+    if (line.outputFolder.isEmpty())
+        return QStringLiteral("no output folder: give one with -o FOLDER");
+    if (line.inputs.isEmpty())
+        return QStringLiteral("no input: give PDF files or folders, or - to read their paths");
+    if (line.inputs.count(QStringLiteral("-")) > 1)
+        return QStringLiteral("standard input can be read only once");
+    return QString();
+}
+
 } // namespace
 
 CommandLine CommandLine::parse(const QStringList& arguments)
@@ -32,25 +72,11 @@ CommandLine CommandLine::parse(const QStringList& arguments)
                        o.help, o.version});
     CommandLine line;
     if (!parser.parse(QStringList{QStringLiteral("orvalin-extract")} + arguments)) {
-        const QStringList unknown = parser.unknownOptionNames();
-        if (!unknown.isEmpty()) {
-            // Named as it was written, with its dashes.
-            const QString& name = unknown.constFirst();
-            line.error = QStringLiteral("unknown option '%1%2'").arg(name.size() == 1 ? "-" : "--", name);
-            return line;
-        }
-        // Qt's words, without the full stop that ends them.
-        line.error = parser.errorText().toLower();
-        if (line.error.endsWith(QLatin1Char('.')))
-            line.error.chop(1);
+        line.error = parseError(parser);
         return line;
     }
-    if (parser.isSet(o.help)) {
-        line.action = Action::Help;
-        return line;
-    }
-    if (parser.isSet(o.version)) {
-        line.action = Action::Version;
+    if (parser.isSet(o.help) || parser.isSet(o.version)) {
+        line.action = parser.isSet(o.help) ? Action::Help : Action::Version;
         return line;
     }
     // White space at the end is dropped, as the window drops it.
@@ -66,29 +92,9 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     // -0 alone reads standard input as "-" does.
     if (line.nulSeparated && !line.inputs.contains(QStringLiteral("-")))
         line.inputs.append(QStringLiteral("-"));
-    if (parser.isSet(o.jobs)) {
-        bool whole = false;
-        line.jobs = parser.value(o.jobs).toInt(&whole);
-        if (!whole || line.jobs < 1 || line.jobs > kMostJobs)
-            line.error = QStringLiteral("--jobs needs a whole number from 1 to %1, not '%2'")
-                             .arg(kMostJobs)
-                             .arg(parser.value(o.jobs));
-    }
-    // An option where a value was meant: "--manifest -o out" would otherwise
-    // write a manifest named "-o". A name that begins with "-" is written
-    // "./-name"; "--manifest -" is standard output.
-    for (const auto& [option, value, what] :
-         {std::tuple{"-o", line.outputFolder, "a folder"}, std::tuple{"--manifest", line.manifest, "a file"}})
-        if (line.error.isEmpty() && value.startsWith(QLatin1Char('-')) && value != QLatin1String("-"))
-            line.error = QStringLiteral("%1 needs %2, not '%3'").arg(QLatin1String(option), QLatin1String(what), value);
-    if (line.error.isEmpty() && line.outputFolder == QLatin1String("-"))
-        line.error = QStringLiteral("-o needs a folder, not '-'");
-    if (line.error.isEmpty() && line.outputFolder.isEmpty())
-        line.error = QStringLiteral("no output folder: give one with -o FOLDER");
-    if (line.error.isEmpty() && line.inputs.isEmpty())
-        line.error = QStringLiteral("no input: give PDF files or folders, or - to read their paths");
-    if (line.error.isEmpty() && line.inputs.count(QStringLiteral("-")) > 1)
-        line.error = QStringLiteral("standard input can be read only once");
+    const QString jobs = parser.isSet(o.jobs) ? parser.value(o.jobs) : QString();
+    line.jobs = jobs.toInt();
+    line.error = usageProblem(line, jobs);
     return line;
 }
 

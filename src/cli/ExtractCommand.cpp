@@ -82,8 +82,16 @@ int ExtractCommand::run(const QStringList& arguments)
     }
     if (line.action == CommandLine::Action::Version)
         return version();
+    return extract(line);
+}
 
+int ExtractCommand::extract(const CommandLine& line)
+{
     m_rows = gather(line);
+    if (m_rows.isEmpty()) {
+        say(m_err, QStringLiteral("orvalin-extract: no PDF files to extract"));
+        return kProblems;
+    }
     m_outputFolder = outputFolderAsGiven(line.outputFolder);
     // What can be checked is checked before anything is written: the tools
     // and the output folder stay as they are for the whole run.
@@ -99,8 +107,12 @@ int ExtractCommand::run(const QStringList& arguments)
         say(m_err, QStringLiteral("orvalin-extract: %1").arg(problem));
         return kProblems;
     }
-    m_quiet = line.quiet;
-    m_progress = std::make_unique<ProgressLine>(m_err, !m_quiet && Platform::standardErrorIsTerminal());
+    return runAll(line);
+}
+
+int ExtractCommand::runAll(const CommandLine& line)
+{
+    m_progress = std::make_unique<ProgressLine>(m_err, !line.quiet && Platform::standardErrorIsTerminal());
     qint64 bytes = 0;
     for (const QString& row : std::as_const(m_rows)) {
         m_bytesBefore.append(bytes);
@@ -217,17 +229,14 @@ int ExtractCommand::version()
     return kAllImages;
 }
 
-void ExtractCommand::showMessage(const QString& text, const QString&)
+void ExtractCommand::showMessage(const QString&, const QString&)
 {
-    // "Done.", the line of what was left out, then the problems, which were
-    // shown as they came.
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    if (lines.size() > 1 && !lines.at(1).isEmpty())
-        m_leftOut = lines.at(1);
-    if (text == QLatin1String("No files added.")) {
-        ++m_problems;
-        say(m_err, QStringLiteral("orvalin-extract: no PDF files to extract"));
-    }
+    // "Done." and the problems, which were shown as they came.
+}
+
+void ExtractCommand::leftOut(const QString& line)
+{
+    m_leftOut = line;
 }
 
 void ExtractCommand::problemFound(const QString& source, const QString& problem)

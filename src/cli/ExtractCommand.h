@@ -51,10 +51,15 @@ public:
     void showMessage(const QString& text, const QString& details) override;
     void problemFound(const QString& source, const QString& problem) override;
     void imageSaved(const SavedImage& image) override;
+    void leftOut(const QString& line) override;
     void rowProgress(int row, int rows, qsizetype done, qsizetype listed) override;
 
 private:
     int usageError(const QString& error);
+    // The run the arguments ask for: its rows gathered and checked, then run.
+    int extract(const CommandLine& line);
+    // The run itself, with progress, summary and requests to end.
+    int runAll(const CommandLine& line);
     // Why the run cannot begin at all (a tool missing, an output folder that
     // is no full path), or nothing; nothing is written.
     QString preflight() const;
@@ -71,7 +76,6 @@ private:
     std::FILE* m_in;
     std::FILE* m_out;
     std::FILE* m_err;
-    bool m_quiet = false;
     QStringList m_rows;
     QList<qint64> m_bytesBefore; // of the rows before each row, and of all at the end
     QString m_outputFolder;
@@ -83,7 +87,7 @@ private:
     bool m_interrupted = false;
     int m_problems = 0;
     qsizetype m_saved = 0;
-    QString m_leftOut; // the final message's line of what was left out
+    QString m_leftOut; // the line of what was left out
 
     // Of the row in progress, and of the rows before it.
     int m_row = 0;

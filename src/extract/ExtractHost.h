@@ -53,6 +53,9 @@ public:
         Q_UNUSED(problem);
     }
     virtual void imageSaved(const SavedImage& image) { Q_UNUSED(image); }
+    // "412 images left out (masks, tiny images, repeats)", as the run ends,
+    // when anything was.
+    virtual void leftOut(const QString& line) { Q_UNUSED(line); }
     // Row `row` of `rows` is being worked on, and of the images its list
     // names, `done` are done; listed is 0 while no list is known.
     virtual void rowProgress(int row, int rows, qsizetype done, qsizetype listed)

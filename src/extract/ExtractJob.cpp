@@ -89,39 +89,47 @@ void ExtractJob::run()
             const int rows = m_host.sourceCount();
             if (i > rows)
                 break;
-            // The bar moves on as the PDF's images are done, and stands at
-            // i of rows once it is.
-            m_pdfProgress = [this, i, rows](qsizetype done, qsizetype listed) {
-                // A PDF without a list, or without images, is done at once as
-                // far as the bar can tell.
-                showProgress(i, rows, listed > 0 ? qMin(1.0, double(done) / double(listed)) : 1.0);
-                m_host.rowProgress(i, rows, done, listed);
-            };
-            showProgress(i, rows, 0.0);
-            m_host.rowProgress(i, rows, 0, 0);
-            m_host.setMousePointer(Pointer::Hourglass);
-
-            // The row is read once: its line names the PDF worked on even when
-            // rows are removed meanwhile.
-            const QString source = m_host.sourceText(i);
-            m_source = source;
-            const QString problem = haveWorkCopy ? extractOne(source) : QStringLiteral("no work copy could be made");
+            workOnRow(i, rows, haveWorkCopy);
             if (m_abandoned)
                 return;
-            showProgress(i, rows, 1.0);
-            if (!problem.isEmpty()) {
-                const QString name = Trim1::FileNamePart(source);
-                m_problems.append(QStringLiteral("%1: %2.").arg(name.isEmpty() ? source : name, problem));
-                m_host.problemFound(source, problem);
-            }
         }
-        m_host.showMessage(ExtractRun::finalMessage(m_problems, ExtractRun::leftOutLine(m_leftOut)),
-                           ExtractRun::finalDetails(m_problems));
+        const QString leftOut = ExtractRun::leftOutLine(m_leftOut);
+        if (!leftOut.isEmpty())
+            m_host.leftOut(leftOut);
+        m_host.showMessage(ExtractRun::finalMessage(m_problems, leftOut), ExtractRun::finalDetails(m_problems));
         if (m_abandoned)
             return;
     }
     m_host.setProgress(0);
     m_host.setMousePointer(Pointer::Default);
+}
+
+void ExtractJob::workOnRow(int i, int rows, bool haveWorkCopy)
+{
+    // The bar moves on as the PDF's images are done, and stands at i of rows
+    // once it is.
+    m_pdfProgress = [this, i, rows](qsizetype done, qsizetype listed) {
+        // A PDF without a list, or without images, is done at once as far as
+        // the bar can tell.
+        showProgress(i, rows, listed > 0 ? qMin(1.0, double(done) / double(listed)) : 1.0);
+        m_host.rowProgress(i, rows, done, listed);
+    };
+    showProgress(i, rows, 0.0);
+    m_host.rowProgress(i, rows, 0, 0);
+    m_host.setMousePointer(Pointer::Hourglass);
+
+    // The row is read once: its line names the PDF worked on even when rows
+    // are removed meanwhile.
+    m_source = m_host.sourceText(i);
+    const QString problem = haveWorkCopy ? extractOne(m_source) : QStringLiteral("no work copy could be made");
+    if (m_abandoned)
+        return;
+    showProgress(i, rows, 1.0);
+    if (!problem.isEmpty()) {
+        const QString name = Trim1::FileNamePart(m_source);
+        m_problems.append(QStringLiteral("%1: %2.").arg(name.isEmpty() ? m_source : name, problem));
+        m_host.problemFound(m_source, problem);
+    }
 }
 
 QString ExtractJob::extractOne(const QString& source)

@@ -43,6 +43,8 @@ public:
     void abandon();
 
 private:
+    // Row i of rows, from the bar's first step to its problem line.
+    void workOnRow(int i, int rows, bool haveWorkCopy);
     // Works through one PDF; returns its problem, or the empty string.
     QString extractOne(const QString& source);
     // Finds a folder the images can go to, or says why there is none.

@@ -105,6 +105,9 @@ QString ExtractRun::finalDetails(const QStringList& problems)
 QString ExtractRun::describeExtractorFailure(int exitCode, const QByteArray& errorOutput)
 {
     const QString said = QString::fromLocal8Bit(errorOutput);
+    // Exit code 99 with no page at all to look at is a damaged file too.
+    if (exitCode == 99 && said.contains(QLatin1String("Wrong page range")))
+        exitCode = 1;
     switch (exitCode) {
     case 1:
         if (said.contains(QLatin1String("password"), Qt::CaseInsensitive))
@@ -114,11 +117,6 @@ QString ExtractRun::describeExtractorFailure(int exitCode, const QByteArray& err
         return QStringLiteral("the image extractor could not write its image files");
     case 3:
         return QStringLiteral("the PDF's permissions do not allow its images to be extracted");
-    case 99:
-        // A file in which no page can be found at all.
-        if (said.contains(QLatin1String("Wrong page range")))
-            return QStringLiteral("the file is damaged or is not a PDF file");
-        return QStringLiteral("the image extractor failed (exit code %1)").arg(exitCode);
     default:
         if (exitCode < 0)
             return QStringLiteral("the image extractor stopped unexpectedly");

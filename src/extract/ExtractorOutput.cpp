@@ -85,8 +85,12 @@ ExtractorOutput::Image ExtractorOutput::nextImage(bool extractorEnded)
         if (path.isEmpty())
             return {Image::NoMore, QString()};
     }
+    // While the extractor runs, an image may be the one it still writes,
+    // until the next one is begun: no need to read it before then.
+    if (!extractorEnded && find(m_next + 1).isEmpty())
+        return {Image::NotYet, QString()};
     const Shape shape = examine(path);
-    if (!extractorEnded && (!shape.whole || find(m_next + 1).isEmpty()))
+    if (!extractorEnded && !shape.whole)
         return {Image::NotYet, QString()};
     const int number = m_next++;
     return {shape.whole ? Image::Finished : Image::CutShort, path, number, shape.width, shape.height};

@@ -187,21 +187,22 @@ void ImagePipeline::keep(const QString& path, ExtractHost::SavedImage saved)
 {
     m_host.setMousePointer(Pointer::Hourglass);
     const QString jpeg = m_numbers.claim(m_jpegFolder);
-    if (jpeg.isEmpty()) {
+    // The claimed file is replaced by the image in one step.
+    const bool moved = !jpeg.isEmpty() && Platform::replaceFile(path, jpeg);
+    if (jpeg.isEmpty())
         m_result.unclaimed.add(why(m_numbers.why()));
-    } else if (Platform::replaceFile(path, jpeg)) {
-        // The claimed file is replaced by the image in one step.
-        ++m_result.kept;
-        m_numbers.finish(jpeg, true);
-        if (m_onSaved) {
-            saved.jpeg = jpeg;
-            m_onSaved(saved);
-        }
-    } else {
+    else if (!moved)
         m_result.unmoved.add(why(qt_error_string()));
-        m_numbers.finish(jpeg, false);
+    if (!jpeg.isEmpty())
+        m_numbers.finish(jpeg, moved);
+    if (moved) {
+        ++m_result.kept;
+        saved.jpeg = jpeg;
+        if (m_onSaved)
+            m_onSaved(saved);
+    } else {
+        Main::DeleteQuietly(path);
     }
-    Main::DeleteQuietly(path);
     done();
 }
 

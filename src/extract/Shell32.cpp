@@ -93,23 +93,27 @@ struct Job {
     bool done = false;
 };
 
+// Adds what fits of said below limit to kept; true when some did not fit.
+bool keep(QByteArray& kept, const QByteArray& said, qsizetype limit)
+{
+    const qsizetype room = qMax<qsizetype>(0, limit - kept.size());
+    kept += said.left(room);
+    return said.size() > room;
+}
+
 void keepErrorOutput(Job& job)
 {
-    const QByteArray said = job.process.readAllStandardError();
-    const qsizetype room = kErrorOutputLimit - job.outcome.errorOutput.size();
-    if (room > 0)
-        job.outcome.errorOutput += said.left(room);
+    keep(job.outcome.errorOutput, job.process.readAllStandardError(), kErrorOutputLimit);
 }
 
+// A program whose output goes nowhere has nothing here to read.
 void keepOutput(Job& job)
 {
-    const QByteArray said = job.process.readAllStandardOutput();
-    const qsizetype room = kOutputLimit - job.outcome.output.size();
-    job.outcome.output += said.left(qMax<qsizetype>(0, room));
-    job.outcome.outputCut = job.outcome.outputCut || said.size() > room;
+    if (keep(job.outcome.output, job.process.readAllStandardOutput(), kOutputLimit))
+        job.outcome.outputCut = true;
 }
 
-void finish(Job& job, bool keepingOutput)
+void finish(Job& job)
 {
     job.done = true;
     keepErrorOutput(job);
@@ -119,8 +123,7 @@ void finish(Job& job, bool keepingOutput)
         job.outcome.errorOutput = problem.toLocal8Bit();
         return;
     }
-    if (keepingOutput)
-        keepOutput(job);
+    keepOutput(job);
     if (job.process.exitStatus() == QProcess::CrashExit)
         job.outcome.result = startErrorResult(StartError::Crashed);
     else
@@ -281,9 +284,9 @@ void Wait::start(int index, const Command& command)
         j->process.setStandardOutputFile(QProcess::nullDevice());
     j->process.setStandardInputFile(QProcess::nullDevice());
     applyWindowStyle(j->process, m_style);
-    QObject::connect(&j->process, &QProcess::finished, &m_loop, [this, j, keeping = command.keepOutput] {
+    QObject::connect(&j->process, &QProcess::finished, &m_loop, [this, j] {
         if (!j->done) {
-            finish(*j, keeping);
+            finish(*j);
             end(j);
         }
     });

@@ -3,6 +3,7 @@
 
 #include "StaleWork.h"
 
+#include "ExtractorOutput.h"
 #include "util/Platform.h"
 
 #include <QDateTime>
@@ -23,16 +24,11 @@ QString notePath(const QString& workFolder, const QString& jpeg)
     return QDir(workFolder).filePath(kNote + QFileInfo(jpeg).fileName());
 }
 
-// True for a JPEG file that a killed encoder left: empty, or without the
-// marker that ends every whole JPEG stream.
+// True for a JPEG file that a killed run left begun: empty, or not whole by
+// the same rule by which the run hands on the extractor's JPEG images.
 bool unfinished(const QString& jpeg)
 {
-    QFile file(jpeg);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    if (file.size() < 2)
-        return true;
-    return !file.seek(file.size() - 2) || file.read(2) != QByteArray("\xff\xd9", 2);
+    return QFileInfo(jpeg).isReadable() && !ExtractorOutput::isWhole(jpeg);
 }
 
 } // namespace

@@ -278,6 +278,29 @@ struct SocketFilter {
     sock_fprog program{};
 };
 
+#ifdef ORVALIN_HAVE_SECCOMP
+// The program of a filter as the kernel takes it; empty when it cannot be
+// had. libseccomp writes it to a file descriptor only.
+QByteArray exported(scmp_filter_ctx context)
+{
+    int pipe[2];
+    if (::pipe2(pipe, O_CLOEXEC) != 0)
+        return {};
+    bool ok = seccomp_export_bpf(context, pipe[1]) == 0;
+    ::close(pipe[1]);
+    QByteArray bytes;
+    char buffer[4096];
+    for (ssize_t n; ok && (n = ::read(pipe[0], buffer, sizeof(buffer))) != 0;) {
+        if (n < 0 && errno != EINTR)
+            ok = false;
+        else if (n > 0)
+            bytes.append(buffer, n);
+    }
+    ::close(pipe[0]);
+    return ok ? bytes : QByteArray();
+}
+#endif
+
 const SocketFilter* socketFilter()
 {
 #ifdef ORVALIN_HAVE_SECCOMP
@@ -305,24 +328,9 @@ const SocketFilter* socketFilter()
         bool ok = true;
         for (const auto& rule : refused)
             ok = ok && seccomp_rule_add(context, SCMP_ACT_ERRNO(unsigned(rule.error)), rule.call, 0) == 0;
-        // libseccomp writes the program to a file descriptor only.
-        int pipe[2];
-        ok = ok && ::pipe2(pipe, O_CLOEXEC) == 0;
-        QByteArray bytes;
-        if (ok) {
-            ok = seccomp_export_bpf(context, pipe[1]) == 0;
-            ::close(pipe[1]);
-            char buffer[4096];
-            for (ssize_t n; ok && (n = ::read(pipe[0], buffer, sizeof(buffer))) != 0;) {
-                if (n < 0 && errno != EINTR)
-                    ok = false;
-                else if (n > 0)
-                    bytes.append(buffer, n);
-            }
-            ::close(pipe[0]);
-        }
+        const QByteArray bytes = ok ? exported(context) : QByteArray();
         seccomp_release(context);
-        if (!ok || bytes.isEmpty() || bytes.size() % qsizetype(sizeof(sock_filter)) != 0)
+        if (bytes.isEmpty() || bytes.size() % qsizetype(sizeof(sock_filter)) != 0)
             return nullptr;
         auto made = std::make_unique<SocketFilter>();
         made->code.resize(size_t(bytes.size()) / sizeof(sock_filter));
@@ -458,6 +466,32 @@ Confinement::Offer Confinement::inForce() const
     return offer;
 }
 
+#ifdef Q_OS_LINUX
+int Confinement::ruleset(int abi, const QString& program, QString* problem) const
+{
+    using namespace landlock;
+    Ruleset rules(abi, problem);
+    bool ok = rules.isValid();
+    for (const SystemRead& read : systemReads())
+        ok = ok && rules.allow(read.fd, read.folder, kReadFile | kReadDir, read.path);
+    QByteArray loader;
+    if (ok && !knownLoaderOf(program, &loader)) {
+        *problem = QStringLiteral("%1 is not a program of this system").arg(program);
+        ok = false;
+    }
+    // The program itself and its loader are all it may execute.
+    ok = ok && rules.allow(QFile::encodeName(program), kReadFile | kExecute);
+    ok = ok && (loader.isEmpty() || rules.allow(loader, kReadFile | kExecute));
+    for (const QString& path : m_reads)
+        ok = ok && rules.allow(QFile::encodeName(path), kReadFile | kReadDir);
+    for (const QString& path : m_writes)
+        ok = ok
+             && rules.allow(QFile::encodeName(path),
+                            kReadFile | kReadDir | kWriteFile | kTruncate | kMakeReg | kRemoveFile);
+    return ok ? rules.take() : -1;
+}
+#endif
+
 std::unique_ptr<Confinement::Prepared> Confinement::prepare(const QString& program, QString* problem) const
 {
     std::unique_ptr<Prepared> prepared(new Prepared);
@@ -468,32 +502,12 @@ std::unique_ptr<Confinement::Prepared> Confinement::prepare(const QString& progr
     prepared->m_on = true;
     const Offer offer = inForce();
     if (offer.landlockAbi > 0) {
-        using namespace landlock;
-        Ruleset rules(offer.landlockAbi, problem);
-        bool ok = rules.isValid();
-        for (const SystemRead& read : systemReads())
-            ok = ok && rules.allow(read.fd, read.folder, kReadFile | kReadDir, read.path);
-        QByteArray loader;
-        if (ok && !knownLoaderOf(program, &loader)) {
-            *problem = QStringLiteral("%1 is not a program of this system").arg(program);
-            ok = false;
-        }
-        // The program itself and its loader are all it may execute.
-        ok = ok && rules.allow(QFile::encodeName(program), kReadFile | kExecute);
-        ok = ok && (loader.isEmpty() || rules.allow(loader, kReadFile | kExecute));
-        for (const QString& path : m_reads)
-            ok = ok && rules.allow(QFile::encodeName(path), kReadFile | kReadDir);
-        for (const QString& path : m_writes)
-            ok = ok
-                 && rules.allow(QFile::encodeName(path),
-                                kReadFile | kReadDir | kWriteFile | kTruncate | kMakeReg | kRemoveFile);
-        if (!ok)
+        prepared->m_ruleset = ruleset(offer.landlockAbi, program, problem);
+        if (prepared->m_ruleset < 0)
             return nullptr;
-        prepared->m_ruleset = rules.take();
     }
-    if (offer.socketFilter) {
+    if (offer.socketFilter)
         prepared->m_filter = &socketFilter()->program;
-    }
     if (offer.limits) {
         rlimit current{};
         ::getrlimit(RLIMIT_AS, &current);

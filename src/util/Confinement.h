@@ -67,6 +67,10 @@ public:
     std::unique_ptr<Prepared> prepare(const QString& program, QString* problem) const;
 
 private:
+    // The Landlock rules of program, made ready: a file descriptor, or -1
+    // with problem set.
+    int ruleset(int abi, const QString& program, QString* problem) const;
+
     bool m_on = false;
     int m_landlockAtMost = INT_MAX;
     bool m_socketFilter = true;

@@ -271,6 +271,16 @@ private Q_SLOTS:
                                            "4.jpg\t" + source.toUtf8() + "\t3\t4\t50\t40\timage\tencoded"}));
     }
 
+    void manifestOnStandardOutput()
+    {
+        const std::unique_ptr<QProcess> process =
+            start({QStringLiteral("--manifest"), QStringLiteral("-"), QStringLiteral("-o"), QStringLiteral("out"),
+                   QStringLiteral("a.pdf")});
+        QVERIFY(process->waitForFinished(60000));
+        QCOMPARE(process->exitCode(), 0);
+        QCOMPARE(process->readAllStandardOutput().count('\n'), 3); // the heading and two images
+    }
+
     void manifestLinesStayOneLine()
     {
         if (Platform::separator() != QLatin1Char('/'))
