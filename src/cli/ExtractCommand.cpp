@@ -46,8 +46,7 @@ QString oneLine(QString path)
 // from the current folder: "~" and "~/..." are the home folder.
 QString outputFolderAsGiven(const QString& given)
 {
-    if (given == QLatin1String("~") || given.startsWith(QLatin1String("~/"))
-        || given.startsWith(QLatin1String("~") + Platform::separator()))
+    if (given.startsWith(QLatin1Char('~')) && (given.size() == 1 || Platform::isSeparator(given.at(1))))
         return given;
     return fullPath(given) + Platform::separator();
 }
@@ -102,7 +101,7 @@ int ExtractCommand::extract(const CommandLine& line)
             return usageError(QStringLiteral("cannot write the manifest %1: %2").arg(line.manifest, m_manifest.why()));
     }
     if (problem.isEmpty())
-        problem = makeOutputFolder();
+        problem = Main::prepareFolder(OutputFolder::resolve(m_outputFolder).folder);
     if (!problem.isEmpty()) {
         say(m_err, QStringLiteral("orvalin-extract: %1").arg(problem));
         return kProblems;
@@ -148,22 +147,9 @@ int ExtractCommand::runAll(const CommandLine& line)
 
 QString ExtractCommand::preflight() const
 {
-    const ToolLocator tools(m_applicationFolder);
-    if (tools.find(QStringLiteral("pdfimages")).isEmpty())
-        return QStringLiteral("the image extractor (pdfimages) was not found");
-    if (tools.find(QStringLiteral("cjpeg")).isEmpty())
-        return QStringLiteral("the JPEG encoder (cjpeg) was not found");
+    if (const QString problem = ToolLocator(m_applicationFolder).findTools().problem; !problem.isEmpty())
+        return problem;
     return OutputFolder::resolve(m_outputFolder).problem;
-}
-
-QString ExtractCommand::makeOutputFolder() const
-{
-    const OutputFolder::Resolved folder = OutputFolder::resolve(m_outputFolder);
-    if (!QFileInfo(folder.folder).isDir() && !QDir().mkpath(folder.folder))
-        return QStringLiteral("the output folder %1 could not be created").arg(folder.folder);
-    if (!Main::folderIsWritable(folder.folder))
-        return QStringLiteral("the output folder %1 is not writable").arg(folder.folder);
-    return QString();
 }
 
 void ExtractCommand::interrupt()

@@ -63,8 +63,6 @@ private:
     // Why the run cannot begin at all (a tool missing, an output folder that
     // is no full path), or nothing; nothing is written.
     QString preflight() const;
-    // Makes the output folder; why it cannot be made or written in, or nothing.
-    QString makeOutputFolder() const;
     int version();
     // The rows the inputs give: PDF files as full paths, folders as their PDF
     // files, "-" as the paths read from in.

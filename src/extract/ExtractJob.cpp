@@ -139,21 +139,18 @@ QString ExtractJob::extractOne(const QString& source)
         return problem;
     if (const QString problem = sourceProblem(source); !problem.isEmpty())
         return problem;
-    if (!QFileInfo(imageFolder).isDir() && !QDir().mkpath(imageFolder))
-        return QStringLiteral("the output folder %1 could not be created").arg(imageFolder);
-    if (!Main::folderIsWritable(imageFolder))
-        return QStringLiteral("the output folder %1 is not writable").arg(imageFolder);
+    if (const QString problem = Main::prepareFolder(imageFolder); !problem.isEmpty())
+        return problem;
     // What a run killed there before left behind goes first.
     m_staleWork.clearOnce(imageFolder);
 
     // Both programs are looked for before either runs: images extracted for
     // an encoder that is not there would only be thrown away.
-    const QString extractor = m_tools.find(QStringLiteral("pdfimages"));
-    if (extractor.isEmpty())
-        return QStringLiteral("the image extractor (pdfimages) was not found");
-    const QString encoder = m_tools.find(QStringLiteral("cjpeg"));
-    if (encoder.isEmpty())
-        return QStringLiteral("the JPEG encoder (cjpeg) was not found");
+    const ToolLocator::Tools tools = m_tools.findTools();
+    if (!tools.problem.isEmpty())
+        return tools.problem;
+    const QString& extractor = tools.extractor;
+    const QString& encoder = tools.encoder;
 
     QString input;
     if (const QString problem = prepareInput(source, &input); !problem.isEmpty() || m_abandoned)

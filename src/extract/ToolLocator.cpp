@@ -24,3 +24,13 @@ QString ToolLocator::find(const QString& baseName) const
     }
     return m_searchPath ? QStandardPaths::findExecutable(name) : QString();
 }
+
+ToolLocator::Tools ToolLocator::findTools() const
+{
+    Tools tools{find(QStringLiteral("pdfimages")), find(QStringLiteral("cjpeg")), QString()};
+    if (tools.extractor.isEmpty())
+        tools.problem = QStringLiteral("the image extractor (pdfimages) was not found");
+    else if (tools.encoder.isEmpty())
+        tools.problem = QStringLiteral("the JPEG encoder (cjpeg) was not found");
+    return tools;
+}

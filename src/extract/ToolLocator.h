@@ -17,6 +17,16 @@ public:
     // added on Windows), or the empty string when it is nowhere to be found.
     QString find(const QString& baseName) const;
 
+    // The extractor and the encoder, both looked for before either runs:
+    // images extracted for an encoder that is not there would only be thrown
+    // away. problem names the first that is missing.
+    struct Tools {
+        QString extractor;
+        QString encoder;
+        QString problem;
+    };
+    Tools findTools() const;
+
     const QString& applicationFolder() const { return m_applicationFolder; }
 
 private:

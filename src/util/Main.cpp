@@ -30,6 +30,15 @@ bool folderIsWritable(const QString& folder)
     return probe.open();
 }
 
+QString prepareFolder(const QString& folder)
+{
+    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+        return QStringLiteral("the output folder %1 could not be created").arg(folder);
+    if (!folderIsWritable(folder))
+        return QStringLiteral("the output folder %1 is not writable").arg(folder);
+    return QString();
+}
+
 void DeleteQuietly(const QString& path)
 {
     if (!path.isEmpty())

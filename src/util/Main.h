@@ -14,6 +14,10 @@ bool FileExists(const QString& path);
 // permission bits alone say nothing of read-only mounts or access lists.
 bool folderIsWritable(const QString& folder);
 
+// Makes folder when it is missing: why images cannot be written there, in
+// words for the user, or the empty string.
+QString prepareFolder(const QString& folder);
+
 // Deletes the file at path; a failure of any kind is ignored.
 void DeleteQuietly(const QString& path);
 

@@ -10,16 +10,6 @@
 
 namespace OutputFolder {
 
-namespace {
-
-bool isSeparator(QChar c)
-{
-    // Windows takes "/" as well as its own separator.
-    return c == Platform::separator() || c == QLatin1Char('/');
-}
-
-} // namespace
-
 Resolved resolve(const QString& text)
 {
     QString folder = text;
@@ -30,14 +20,14 @@ Resolved resolve(const QString& text)
     // Windows takes "/" as well; the run's path functions know its own "\" alone.
     folder = QDir::toNativeSeparators(folder);
 
-    if (folder.startsWith(QLatin1Char('~')) && (folder.size() == 1 || isSeparator(folder.at(1))))
+    if (folder.startsWith(QLatin1Char('~')) && (folder.size() == 1 || Platform::isSeparator(folder.at(1))))
         folder = QDir::toNativeSeparators(QDir::homePath()) + Platform::separator() + folder.mid(2);
     // Qt counts "C:out" and "\\out" as absolute on Windows, but both depend
     // on a current folder; and a leading ":" means one of Qt's own resources.
     if (!Platform::isFullPath(folder))
         return {QString(), QStringLiteral("the output folder must be a full path")};
 
-    if (!isSeparator(folder.back()))
+    if (!Platform::isSeparator(folder.back()))
         folder += Platform::separator();
     return {Trim1::collapseDoubledSeparators(folder), QString()};
 }

@@ -60,18 +60,6 @@ QString defaultOutputFolder()
 #endif
 }
 
-#ifdef Q_OS_WIN
-namespace {
-
-// Windows takes "/" as well as its own separator.
-bool isSeparator(QChar c)
-{
-    return c == QLatin1Char('\\') || c == QLatin1Char('/');
-}
-
-} // namespace
-#endif
-
 bool isFullPath(const QString& text)
 {
 #ifdef Q_OS_WIN

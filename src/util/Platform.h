@@ -17,6 +17,12 @@ inline QString separatorString()
 {
     return QString(separator());
 }
+// True for a character that separates folders in typed text: the platform's
+// own, or "/", which Windows takes as well.
+inline bool isSeparator(QChar c)
+{
+    return c == separator() || c == QLatin1Char('/');
+}
 
 // The short (8.3) form of an existing path as the file system reports it; the
 // empty string when the platform cannot give one.

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <iterator>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -25,7 +26,7 @@ const int kRequests[] = {SIGTERM, SIGHUP, SIGINT};
 // The handler may only make system calls that are safe in a signal handler:
 // it writes the signal's number into a pipe that the event loop reads.
 int s_pipe[2] = {-1, -1};
-struct sigaction s_previous[sizeof(kRequests) / sizeof(kRequests[0])];
+struct sigaction s_previous[std::size(kRequests)];
 
 void onRequest(int signal)
 {
@@ -56,7 +57,7 @@ TerminationSignals::TerminationSignals(QObject* parent)
     action.sa_handler = onRequest;
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    for (size_t i = 0; i < sizeof(kRequests) / sizeof(kRequests[0]); ++i)
+    for (size_t i = 0; i < std::size(kRequests); ++i)
         ::sigaction(kRequests[i], &action, &s_previous[i]);
 #endif
 }
@@ -66,7 +67,7 @@ TerminationSignals::~TerminationSignals()
 #ifdef Q_OS_UNIX
     if (s_pipe[0] < 0)
         return;
-    for (size_t i = 0; i < sizeof(kRequests) / sizeof(kRequests[0]); ++i)
+    for (size_t i = 0; i < std::size(kRequests); ++i)
         ::sigaction(kRequests[i], &s_previous[i], nullptr);
     delete m_notifier;
     for (int& fd : s_pipe) {
