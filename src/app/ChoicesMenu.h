@@ -9,6 +9,7 @@
 #include <QString>
 
 class QAction;
+class QActionGroup;
 
 // The menu of Extract!: what a run keeps as it is and leaves out. The
 // choices are kept in the settings file from one start to the next.
@@ -27,7 +28,10 @@ public:
     QString summary() const;
 
     QAction* keepJpeg = nullptr;
+    // What becomes of masks: one of three, the first at first.
+    QAction* saveMasks = nullptr;
     QAction* noMasks = nullptr;
+    QAction* applyMasks = nullptr;
     QAction* noTiny = nullptr;
     QAction* noRepeats = nullptr;
 
@@ -36,6 +40,8 @@ Q_SIGNALS:
 
 private:
     QAction* addChoice(const QString& text, const char* key);
+    // One of the mask items, checked when the settings name it.
+    QAction* addMasksItem(const QString& text, const char* word, const QString& saved, QActionGroup* group);
     void save() const;
 
     QString m_settingsFile;

@@ -5,6 +5,8 @@
 
 #include <QCommandLineParser>
 
+#include <optional>
+
 namespace {
 
 struct Options {
@@ -12,6 +14,7 @@ struct Options {
     QCommandLineOption nul{QStringLiteral("0")};
     QCommandLineOption keepJpeg{QStringLiteral("keep-jpeg")};
     QCommandLineOption noMasks{QStringLiteral("no-masks")};
+    QCommandLineOption masks{QStringLiteral("masks"), QString(), QStringLiteral("WAY")};
     QCommandLineOption noTiny{QStringLiteral("no-tiny")};
     QCommandLineOption noRepeats{QStringLiteral("no-repeats")};
     QCommandLineOption jobs{QStringLiteral("jobs"), QString(), QStringLiteral("N")};
@@ -35,6 +38,17 @@ QString parseError(const QCommandLineParser& parser)
     if (error.endsWith(QLatin1Char('.')))
         error.chop(1);
     return error;
+}
+
+// What --masks names, the words of the window's menu.
+std::optional<ExtractChoices::Masks> masksWay(const QString& word)
+{
+    using Masks = ExtractChoices::Masks;
+    for (const auto& [name, way] :
+         {std::pair{"save", Masks::Save}, std::pair{"leave-out", Masks::LeaveOut}, std::pair{"apply", Masks::Apply}})
+        if (word == QLatin1String(name))
+            return way;
+    return std::nullopt;
 }
 
 // What is wrong with arguments that were read; jobs is --jobs as given.
@@ -68,8 +82,8 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     const Options o;
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
-    parser.addOptions({o.output, o.nul, o.keepJpeg, o.noMasks, o.noTiny, o.noRepeats, o.jobs, o.manifest, o.quiet,
-                       o.help, o.version});
+    parser.addOptions({o.output, o.nul, o.keepJpeg, o.noMasks, o.masks, o.noTiny, o.noRepeats, o.jobs, o.manifest,
+                       o.quiet, o.help, o.version});
     CommandLine line;
     if (!parser.parse(QStringList{QStringLiteral("orvalin-extract")} + arguments)) {
         line.error = parseError(parser);
@@ -85,8 +99,23 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         line.outputFolder.chop(1);
     line.inputs = parser.positionalArguments();
     line.nulSeparated = parser.isSet(o.nul);
-    line.choices = {parser.isSet(o.keepJpeg), parser.isSet(o.noMasks), parser.isSet(o.noTiny),
-                    parser.isSet(o.noRepeats)};
+    line.choices.keepJpeg = parser.isSet(o.keepJpeg);
+    line.choices.noTiny = parser.isSet(o.noTiny);
+    line.choices.noRepeats = parser.isSet(o.noRepeats);
+    // --no-masks is the older name of --masks leave-out.
+    const std::optional<ExtractChoices::Masks> masks =
+        parser.isSet(o.masks)
+            ? masksWay(parser.value(o.masks))
+            : (parser.isSet(o.noMasks) ? ExtractChoices::Masks::LeaveOut : ExtractChoices::Masks::Save);
+    if (!masks) {
+        line.error = QStringLiteral("--masks needs save, leave-out or apply, not '%1'").arg(parser.value(o.masks));
+        return line;
+    }
+    if (parser.isSet(o.noMasks) && *masks != ExtractChoices::Masks::LeaveOut) {
+        line.error = QStringLiteral("--no-masks and --masks %1 say different things").arg(parser.value(o.masks));
+        return line;
+    }
+    line.choices.setMasks(*masks);
     line.manifest = parser.value(o.manifest);
     line.quiet = parser.isSet(o.quiet);
     // -0 alone reads standard input as "-" does.
@@ -120,9 +149,14 @@ Input:
 Options:
   -o, --output FOLDER  the folder for the JPEG files (made when missing)
       --keep-jpeg    save JPEG images as they are, bit for bit
-      --no-masks     leave out soft masks and masks
+      --masks WAY    soft masks and masks, the transparency of other images:
+                     save (as images of their own, the default), leave-out,
+                     or apply (each image saved as it looks on a white page;
+                     a JPEG image with a mask is then encoded, not kept)
+      --no-masks     the same as --masks leave-out
       --no-tiny      leave out images under 8 pixels wide or high
-      --no-repeats   leave out images a PDF shows more than once
+      --no-repeats   leave out images a PDF shows more than once, and images
+                     the same, byte for byte, as one saved before in the run
       --jobs N       programs at once (default: the number of cores)
       --manifest FILE  write a tab-separated list of the JPEG files saved
                      (- writes it to standard output)

@@ -193,6 +193,7 @@ QString ExtractJob::extractAndEncode(const QString& input, const QString& imageF
     pipeline.setPipelined(m_settings.pipelined);
     pipeline.setReadList(m_settings.readList);
     pipeline.setChoices(m_settings.choices);
+    pipeline.setSavedContents(&m_savedContents);
     pipeline.setConfinement(m_settings.confinement);
     pipeline.setOnProgress(m_pdfProgress);
     pipeline.setOnSaved([this](ExtractHost::SavedImage saved) {
@@ -239,9 +240,26 @@ QString ExtractJob::describe(const ImagePipeline::Result& result, const QString&
     else if (unread > 0)
         problems.append(
             QStringLiteral("%1 of its %2 could not be read").arg(unread).arg(imagesText(int(*result.listed))));
-    else if (ended && !messages.couldNotWrite && messages.damaged)
+    // Every image the list names was written whole: the errors only tell of
+    // an image missing when it may have escaped the list as well.
+    else if (ended && !messages.couldNotWrite && messages.damaged && (!result.listed || messages.unlisted))
         problems.append(QStringLiteral("the PDF is damaged, so some of its images may be missing (%1 saved)")
                             .arg(imagesText(result.saved())));
+    if (result.unmatched == 1)
+        problems.append(QStringLiteral("an image did not match the extractor's list, so it was saved whatever "
+                                       "the choices"));
+    else if (result.unmatched > 1)
+        problems.append(QStringLiteral("%1 images did not match the extractor's list, so they were saved whatever "
+                                       "the choices")
+                            .arg(result.unmatched));
+    if (result.unapplied.count == 1)
+        problems.append(QStringLiteral("the mask of 1 image could not be applied (%1), so it was saved without it")
+                            .arg(result.unapplied.why));
+    else if (result.unapplied.count > 1)
+        problems.append(
+            QStringLiteral("the masks of %1 images could not be applied (%2), so they were saved without them")
+                .arg(result.unapplied.count)
+                .arg(result.unapplied.why));
     // Steps of our own that failed are named for what they are.
     const auto failed = [&problems](const ImagePipeline::Failures& failures, const QString& line) {
         if (failures.count > 0)

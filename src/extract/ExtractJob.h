@@ -12,6 +12,8 @@
 #include "ToolLocator.h"
 #include "WorkCopy.h"
 
+#include <QByteArray>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -72,7 +74,8 @@ private:
     bool m_abandoned = false;
     QStringList m_problems;
     int m_leftOut[ImageSelection::kReasons] = {};
-    int m_shown = 0;                                         // the bar's value
-    QString m_source;                                        // the PDF in progress, as its row has it
+    QSet<QByteArray> m_savedContents; // of every image saved in the run, for repeats across its PDFs
+    int m_shown = 0;                  // the bar's value
+    QString m_source;                 // the PDF in progress, as its row has it
     std::function<void(qsizetype, qsizetype)> m_pdfProgress; // its images done, of those listed
 };

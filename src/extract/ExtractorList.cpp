@@ -136,3 +136,23 @@ const ExtractorList::Entry* ExtractorList::entry(qsizetype n) const
 {
     return n >= 0 && n < m_entries.size() ? &m_entries.at(n) : nullptr;
 }
+
+const ExtractorList::Entry* ExtractorList::maskOf(qsizetype n) const
+{
+    const Entry* image = entry(n);
+    const Entry* mask = entry(n + 1);
+    if (!image || !mask || image->kind != Entry::Image || !image->hasObject())
+        return nullptr;
+    const bool isMask = mask->kind == Entry::Mask || mask->kind == Entry::SoftMask;
+    return isMask && mask->page == image->page && mask->object == image->object && mask->generation == image->generation
+               ? mask
+               : nullptr;
+}
+
+qsizetype ExtractorList::indexOnPage(qsizetype n) const
+{
+    qsizetype first = n;
+    while (first > 0 && m_entries.at(first - 1).page == m_entries.at(n).page)
+        --first;
+    return n - first;
+}

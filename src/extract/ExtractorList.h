@@ -48,6 +48,13 @@ public:
     // Entry n, counted from 0 as the extractor numbers its files; nothing
     // past the end.
     const Entry* entry(qsizetype n) const;
+    // The soft mask or mask of image n: the entry right after it, of the same
+    // object, as the extractor lists and writes an image's mask right after
+    // the image. Nothing when n is no image or has none.
+    const Entry* maskOf(qsizetype n) const;
+    // Where entry n stands among the entries of its page, from 0: the
+    // extractor's number for it when it works on that page alone.
+    qsizetype indexOnPage(qsizetype n) const;
 
 private:
     QList<Entry> m_entries;

@@ -48,6 +48,17 @@ const QRegularExpression& drawingOnly()
     return pattern;
 }
 
+// Messages about an image that never reached the list: an XObject (an image,
+// or a form that may hold some) missing or of the wrong kind, an image whose
+// size or colours make no sense, the operators that draw images, and the
+// pages and page tree.
+const QRegularExpression& unlistedImages()
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("XObject|[Ii]mage parameters|[Ii]nline image|'(?:Do|BI|ID|EI)'|\\b[Pp]ages?\\b|\\bKids\\b"));
+    return pattern;
+}
+
 // "Syntax Error (123): message" or "Syntax Error: message".
 const QRegularExpression& errorLine()
 {
@@ -64,6 +75,11 @@ bool ExtractorMessages::aboutDrawingOnly(const QString& message)
     return drawingOnly().match(message).hasMatch();
 }
 
+bool ExtractorMessages::aboutUnlistedImages(const QString& message)
+{
+    return unlistedImages().match(message).hasMatch();
+}
+
 ExtractorMessages ExtractorMessages::read(const QByteArray& errorOutput)
 {
     static const QRegularExpression anError(QStringLiteral("\\bError\\b"));
@@ -72,7 +88,9 @@ ExtractorMessages ExtractorMessages::read(const QByteArray& errorOutput)
         const QRegularExpressionMatch match = errorLine().match(line);
         if (!match.hasMatch()) {
             // Anything else that calls itself an error is taken at its word.
-            said.damaged = said.damaged || anError.match(line).hasMatch();
+            const bool error = anError.match(line).hasMatch();
+            said.damaged = said.damaged || error;
+            said.unlisted = said.unlisted || error;
             continue;
         }
         const QString category = match.captured(1);
@@ -85,8 +103,10 @@ ExtractorMessages ExtractorMessages::read(const QByteArray& errorOutput)
         // is about the fonts and character maps this system has.
         if (!category.endsWith(QLatin1String("Error")) || category == QLatin1String("Config Error"))
             continue;
-        if (!aboutDrawingOnly(message))
+        if (!aboutDrawingOnly(message)) {
             said.damaged = true;
+            said.unlisted = said.unlisted || aboutUnlistedImages(message);
+        }
     }
     return said;
 }

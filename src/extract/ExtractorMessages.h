@@ -15,8 +15,16 @@
 struct ExtractorMessages {
     bool damaged = false;       // some error may have cost images
     bool couldNotWrite = false; // an image file could not be opened for writing
+    // Some error may have cost an image that the extractor's list cannot name
+    // either: one the drawing calls for but the file does not hold, or whose
+    // parameters are unusable, or a broken page tree. Others cost no image
+    // the list does not account for.
+    bool unlisted = false;
 
     static ExtractorMessages read(const QByteArray& errorOutput);
     // True when the message of one error line is known to be about drawing only.
     static bool aboutDrawingOnly(const QString& message);
+    // True when the message of one error line may tell of an image missing
+    // from the list as well.
+    static bool aboutUnlistedImages(const QString& message);
 };

@@ -7,6 +7,7 @@
 #include "ExtractRun.h"
 #include "ExtractorOutput.h"
 #include "ImageNumbers.h"
+#include "MaskCompositor.h"
 #include "PbmToPgm.h"
 #include "util/Main.h"
 #include "util/Platform.h"
@@ -15,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
@@ -32,25 +34,43 @@ bool nonEmptyFile(const QString& path)
     return info.isFile() && info.size() > 0;
 }
 
-// Inline images are small as a rule; a larger one is read on a thread of its
-// own so the window keeps answering.
-constexpr qint64 kDigestInPlace = 1024 * 1024;
+// Files this small are read in place; a larger one on a thread of its own so
+// the window keeps answering.
+constexpr qint64 kInPlace = 1024 * 1024;
 
-QByteArray digestOf(const QString& path, Shell32::Stopper& stopper)
+// Runs work in place for small files, else on a thread of its own.
+bool runSized(qint64 bytes, const std::function<bool(const std::atomic_bool&)>& work, Shell32::Stopper& stopper)
 {
+    if (bytes <= kInPlace)
+        return work(std::atomic_bool{false});
+    return BackgroundWork::run(work, &stopper);
+}
+
+// A digest of the files together, led by their sizes: files of other sizes
+// never match, whatever their digests. Empty when a file cannot be read.
+QByteArray digestOf(const QStringList& paths, Shell32::Stopper& stopper)
+{
+    QByteArray sizes;
+    qint64 bytes = 0;
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (info.isSymLink() || !info.isFile())
+            return QByteArray();
+        sizes += QByteArray::number(info.size()) + ' ';
+        bytes += info.size();
+    }
     QByteArray digest;
     const auto work = [&](const std::atomic_bool&) {
-        QFile file(path);
         QCryptographicHash hash(QCryptographicHash::Sha256);
-        if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
-            return false;
-        digest = hash.result();
+        for (const QString& path : paths) {
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+                return false;
+        }
+        digest = sizes + hash.result();
         return true;
     };
-    if (QFileInfo(path).size() <= kDigestInPlace)
-        work(std::atomic_bool{false});
-    else
-        BackgroundWork::run(work, &stopper);
+    runSized(bytes, work, stopper);
     return digest;
 }
 
@@ -82,7 +102,9 @@ ImagePipeline::Result ImagePipeline::run(const QString& input, const QString& ex
     m_extractorRunning = true;
     m_listRunning = m_readList;
     m_list.reset();
-    m_selection.emplace(m_choices);
+    m_selection.emplace(m_choices, m_savedContents);
+    m_held.reset();
+    m_peeked.reset();
     m_done = 0;
     m_images.clear();
     m_result = Result();
@@ -97,6 +119,7 @@ ImagePipeline::Result ImagePipeline::run(const QString& input, const QString& ex
         qMax(1, m_atOnce), [this](int index) { return next(index); },
         [this](int index, const Shell32::Outcome& outcome) { finished(index, outcome); }, Shell32::WindowStyle::Hidden,
         &m_stopper, &waker);
+    m_decodedPage.reset();
     m_output = nullptr;
     m_selection.reset();
     return m_result;
@@ -132,8 +155,16 @@ Shell32::Next ImagePipeline::next(int index)
 Shell32::Next ImagePipeline::nextImage(int index)
 {
     using Shell32::Next;
-    const ExtractorOutput::Image image = m_output->nextImage(!m_extractorRunning);
-    switch (image.kind) {
+    if (m_held)
+        return nextMask(index);
+    File file;
+    if (m_peeked) {
+        file = *std::exchange(m_peeked, std::nullopt);
+    } else {
+        file.image = m_output->nextImage(!m_extractorRunning);
+        match(file);
+    }
+    switch (file.image.kind) {
     case ExtractorOutput::Image::NotYet:
         return {Next::Wait, {}};
     case ExtractorOutput::Image::NoMore:
@@ -141,46 +172,154 @@ Shell32::Next ImagePipeline::nextImage(int index)
     case ExtractorOutput::Image::CutShort:
         // Never handed on: the encoder would make a broken JPEG of it, or none.
         ++m_result.cutShort;
-        Main::DeleteQuietly(image.path);
+        Main::DeleteQuietly(file.image.path);
         done();
         return {Next::Skip, {}};
     case ExtractorOutput::Image::Finished:
         break;
     }
+    // The extractor writes an image's mask right after the image.
+    if (m_choices.masks() == ExtractChoices::Masks::Apply && file.entry && m_list->maskOf(file.index)) {
+        m_held = file;
+        return nextMask(index);
+    }
+    return take(index, file, nullptr);
+}
+
+Shell32::Next ImagePipeline::nextMask(int index)
+{
+    File mask;
+    mask.image = m_output->nextImage(!m_extractorRunning);
+    if (mask.image.kind == ExtractorOutput::Image::NotYet)
+        return {Shell32::Next::Wait, {}};
+    match(mask);
+    const File image = *std::exchange(m_held, std::nullopt);
+    if (mask.entry && mask.entry == m_list->maskOf(image.index))
+        return take(index, image, &mask);
+    // Not its mask, which the extractor could not write: the file is the
+    // next image's, or the end.
+    if (mask.image.kind != ExtractorOutput::Image::NoMore)
+        m_peeked = mask;
+    return take(index, image, nullptr);
+}
+
+void ImagePipeline::match(File& file)
+{
+    if (file.image.kind != ExtractorOutput::Image::Finished)
+        return;
     ++m_result.whole;
-    const ExtractorList::Entry* entry = m_selection->entryFor(image.number, image.path, image.width, image.height);
-    if (leaveOut(entry, image.path))
+    const qsizetype before = m_selection->passedOver();
+    file.entry = m_selection->entryFor(file.image.path, file.image.width, file.image.height);
+    file.index = m_selection->lastIndex();
+    // Entries that gave no file are done as far as the bar can tell.
+    for (qsizetype passed = m_selection->passedOver() - before; passed > 0; --passed)
+        done();
+    if (!file.entry && m_selection->disagreed() && m_choices.needList())
+        ++m_result.unmatched;
+}
+
+Shell32::Next ImagePipeline::take(int index, const File& file, const File* mask)
+{
+    using Shell32::Next;
+    if (leaveOut(file, mask))
         return {Next::Skip, {}};
+    const ExtractorOutput::Image& image = file.image;
+    const ExtractorList::Entry* entry = file.entry;
     ExtractHost::SavedImage saved;
-    saved.index = image.number;
+    saved.index = entry ? int(file.index) : image.number;
     saved.width = entry ? entry->width : image.width;
     saved.height = entry ? entry->height : image.height;
     if (entry) {
         saved.page = entry->page;
         saved.kind = QString::fromLatin1(entry->kindName());
     }
-    if (image.path.endsWith(QLatin1String(".jpg"))) {
+    QString path = image.path;
+    if (mask) {
+        // The mask is in the picture now, or could not be: it is not saved.
+        const QString picture = applyMask(file, *mask);
+        Main::DeleteQuietly(mask->image.path);
+        ++m_result.leftOut[ImageSelection::Mask];
+        done();
+        if (!picture.isEmpty()) {
+            Main::DeleteQuietly(path);
+            path = picture;
+        }
+        if (m_abandoned)
+            return {Next::Done, {}};
+    }
+    if (path.endsWith(QLatin1String(".jpg"))) {
         saved.kept = true;
-        keep(image.path, saved);
+        keep(path, saved);
         return {m_abandoned ? Next::Done : Next::Skip, {}};
     }
-    if (std::optional<Shell32::Command> command = prepare(index, image.path, saved))
+    if (std::optional<Shell32::Command> command = prepare(index, path, saved))
         return {Next::Start, *command};
     return {m_abandoned ? Next::Done : Next::Skip, {}};
 }
 
-bool ImagePipeline::leaveOut(const ExtractorList::Entry* entry, const QString& path)
+bool ImagePipeline::leaveOut(const File& file, const File* mask)
 {
-    if (!m_choices.leavesOut() || !entry)
+    if (!m_choices.leavesOut() || !file.entry)
         return false;
-    const std::optional<ImageSelection::Reason> reason =
-        m_selection->leaveOut(*entry, [&] { return digestOf(path, m_stopper); });
+    const std::optional<ImageSelection::Reason> reason = m_selection->leaveOut(*file.entry, [&] {
+        // The same image through another mask is another picture.
+        return digestOf(mask ? QStringList{file.image.path, mask->image.path} : QStringList{file.image.path},
+                        m_stopper);
+    });
     if (!reason)
         return false;
     ++m_result.leftOut[*reason];
-    Main::DeleteQuietly(path);
+    Main::DeleteQuietly(file.image.path);
     done();
+    if (mask) {
+        ++m_result.leftOut[ImageSelection::Mask];
+        Main::DeleteQuietly(mask->image.path);
+        done();
+    }
     return true;
+}
+
+QString ImagePipeline::applyMask(const File& file, const File& mask)
+{
+    const QString imagePath = decoded(file);
+    const QString maskPath = decoded(mask);
+    const QString picture =
+        m_output->folder() + QStringLiteral("applied-%1").arg(file.index) + MaskCompositor::outputSuffix(imagePath);
+    QString systemWord = QStringLiteral("a file does not agree with the extractor's list");
+    const auto work = [&](const std::atomic_bool& stop) {
+        return MaskCompositor::composite(
+            imagePath, *file.entry, maskPath, *mask.entry, picture, [&stop] { return !stop; }, &systemWord);
+    };
+    const qint64 bytes = qint64(file.entry->width) * file.entry->height * 3;
+    const bool applied = !imagePath.isEmpty() && !maskPath.isEmpty() && runSized(bytes, work, m_stopper);
+    if (!applied && !m_abandoned)
+        m_result.unapplied.add(why(systemWord));
+    return applied ? picture : QString();
+}
+
+QString ImagePipeline::decoded(const File& file)
+{
+    if (!file.image.path.endsWith(QLatin1String(".jpg")))
+        return file.image.path;
+    if (!m_decodedPage) {
+        m_decodedPage = std::make_unique<DecodedPage>(
+            m_output->folder() + QStringLiteral("decoded"), [this](int page, const QString& prefix) {
+                const QString folder = QFileInfo(prefix).absolutePath();
+                const Shell32::Command command{m_extractor,
+                                               {QStringLiteral("-f"), QString::number(page), QStringLiteral("-l"),
+                                                QString::number(page), ExtractRun::safeArgument(m_input),
+                                                QDir::toNativeSeparators(prefix)},
+                                               false,
+                                               m_confinement.reading({m_input}).writing({folder})};
+                bool extracted = false;
+                Shell32::runEachAndWait(
+                    1, 1, [&command](int) { return std::optional<Shell32::Command>(command); },
+                    [&extracted](int, const Shell32::Outcome& outcome) { extracted = outcome.result == 0; },
+                    Shell32::WindowStyle::Hidden, &m_stopper);
+                return extracted;
+            });
+    }
+    return m_decodedPage->file(file.entry->page, m_list->indexOnPage(file.index));
 }
 
 void ImagePipeline::keep(const QString& path, ExtractHost::SavedImage saved)

@@ -3,19 +3,21 @@
 
 #pragma once
 
+#include "DecodedPage.h"
 #include "ExtractChoices.h"
 #include "ExtractHost.h"
 #include "ExtractorList.h"
+#include "ExtractorOutput.h"
 #include "ImageSelection.h"
 #include "Shell32.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
-
-class ExtractorOutput;
 class ImageNumbers;
 
 // One PDF's images, from the extractor to numbered JPEG files. The extractor
@@ -50,10 +52,14 @@ public:
         int kept = 0;                    // JPEG images saved as they are
         int encoderFailed = 0;           // encoder runs that gave no JPEG
         int leftOut[ImageSelection::kReasons] = {};
+        // Files that matched no entry of the list that was read, so the
+        // choices could not be applied to them.
+        int unmatched = 0;
         Failures unclaimed;   // no JPEG file could be made for them
         Failures unmoved;     // they could not leave the work folder
         Failures unconverted; // black-and-white images that could not be made grey
         Failures notConfined; // the encoder could not be confined for them, so it never ran
+        Failures unapplied;   // images saved without the mask that could not be applied to them
 
         int saved() const { return encoded + kept; }
         int leftOutTotal() const;
@@ -70,6 +76,8 @@ public:
     // How the extractor and the encoders are confined; each gets its own places.
     void setConfinement(const Confinement& confinement) { m_confinement = confinement; }
     void setChoices(const ExtractChoices& choices) { m_choices = choices; }
+    // What the run saved so far, by content, for repeats across its PDFs.
+    void setSavedContents(QSet<QByteArray>* contents) { m_savedContents = contents; }
     // Off: the list is not read, and every image is saved.
     void setReadList(bool readList) { m_readList = readList; }
     // Called as images are done, with how many of the list's images are.
@@ -91,12 +99,31 @@ private:
         ExtractHost::SavedImage saved; // what it is, once it is saved
     };
 
+    // A file of the extractor's, with its entry in the list when it matched one.
+    struct File {
+        ExtractorOutput::Image image;
+        const ExtractorList::Entry* entry = nullptr;
+        qsizetype index = -1; // of entry
+    };
+
     Shell32::Next next(int index);
     Shell32::Next nextImage(int index);
+    // For the image held back, once its mask is there: both become one.
+    Shell32::Next nextMask(int index);
+    // Matches a finished file to its entry in the list.
+    void match(File& file);
+    // Leaves out, keeps or encodes the image of file, mask applied when given.
+    Shell32::Next take(int index, const File& file, const File* mask);
     void finished(int index, const Shell32::Outcome& outcome);
     void listed(const Shell32::Outcome& outcome);
-    // True when the image is left out; it is then gone.
-    bool leaveOut(const ExtractorList::Entry* entry, const QString& path);
+    // True when the image (with its mask, when given) is left out; it is then gone.
+    bool leaveOut(const File& file, const File* mask);
+    // The picture of file through mask, as a file of the work folder;
+    // empty when it could not be made.
+    QString applyMask(const File& file, const File& mask);
+    // The extractor's file of an image as Netpbm pixels: a JPEG file kept as
+    // it is stands in for its decoded page's file.
+    QString decoded(const File& file);
     // Saves a JPEG image as the extractor wrote it, under its number.
     void keep(const QString& path, ExtractHost::SavedImage saved);
     // Claims the image's number and makes its numbered copy; nothing when
@@ -121,6 +148,7 @@ private:
     Confinement m_confinement;
     bool m_readList = true;
     ExtractChoices m_choices;
+    QSet<QByteArray>* m_savedContents = nullptr;
     std::function<void(qsizetype, qsizetype)> m_onProgress;
     std::function<void(const ExtractHost::SavedImage&)> m_onSaved;
 
@@ -134,6 +162,9 @@ private:
     bool m_listRunning = false;
     std::optional<ExtractorList> m_list;
     std::optional<ImageSelection> m_selection;
+    std::optional<File> m_held;   // an image waiting for its mask
+    std::optional<File> m_peeked; // a file taken out of turn, for the next image
+    std::unique_ptr<DecodedPage> m_decodedPage;
     qsizetype m_done = 0;
     QHash<int, Image> m_images;
     Result m_result;

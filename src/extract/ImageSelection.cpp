@@ -3,33 +3,46 @@
 
 #include "ImageSelection.h"
 
-ImageSelection::ImageSelection(const ExtractChoices& choices)
+namespace {
+
+bool agrees(const ExtractorList::Entry& entry, const QString& path, int width, int height)
+{
+    if (path.endsWith(QLatin1String(".jpg")))
+        return entry.jpeg;
+    const bool blackAndWhite = path.endsWith(QLatin1String(".pbm"));
+    return entry.blackAndWhite() == blackAndWhite && entry.width == width && entry.height == height;
+}
+
+} // namespace
+
+ImageSelection::ImageSelection(const ExtractChoices& choices, QSet<QByteArray>* savedContents)
     : m_choices(choices)
+    , m_contents(savedContents ? savedContents : &m_ownContents)
 {
 }
 
-const ExtractorList::Entry* ImageSelection::entryFor(int n, const QString& path, int width, int height)
+const ExtractorList::Entry* ImageSelection::entryFor(const QString& path, int width, int height)
 {
     if (!trusted())
         return nullptr;
-    const ExtractorList::Entry* entry = m_list->entry(n);
-    bool agrees = entry != nullptr;
-    if (agrees && path.endsWith(QLatin1String(".jpg"))) {
-        agrees = entry->jpeg;
-    } else if (agrees) {
-        const bool blackAndWhite = path.endsWith(QLatin1String(".pbm"));
-        agrees = entry->blackAndWhite() == blackAndWhite && entry->width == width && entry->height == height;
+    for (qsizetype n = m_nextEntry; n < m_list->size(); ++n) {
+        const ExtractorList::Entry* entry = m_list->entry(n);
+        if (agrees(*entry, path, width, height)) {
+            m_passedOver += n - m_nextEntry;
+            m_nextEntry = n + 1;
+            return entry;
+        }
     }
-    if (!agrees)
-        m_trusted = false;
-    return agrees ? entry : nullptr;
+    m_trusted = false;
+    return nullptr;
 }
 
 std::optional<ImageSelection::Reason> ImageSelection::leaveOut(const ExtractorList::Entry& entry,
                                                                const std::function<QByteArray()>& contentHash)
 {
     using Entry = ExtractorList::Entry;
-    if (m_choices.noMasks && (entry.kind == Entry::Mask || entry.kind == Entry::SoftMask))
+    if (m_choices.masks() == ExtractChoices::Masks::LeaveOut
+        && (entry.kind == Entry::Mask || entry.kind == Entry::SoftMask))
         return Mask;
     if (m_choices.noTiny && (entry.width < ExtractChoices::kTinySide || entry.height < ExtractChoices::kTinySide))
         return Tiny;
@@ -39,13 +52,21 @@ std::optional<ImageSelection::Reason> ImageSelection::leaveOut(const ExtractorLi
     QByteArray key = QByteArray(entry.kindName()) + ' ';
     if (entry.hasObject())
         key += QByteArray::number(entry.object) + ' ' + QByteArray::number(entry.generation);
-    else if (const QByteArray digest = contentHash(); !digest.isEmpty())
-        key += QByteArray::number(entry.width) + 'x' + QByteArray::number(entry.height) + ' ' + digest;
-    else
-        return std::nullopt; // unreadable: saved rather than guessed a repeat
-    if (m_saved.contains(key))
+    if (entry.hasObject() && m_saved.contains(key))
         return Repeat;
+    const QByteArray digest = contentHash();
+    if (digest.isEmpty())
+        return std::nullopt; // unreadable: saved rather than guessed a repeat
+    // An inline image has nothing but its content to be known by.
+    if (!entry.hasObject()) {
+        key += QByteArray::number(entry.width) + 'x' + QByteArray::number(entry.height) + ' ' + digest;
+        if (m_saved.contains(key))
+            return Repeat;
+    }
     m_saved.insert(key);
+    if (m_contents->contains(digest))
+        return SameContent;
+    m_contents->insert(digest);
     return std::nullopt;
 }
 
@@ -56,6 +77,8 @@ QString ImageSelection::reasonName(Reason reason)
         return QStringLiteral("masks");
     case Tiny:
         return QStringLiteral("tiny images");
+    case SameContent:
+        return QStringLiteral("same as an earlier image");
     case Repeat:
         break;
     }

@@ -15,32 +15,43 @@
 
 // Which of one PDF's images are saved, by the choices and the extractor's
 // list. An image is only ever left out on the word of its own entry in the
-// list, once its file has been seen to agree with that entry; from the first
-// file that does not agree on, the list is no longer trusted and every image
-// is saved, as it is when there is no list at all.
+// list. The extractor's files are matched to the entries in order: a file
+// takes the next entry of its kind and size, and entries passed over gave no
+// file (an image the extractor could not read, and numbered its next files
+// on without). Once a file matches no entry left, the list is no longer
+// trusted and every image is saved, as it is when there is no list at all.
 class ImageSelection
 {
 public:
     enum Reason {
         Mask,
         Tiny,
-        Repeat,
+        Repeat,      // an object, or an inline image, already saved from the same PDF
+        SameContent, // the same file, byte for byte, as one already saved in the run
     };
-    static constexpr int kReasons = 3;
+    static constexpr int kReasons = 4;
 
-    explicit ImageSelection(const ExtractChoices& choices);
+    // savedContents: what was saved in the whole run, shared by the
+    // selections of its PDFs; none: this PDF's alone.
+    explicit ImageSelection(const ExtractChoices& choices, QSet<QByteArray>* savedContents = nullptr);
 
     void setList(const ExtractorList* list) { m_list = list; }
     bool trusted() const { return m_list && m_trusted; }
+    // True once a file matched no entry of the list that was read.
+    bool disagreed() const { return m_list && !m_trusted; }
 
-    // The list's entry for image file number n, with its kind told by the
-    // file's name (".jpg", ".pbm", ".ppm") and, for Netpbm files, the size its
-    // header gives; nothing when there is no trusted entry for it.
-    const ExtractorList::Entry* entryFor(int n, const QString& path, int width, int height);
+    // The list's entry for the extractor's next file, with its kind told by
+    // the file's name (".jpg", ".pbm", ".ppm") and, for Netpbm files, the
+    // size its header gives; nothing when there is no trusted entry for it.
+    const ExtractorList::Entry* entryFor(const QString& path, int width, int height);
+    // The number of the entry entryFor gave last.
+    qsizetype lastIndex() const { return m_nextEntry - 1; }
+    // Entries passed over so far: they gave no file.
+    qsizetype passedOver() const { return m_passedOver; }
 
     // Why the image of entry is left out, or nothing when it is saved;
-    // contentHash gives a digest of the file, asked for only to tell repeats
-    // of images that have no object of their own.
+    // contentHash gives a digest of what would be saved, asked for only when
+    // repeats are left out and the entry's object tells nothing.
     std::optional<Reason> leaveOut(const ExtractorList::Entry& entry, const std::function<QByteArray()>& contentHash);
 
     // The words for a reason, as the final message lists them.
@@ -50,5 +61,9 @@ private:
     ExtractChoices m_choices;
     const ExtractorList* m_list = nullptr;
     bool m_trusted = true;
-    QSet<QByteArray> m_saved; // what was saved of this PDF, for repeats
+    qsizetype m_nextEntry = 0;
+    qsizetype m_passedOver = 0;
+    QSet<QByteArray> m_saved; // what was saved of this PDF, by object
+    QSet<QByteArray> m_ownContents;
+    QSet<QByteArray>* m_contents; // by content, across the run
 };

@@ -641,8 +641,9 @@ private Q_SLOTS:
         for (const QAction* action : menu->actions())
             if (action->isCheckable() && !action->isChecked())
                 names.append(action->text());
-        QCOMPARE(names, (QStringList{"Keep JPEG images as they are", "Leave out masks", "Leave out tiny images",
-                                     "Leave out repeats"}));
+        QCOMPARE(names, (QStringList{"Keep JPEG images as they are", "Leave out masks", "Apply masks to their images",
+                                     "Leave out tiny images", "Leave out repeats"}));
+        QVERIFY(menu->saveMasks->isChecked());
         menu->noMasks->trigger();
         menu->noTiny->trigger();
         QCOMPARE(m_form->Check2->toolTip(), QStringLiteral("Leave out masks\nLeave out tiny images"));
@@ -656,9 +657,25 @@ private Q_SLOTS:
         QTest::mouseClick(m_form->Check2, Qt::LeftButton);
         QCOMPARE(m_dialogs.messages, QStringList{QStringLiteral("Done.\n1 image left out (tiny images)")});
         QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("*.jpg")}), QStringList{QStringLiteral("1.jpg")});
-        for (QAction* action : {menu->noMasks, menu->noTiny})
+        // The mask items are one choice of three: another takes the place.
+        menu->applyMasks->trigger();
+        QCOMPARE(m_form->Check2->toolTip(), QStringLiteral("Apply masks to their images\nLeave out tiny images"));
+        QCOMPARE(Form1(formOptions()).choicesMenu->choices().masks(), ExtractChoices::Masks::Apply);
+        for (QAction* action : {menu->saveMasks, menu->noTiny})
             action->trigger();
         QVERIFY(m_form->Check2->toolTip().isEmpty());
+    }
+
+    // The one mask choice of earlier versions, on, is read as leaving masks out.
+    void earlierMaskChoice()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("settings.ini"));
+        QSettings(file, QSettings::IniFormat).setValue(QStringLiteral("Extract/noMasks"), true);
+        ChoicesMenu menu(file);
+        QVERIFY(menu.noMasks->isChecked());
+        menu.applyMasks->trigger();
+        QCOMPARE(ChoicesMenu(file).choices().masks(), ExtractChoices::Masks::Apply);
     }
 
     void addAllFilesOfAFolder()

@@ -4,6 +4,7 @@
 #include "HeadlessHost.h"
 #include "TestPaths.h"
 #include "TestPdf.h"
+#include "cli/CommandLine.h"
 #include "cli/Manifest.h"
 #include "cli/ProgressLine.h"
 #include "extract/ExtractRun.h"
@@ -173,6 +174,35 @@ private Q_SLOTS:
         QCOMPARE(filesIn(out).size(), widths.size());
         for (qsizetype k = 0; k < widths.size(); ++k)
             QCOMPARE(QImageReader(out + QStringLiteral("/%1.jpg").arg(k + 1)).size().width(), widths.at(k));
+    }
+
+    // --masks takes the three ways of the window's menu; --no-masks is one of them.
+    void masksOption_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("masks"); // ExtractChoices::Masks, when read
+        QTest::addColumn<QString>("error");
+        using Masks = ExtractChoices::Masks;
+        QTest::newRow("none") << QStringList{} << int(Masks::Save) << "";
+        QTest::newRow("save") << QStringList{"--masks", "save"} << int(Masks::Save) << "";
+        QTest::newRow("leave out") << QStringList{"--masks=leave-out"} << int(Masks::LeaveOut) << "";
+        QTest::newRow("the older name") << QStringList{"--no-masks"} << int(Masks::LeaveOut) << "";
+        QTest::newRow("both names") << QStringList{"--no-masks", "--masks", "leave-out"} << int(Masks::LeaveOut) << "";
+        QTest::newRow("apply") << QStringList{"--masks", "apply"} << int(Masks::Apply) << "";
+        QTest::newRow("no such way") << QStringList{"--masks", "drop"} << 0
+                                     << "--masks needs save, leave-out or apply, not 'drop'";
+        QTest::newRow("names that disagree") << QStringList{"--no-masks", "--masks", "apply"} << 0
+                                             << "--no-masks and --masks apply say different things";
+    }
+    void masksOption()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, masks);
+        QFETCH(QString, error);
+        const CommandLine line = CommandLine::parse(arguments + QStringList{"-o", "out", "a.pdf"});
+        QCOMPARE(line.error, error);
+        if (error.isEmpty())
+            QCOMPARE(int(line.choices.masks()), masks);
     }
 
     void helpAndVersion()

@@ -26,9 +26,12 @@
 //   die        writes three images and half of the fourth, and dies
 //   truncate   cuts its last image short and exits 0, as on a full disk
 //   lose       never writes its second image, as when one cannot be decoded
+//   skip N     never writes image N, and numbers the images after it on from
+//              N, as some extractors do with an image they cannot read
 // Called as "pdfimages -list IN" it lists as the real one does, except with
-// ORVALIN_FAKE_LIST set to "fail" (it fails) or "shifted" (the list leaves
-// out its first entry, so no entry agrees with its file).
+// ORVALIN_FAKE_LIST set to "fail" (it fails), "shifted" (the list leaves
+// out its first entry, so no entry agrees with its file) or "wider" (every
+// entry one pixel wider than its image).
 #include "extract/NetpbmHeader.h"
 
 #include <QByteArray>
@@ -126,6 +129,12 @@ int lister(const QString& in)
     QList<QByteArray> lines = real.readAllStandardOutput().split('\n');
     if (mode == "shifted" && lines.size() > 2)
         lines.removeAt(2);
+    for (qsizetype i = 2; mode == "wider" && i < lines.size(); ++i) {
+        QList<QByteArray> words = lines.at(i).simplified().split(' ');
+        if (words.size() > 3)
+            words[3] = QByteArray::number(words.at(3).toInt() + 1);
+        lines[i] = words.join(' ');
+    }
     std::fputs(lines.join('\n').constData(), stdout);
     return real.exitCode();
 }
@@ -137,16 +146,21 @@ int extractor(const QStringList& options, const QString& in, const QString& pref
         QProcess::execute(realExtractor(), options + QStringList{in, elsewhere.filePath(QStringLiteral("x"))});
     const QByteArray mode = qgetenv("ORVALIN_FAKE_EXTRACTOR");
     const QStringList images = QDir(elsewhere.path()).entryList(QDir::Files, QDir::Name);
-    for (qsizetype i = 0; i < images.size(); ++i) {
+    const qsizetype skipped = mode.startsWith("skip ") ? mode.mid(5).toLongLong() : -1;
+    for (qsizetype i = 0, written = 0; i < images.size(); ++i) {
         QFile image(elsewhere.filePath(images.at(i)));
         image.open(QIODevice::ReadOnly);
         QByteArray data = image.readAll();
         const bool last = i + 1 == images.size();
         if ((mode == "die" && i == 3) || (mode == "truncate" && last))
             data.truncate(data.size() / 2);
-        if (mode == "lose" && i == 1)
+        if ((mode == "lose" && i == 1) || i == skipped)
             continue;
-        writeSlowly(prefix + images.at(i).mid(1), data);
+        const QString name = skipped < 0
+                                 ? images.at(i).mid(1)
+                                 : QStringLiteral("-%1").arg(written, 3, 10, QLatin1Char('0')) + images.at(i).right(4);
+        ++written;
+        writeSlowly(prefix + name, data);
         if (mode == "die" && i == 3)
             crash();
     }

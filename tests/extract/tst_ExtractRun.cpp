@@ -61,6 +61,41 @@ QByteArray contents(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The image as it looks on a white page through its soft mask, the mask
+// scaled to the image's size.
+QImage onWhite(const QImage& image, const QImage& softMask)
+{
+    const QImage alpha = softMask.scaled(image.size(), Qt::IgnoreAspectRatio, Qt::FastTransformation)
+                             .convertToFormat(QImage::Format_Grayscale8);
+    QImage picture = image.convertToFormat(QImage::Format_RGB32);
+    const auto blend = [](int sample, int a) { return (a * sample + (255 - a) * 255 + 127) / 255; };
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QRgb p = picture.pixel(x, y);
+            const int a = qGray(alpha.pixel(x, y));
+            picture.setPixel(x, y, qRgb(blend(qRed(p), a), blend(qGreen(p), a), blend(qBlue(p), a)));
+        }
+    return picture;
+}
+
+// How far apart two pictures are: the mean difference of their samples;
+// infinite for pictures of different sizes.
+double meanDifference(const QImage& one, const QImage& other)
+{
+    if (one.size() != other.size() || one.isNull())
+        return qInf();
+    const QImage a = one.convertToFormat(QImage::Format_RGB32);
+    const QImage b = other.convertToFormat(QImage::Format_RGB32);
+    qint64 difference = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            difference += qAbs(qRed(p) - qRed(q)) + qAbs(qGreen(p) - qGreen(q)) + qAbs(qBlue(p) - qBlue(q));
+        }
+    return double(difference) / (3.0 * a.width() * a.height());
+}
+
 // Everything in a folder, hidden entries included: what a run leaves behind.
 QStringList leftovers(const QString& folder)
 {
@@ -570,7 +605,9 @@ private Q_SLOTS:
     // image with an alpha channel drawn three times (1 to 6), two rules of one
     // pixel (7, 8), a JPEG image drawn twice (9, 10), an image that cannot be
     // decoded (11), a black-and-white image (12), an inline shape drawn twice
-    // (13, 14) and an image on a page of odd drawing (15).
+    // (13, 14), an image on a page of odd drawing (15), a JPEG image with an
+    // alpha channel (16, 17), an image with an alpha channel of half its size
+    // (18, 19) and one picture held as two objects (20, 21).
     static QList<TestPdf::Image> fidelityImages()
     {
         using TestPdf::Kind;
@@ -581,68 +618,133 @@ private Q_SLOTS:
                 {Kind::Undecodable, 64, 48, 4},
                 {Kind::Mono, 50, 40, 6},
                 {Kind::Stencil, 16, 16, 7, false, 2},
-                {Kind::Rgb, 20, 20, 8, false, 1, "10 10 l S /Odd gs 1 2 put"}};
+                {Kind::Rgb, 20, 20, 8, false, 1, "10 10 l S /Odd gs 1 2 put"},
+                {Kind::Jpeg, 48, 36, 9, true},
+                {Kind::Rgb, 40, 30, 10, true, 1, {}, QSize(20, 15)},
+                {Kind::Rgb, 30, 20, 11},
+                {Kind::Rgb, 30, 20, 11}};
+    }
+    // A second PDF of the same run: the picture of 20 once more (100), and
+    // one of its own (101).
+    static QList<TestPdf::Image> secondPdfImages()
+    {
+        return {{TestPdf::Kind::Rgb, 30, 20, 11}, {TestPdf::Kind::Rgb, 24, 24, 12}};
     }
 
     void choices_data()
     {
-        QTest::addColumn<QString>("on");       // k: keep JPEG images, m: masks, t: tiny, r: repeats left out
-        QTest::addColumn<QByteArray>("list");  // of a stand-in extractor; empty: the real one
-        QTest::addColumn<QList<int>>("saved"); // the extractor's numbers of the images saved, in order
+        QTest::addColumn<QString>(
+            "on"); // k: keep JPEG images; m: masks left out, a: applied; t: tiny, r: repeats left out
+        QTest::addColumn<QByteArray>("list");      // of a stand-in extractor; empty: the real one
+        QTest::addColumn<QByteArray>("extractor"); // the stand-in extractor's way; empty: the real one
+        QTest::addColumn<QList<int>>(
+            "saved"); // the extractor's numbers of the images saved, in order; 100 on: the second PDF's
         QTest::addColumn<QString>("leftOut");
-        QList<int> all(16);
+        QTest::addColumn<QStringList>("problems");
+        QList<int> all(22);
         std::iota(all.begin(), all.end(), 0);
+        all << 100 << 101;
         const auto without = [&all](const QList<int>& out) {
             QList<int> rest;
             std::copy_if(all.cbegin(), all.cend(), std::back_inserter(rest), [&](int n) { return !out.contains(n); });
             return rest;
         };
-        QTest::newRow("none") << "" << QByteArray() << all << "";
-        QTest::newRow("keep JPEG") << "k" << QByteArray() << all << "";
-        QTest::newRow("masks") << "m" << QByteArray() << without({2, 4, 6}) << "3 images left out (masks)";
-        QTest::newRow("tiny") << "t" << QByteArray() << without({0, 7, 8}) << "3 images left out (tiny images)";
-        QTest::newRow("repeats") << "r" << QByteArray() << without({3, 4, 5, 6, 8, 10, 14})
-                                 << "7 images left out (repeats)";
-        QTest::newRow("all") << "kmtr" << QByteArray() << QList<int>{1, 9, 11, 12, 13, 15}
-                             << "10 images left out (masks, tiny images, repeats)";
+        const QString allLeftOut = "14 images left out (masks, tiny images, repeats, same as an earlier image)";
+        // Every listed image is written whole: the undecodable one makes no
+        // damaged PDF of it.
+        QTest::newRow("none") << "" << QByteArray() << QByteArray() << all << "" << QStringList{};
+        QTest::newRow("keep JPEG") << "k" << QByteArray() << QByteArray() << all << "" << QStringList{};
+        QTest::newRow("masks") << "m" << QByteArray() << QByteArray() << without({2, 4, 6, 17, 19})
+                               << "5 images left out (masks)" << QStringList{};
+        QTest::newRow("masks applied") << "a" << QByteArray() << QByteArray() << without({2, 4, 6, 17, 19})
+                                       << "5 images left out (masks)" << QStringList{};
+        QTest::newRow("tiny") << "t" << QByteArray() << QByteArray() << without({0, 7, 8})
+                              << "3 images left out (tiny images)" << QStringList{};
+        QTest::newRow("repeats") << "r" << QByteArray() << QByteArray() << without({3, 4, 5, 6, 8, 10, 14, 21, 100})
+                                 << "9 images left out (repeats, same as an earlier image)" << QStringList{};
+        QTest::newRow("all") << "kmtr" << QByteArray() << QByteArray()
+                             << QList<int>{1, 9, 11, 12, 13, 15, 16, 18, 20, 101} << allLeftOut << QStringList{};
+        QTest::newRow("all, masks applied")
+            << "katr" << QByteArray() << QByteArray() << QList<int>{1, 9, 11, 12, 13, 15, 16, 18, 20, 101} << allLeftOut
+            << QStringList{};
+        // The files after an image that was not written are numbered on
+        // without a gap: they still find their entries.
+        QTest::newRow("all, an unreadable image between readable ones")
+            << "kmtr" << QByteArray() << QByteArray("skip 11") << QList<int>{1, 9, 12, 13, 15, 16, 18, 20, 101}
+            << allLeftOut << QStringList{"fidelity.pdf: 1 of its 22 images could not be read."};
         // Without a list to go by, or with one that does not agree with the
         // files, nothing is left out.
-        QTest::newRow("all, no list") << "kmtr" << QByteArray("fail") << all << "";
-        QTest::newRow("all, a list that disagrees") << "kmtr" << QByteArray("shifted") << all << "";
+        const QString damaged =
+            "fidelity.pdf: the PDF is damaged, so some of its images may be missing (22 images saved).";
+        QTest::newRow("all, no list") << "kmtr" << QByteArray("fail") << QByteArray() << all << ""
+                                      << QStringList{damaged};
+        QTest::newRow("all, a list that cannot be read")
+            << "kmtr" << QByteArray("shifted") << QByteArray() << all << "" << QStringList{damaged};
+        QTest::newRow("all, a list that disagrees")
+            << "katr" << QByteArray("wider") << QByteArray() << all << ""
+            << QStringList{
+                   "fidelity.pdf: 22 images did not match the extractor's list, so they were saved whatever the "
+                   "choices.",
+                   "again.pdf: 2 images did not match the extractor's list, so they were saved whatever the "
+                   "choices."};
     }
     void choices()
     {
         QFETCH(QString, on);
         QFETCH(QByteArray, list);
+        QFETCH(QByteArray, extractor);
         QFETCH(QList<int>, saved);
         QFETCH(QString, leftOut);
+        QFETCH(QStringList, problems);
         const QList<TestPdf::Image> images = fidelityImages();
         const QString pdf = makePdf(QStringLiteral("fidelity.pdf"), images);
+        const QString again = makePdf(QStringLiteral("again.pdf"), secondPdfImages());
         // Each image as the extractor and the encoder alone make it.
-        if (m_bare.isEmpty())
+        if (m_bare.jpegs.isEmpty())
             m_bare = barePipeline(pdf);
-        QCOMPARE(m_bare.size(), 16);
+        if (m_bareAgain.jpegs.isEmpty())
+            m_bareAgain = barePipeline(again);
+        QCOMPARE(m_bare.jpegs.size(), 22);
 
         QTemporaryDir outDir;
         Host host;
-        const ExtractChoices choices{on.contains('k'), on.contains('m'), on.contains('t'), on.contains('r')};
+        ExtractChoices choices;
+        choices.keepJpeg = on.contains('k');
+        choices.noMasks = on.contains('m');
+        choices.applyMasks = on.contains('a');
+        choices.noTiny = on.contains('t');
+        choices.noRepeats = on.contains('r');
         qputenv("ORVALIN_FAKE_LIST", list);
-        extractAll(host, {pdf}, withSeparator(outDir.path()), choices,
-                   ToolLocator(standIns(list.isEmpty() ? QStringList{} : QStringList{"pdfimages"}), false));
+        qputenv("ORVALIN_FAKE_EXTRACTOR", extractor);
+        QStringList standing;
+        if (!list.isEmpty() || !extractor.isEmpty())
+            standing.append(QStringLiteral("pdfimages"));
+        extractAll(host, {pdf, again}, withSeparator(outDir.path()), choices, ToolLocator(standIns(standing), false));
         qunsetenv("ORVALIN_FAKE_LIST");
+        qunsetenv("ORVALIN_FAKE_EXTRACTOR");
 
-        // The undecodable image makes the PDF damaged; the odd drawing does not.
-        const QString line = QStringLiteral("fidelity.pdf: the PDF is damaged, so some of its images may be missing "
-                                            "(%1 images saved).")
-                                 .arg(saved.size());
-        QCOMPARE(host.messages, QStringList{ExtractRun::finalMessage({line}, leftOut)});
+        QCOMPARE(host.messages, QStringList{ExtractRun::finalMessage(problems, leftOut)});
         QCOMPARE(leftovers(outDir.path()).size(), saved.size());
-        const QByteArray jpeg = TestPdf::jpegData(images.at(3));
+        // The JPEG images kept as they are, by their numbers, and the images
+        // with their masks applied.
+        const QHash<int, int> jpegImages{{9, 3}, {10, 3}, {16, 8}};
+        const QHash<int, int> masked{{1, 2}, {3, 4}, {5, 6}, {16, 17}, {18, 19}};
         for (qsizetype k = 0; k < saved.size(); ++k) {
+            const int n = saved.at(k);
             const QByteArray file = contents(outDir.filePath(QStringLiteral("%1.jpg").arg(k + 1)));
-            const bool kept = choices.keepJpeg && (saved.at(k) == 9 || saved.at(k) == 10);
-            QVERIFY2(file == (kept ? jpeg : m_bare.at(saved.at(k))), qPrintable(QString::number(k + 1)));
-            QVERIFY(!QImage::fromData(file, "JPG").isNull());
+            const QString where = QStringLiteral("%1.jpg, image %2").arg(k + 1).arg(n);
+            if (choices.masks() == ExtractChoices::Masks::Apply && masked.contains(n) && list.isEmpty()) {
+                // Within what the encoder's compression makes of the image alone.
+                const QImage& image = m_bare.images.at(n);
+                const double ownError = meanDifference(QImage::fromData(m_bare.jpegs.at(n), "JPG"), image);
+                const QImage picture = onWhite(image, m_bare.images.at(masked.value(n)));
+                QVERIFY2(meanDifference(QImage::fromData(file, "JPG"), picture) <= ownError, qPrintable(where));
+            } else if (choices.keepJpeg && jpegImages.contains(n)) {
+                QVERIFY2(file == TestPdf::jpegData(images.at(jpegImages.value(n))), qPrintable(where));
+            } else {
+                const Bare& bare = n < 100 ? m_bare : m_bareAgain;
+                QVERIFY2(file == bare.jpegs.at(n % 100), qPrintable(where));
+            }
         }
     }
 
@@ -793,6 +895,10 @@ private Q_SLOTS:
             << QList<TestPdf::Image>{{Kind::Rgb, 20, 10, 0, false, 1, "10 10 l 5 5 6 6 7 7 c S"},
                                      {Kind::Rgb, 21, 11, 1, false, 1, "/Odd gs /Missing gs 1 2 put"}}
             << "" << QList<int>{0, 1};
+        // A syntax error of the drawing where the list still names every
+        // image, and every one is written whole.
+        QTest::newRow("a syntax error in the drawing, exits 0")
+            << QByteArray() << QList<TestPdf::Image>{{Kind::Rgb, 20, 10, 0, false, 1, "} }"}} << "" << QList<int>{0};
         QTest::newRow("writes slowly, in pieces")
             << QByteArray("slow") << testImages(5) << "" << QList<int>{0, 1, 2, 3, 4};
         QTest::newRow("dies after three")
@@ -922,21 +1028,31 @@ private Q_SLOTS:
         QVERIFY(ExtractRun::finalMessage({longLine}).endsWith(QStringLiteral("be created.")));
         QCOMPARE(ExtractRun::finalDetails({longLine}), longLine);
         QCOMPARE(ExtractRun::finalDetails(problems.mid(0, 3)), QString());
+        // The line of what was left out, every reason named, is shorter than
+        // a problem line may be.
+        const int counts[ImageSelection::kReasons] = {99999, 99999, 99999, 99999};
+        QVERIFY(ExtractRun::leftOutLine(counts).size() < 100);
     }
 
 private:
-    QList<QByteArray> m_bare; // of fidelity.pdf
+    // Every image of a PDF as the extractor alone writes it, and as the
+    // encoder alone makes it a JPEG file, black-and-white ones by way of grey.
+    struct Bare {
+        QList<QImage> images;
+        QList<QByteArray> jpegs;
+    };
+    Bare m_bare;      // of fidelity.pdf
+    Bare m_bareAgain; // of again.pdf
 
-    // Every image of pdf as the extractor alone writes it and the encoder
-    // alone makes it a JPEG file, black-and-white ones by way of grey.
-    QList<QByteArray> barePipeline(const QString& pdf)
+    Bare barePipeline(const QString& pdf)
     {
         QTemporaryDir dir;
         QProcess::execute(QStandardPaths::findExecutable(QStringLiteral("pdfimages")),
                           {pdf, dir.filePath(QStringLiteral("i"))});
-        QList<QByteArray> jpegs;
+        Bare bare;
         for (QString image : QDir(dir.path()).entryList(QDir::Files, QDir::Name)) {
             image = dir.filePath(image);
+            bare.images.append(QImage(image));
             if (image.endsWith(QLatin1String(".pbm"))) {
                 if (!PbmToPgm::convert(image, image + QStringLiteral(".pgm")))
                     return {};
@@ -945,9 +1061,9 @@ private:
             const QString jpeg = image + QStringLiteral(".jpg");
             QProcess::execute(QStandardPaths::findExecutable(QStringLiteral("cjpeg")),
                               {QStringLiteral("-outfile"), jpeg, image});
-            jpegs.append(contents(jpeg));
+            bare.jpegs.append(contents(jpeg));
         }
-        return jpegs;
+        return bare;
     }
 
     QString pdfimagesOnly()

@@ -17,7 +17,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("said");
         QTest::addColumn<bool>("damaged");
         QTest::addColumn<bool>("couldNotWrite");
-        QTest::newRow("nothing") << QByteArray() << false << false;
+        QTest::addColumn<bool>("unlisted"); // an image may be missing from the list as well
+        QTest::newRow("nothing") << QByteArray() << false << false << false;
         QTest::newRow("drawing") << QByteArray("Syntax Error (10267): No current point in lineto\n"
                                                "Syntax Error (1): No current point in curveto\n"
                                                "Syntax Error (10274): Invalid blend mode in ExtGState\n"
@@ -27,32 +28,43 @@ private Q_SLOTS:
                                                "Syntax Error: Unknown font tag 'F1'\n"
                                                "Config Error: No display font for 'ArialUnicode'\n"
                                                "Syntax Warning: Mismatched EMC operator\n")
-                                 << false << false;
-        QTest::newRow("unknown image") << QByteArray("Syntax Error: XObject 'Im0' is unknown\n") << true << false;
+                                 << false << false << false;
+        QTest::newRow("unknown image") << QByteArray("Syntax Error: XObject 'Im0' is unknown\n") << true << false
+                                       << true;
         QTest::newRow("image drawn wrongly")
-            << QByteArray("Syntax Error (7): Arg #0 to 'Do' operator is wrong type (integer)\n") << true << false;
+            << QByteArray("Syntax Error (7): Arg #0 to 'Do' operator is wrong type (integer)\n") << true << false
+            << true;
         QTest::newRow("failed decoding") << QByteArray(
             "Syntax Error (7412): CCITTFax row is wrong length (65)\n"
             "Syntax Error (7412): Bad two dim code (0000) in CCITTFax stream\n")
-                                         << true << false;
-        QTest::newRow("missing object") << QByteArray("Syntax Error (4096): Invalid XRef entry 12\n") << true << false;
+                                         << true << false << false;
+        QTest::newRow("missing object") << QByteArray("Syntax Error (4096): Invalid XRef entry 12\n") << true << false
+                                        << false;
         QTest::newRow("broken stream") << QByteArray("Syntax Error: Missing 'endstream' or incorrect stream length\n")
-                                       << true << false;
+                                       << true << false << false;
         QTest::newRow("drawing, then damage")
             << QByteArray("Syntax Error (1): No current point in lineto\nSyntax Error: Bad image parameters\n") << true
-            << false;
+            << false << true;
         QTest::newRow("could not write") << QByteArray("I/O Error: Couldn't open image file '/x/image-000.ppm'\n")
-                                         << false << true;
-        QTest::newRow("other words of error") << QByteArray("JPEG Error: unexpected end of data\n") << true << false;
+                                         << false << true << false;
+        QTest::newRow("repaired cross-reference table")
+            << QByteArray("Syntax Error: Couldn't find trailer dictionary\nSyntax Error: Invalid XRef entry 99\n")
+            << true << false << false;
+        QTest::newRow("broken page tree")
+            << QByteArray("Syntax Error: Kids object (page 3) is wrong type\n") << true << false << true;
+        QTest::newRow("other words of error")
+            << QByteArray("JPEG Error: unexpected end of data\n") << true << false << true;
     }
     void tellsDrawingFromDamage()
     {
         QFETCH(QByteArray, said);
         QFETCH(bool, damaged);
         QFETCH(bool, couldNotWrite);
+        QFETCH(bool, unlisted);
         const ExtractorMessages messages = ExtractorMessages::read(said);
         QCOMPARE(messages.damaged, damaged);
         QCOMPARE(messages.couldNotWrite, couldNotWrite);
+        QCOMPARE(messages.unlisted, unlisted);
     }
 };
 

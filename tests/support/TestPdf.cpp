@@ -176,6 +176,10 @@ bool write(const QString& path, const QList<Image>& images)
                 Image alpha = wanted;
                 alpha.kind = Kind::Gray;
                 alpha.seed += 7;
+                if (wanted.maskSize.isValid()) {
+                    alpha.width = wanted.maskSize.width();
+                    alpha.height = wanted.maskSize.height();
+                }
                 const ImageObject encodedMask = encode(alpha);
                 writer.object(mask, encodedMask.dictionary, encodedMask.stream, true);
                 encoded.dictionary += " /SMask " + QByteArray::number(mask) + " 0 R";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QList>
+#include <QSize>
 #include <QString>
 
 // Writes small but real PDF files for the tests: one image per page, in page
@@ -26,9 +27,10 @@ struct Image {
     int width = 16;
     int height = 16;
     int seed = 0;            // varies the picture so images can be told apart
-    bool softMask = false;   // with an alpha channel of its own, a grey image of the same size
+    bool softMask = false;   // with an alpha channel of its own, a grey image of maskSize
     int draws = 1;           // how often the page draws it (an inline image: as often, byte for byte)
     QByteArray drawing = {}; // more drawing operators for the page, before the image
+    QSize maskSize = {};     // of the soft mask; invalid: the image's
 };
 
 // The bytes of a Jpeg image as the PDF holds them.
