@@ -5,14 +5,16 @@
 //
 // Makes its own corpus in a temporary folder and times, alternating, in one run:
 //  (a) the extraction run, driven headless: pipelined, without the
-//      extractor's list beside it, keeping JPEG images as they are, with the
-//      extractor alone, and with one program at a time; and the same run
-//      through the command line, orvalin-extract,
+//      extractor's list beside it, keeping JPEG images as they are, leaving
+//      out repeats known by their object alone and by their content too,
+//      with the extractor alone, and with one program at a time; and the
+//      same run through the command line, orvalin-extract,
 //  (b) the bare sequential pipeline: the same pdfimages and cjpeg calls one
 //      after another,
 //  (c) the bare pipelined floor: the same calls, each image encoded as soon as
 //      it is finished,
-// then the run confined against the same run unconfined, numbering in a full
+// then a corpus with soft masks, its masks saved, left out and applied, the
+// run confined against the same run unconfined, numbering in a full
 // folder, how soon the runner notices a program's end, and the folder scan of
 // a large tree against find. Prints medians, ratios and the peak size of the
 // run's intermediate files.
@@ -151,7 +153,7 @@ void barePipelined(const QString& pdfimages, const QString& cjpeg, const QString
 
 // One extraction run, driven headless.
 void extract(const QString& pdf, const QString& folder, const QString& applicationFolder, int atOnce, bool pipelined,
-             bool readList = true, const ExtractChoices& choices = {})
+             bool readList = true, const ExtractChoices& choices = {}, bool repeatsByContent = true)
 {
     Host host;
     host.rows = {pdf};
@@ -161,9 +163,52 @@ void extract(const QString& pdf, const QString& folder, const QString& applicati
     run.setPipelined(pipelined);
     run.setReadList(readList);
     run.setChoices(choices);
+    run.setRepeatsByContent(repeatsByContent);
     run.ExtractAll();
-    if (host.messages != QStringList{QStringLiteral("Done.")})
-        std::fprintf(stderr, "run said: %s\n", qPrintable(host.messages.join(QLatin1Char('|'))));
+    // Masks left out or applied are named in a line of their own.
+    const QString said = host.messages.join(QLatin1Char('|'));
+    if (said != QLatin1String("Done.") && !said.startsWith(QLatin1String("Done.\n20 images left out (masks)")))
+        std::fprintf(stderr, "run said: %s\n", qPrintable(said));
+}
+
+// Pictures with soft masks of their own, as drawing programs export them,
+// and photos without.
+bool makeMaskedCorpus(const QString& pdf)
+{
+    using TestPdf::Kind;
+    QList<TestPdf::Image> images;
+    for (int i = 0; i < 20; ++i) {
+        images.append({Kind::Rgb, 800, 600, 400 + i, true});
+        images.append({Kind::Jpeg, 800, 600, 500 + i});
+    }
+    return TestPdf::write(pdf, images);
+}
+
+// The masked corpus with its masks saved as images (the default), left out
+// and applied, alternating.
+void maskWays(const QString& pdf, const QString& applicationFolder, int repeats)
+{
+    const ExtractChoices::Masks ways[] = {ExtractChoices::Masks::Save, ExtractChoices::Masks::LeaveOut,
+                                          ExtractChoices::Masks::Apply};
+    const char* names[] = {"masks saved as images", "masks left out", "masks applied"};
+    QList<double> times[3];
+    for (int r = 0; r < repeats; ++r)
+        for (int w = 0; w < 3; ++w) {
+            const int way = (w + r) % 3;
+            QTemporaryDir out;
+            ExtractChoices choices;
+            choices.setMasks(ways[way]);
+            QElapsedTimer clock;
+            clock.start();
+            extract(pdf, out.path() + QLatin1Char('/'), applicationFolder, QThread::idealThreadCount(), true, true,
+                    choices);
+            times[way].append(double(clock.nsecsElapsed()) / 1e6);
+        }
+    std::printf("\ncorpus with soft masks: 20 colour images of 800x600 with soft masks, 20 JPEG images\n");
+    for (int w = 0; w < 3; ++w)
+        std::printf("  %-28s %6.0f ms\n", names[w], median(times[w]));
+    std::printf("  masks applied / masks saved as images: %.3f\n", median(times[2]) / median(times[0]));
+    std::printf("  masks applied / masks left out: %.3f\n", median(times[2]) / median(times[1]));
 }
 
 // The most that the run's intermediate files (in its hidden work folders)
@@ -315,20 +360,19 @@ int main(int argc, char* argv[])
             CommandLine,
             WithoutList,
             KeepingJpeg,
+            RepeatsByObject,
+            RepeatsByContent,
             ExtractorAlone,
             OneAtATime,
             BareSequential,
             BarePipelinedFloor,
             Ways
         };
-        const char* names[Ways] = {"pipelined run",
-                                   "command line (orvalin-extract)",
-                                   "run without the list",
-                                   "run keeping JPEG images",
-                                   "run, extractor alone",
-                                   "run, one program at a time",
-                                   "bare sequential pipeline",
-                                   "bare pipelined floor"};
+        const char* names[Ways] = {
+            "pipelined run",           "command line (orvalin-extract)", "run without the list",
+            "run keeping JPEG images", "repeats left out, by object",    "repeats left out, by content",
+            "run, extractor alone",    "run, one program at a time",     "bare sequential pipeline",
+            "bare pipelined floor"};
         QList<double> times[Ways];
         qint64 peak[Ways] = {};
         for (int r = 0; r < repeats; ++r) {
@@ -347,8 +391,10 @@ int main(int argc, char* argv[])
                 } else {
                     ExtractChoices choices;
                     choices.keepJpeg = way == KeepingJpeg;
+                    choices.noRepeats = way == RepeatsByObject || way == RepeatsByContent;
                     extract(pdf, folder, work.path(), way == OneAtATime ? 1 : cores,
-                            way != ExtractorAlone && way != OneAtATime, way != WithoutList, choices);
+                            way != ExtractorAlone && way != OneAtATime, way != WithoutList, choices,
+                            way != RepeatsByObject);
                 }
                 times[way].append(double(clock.nsecsElapsed()) / 1e6);
             }
@@ -367,6 +413,7 @@ int main(int argc, char* argv[])
         std::printf("  pipelined run / bare pipelined floor: %.3f\n", ratio(Pipelined, BarePipelinedFloor));
         std::printf("  pipelined run / run without the list: %.3f\n", ratio(Pipelined, WithoutList));
         std::printf("  command line / pipelined run: %.3f\n", ratio(CommandLine, Pipelined));
+        std::printf("  repeats by content / repeats by object: %.3f\n", ratio(RepeatsByContent, RepeatsByObject));
         std::printf("  run keeping JPEG images / bare sequential: %.3f\n", ratio(KeepingJpeg, BareSequential));
         std::printf("  pipelined run / bare sequential: %.3f\n", ratio(Pipelined, BareSequential));
         std::printf("  bare pipelined floor / bare sequential: %.3f\n", ratio(BarePipelinedFloor, BareSequential));
@@ -375,6 +422,13 @@ int main(int argc, char* argv[])
         std::printf("  peak intermediate files: pipelined %.1f MB, extractor alone %.1f MB\n",
                     double(peak[Pipelined]) / 1e6, double(peak[ExtractorAlone]) / 1e6);
     }
+
+    const QString masked = work.filePath(QStringLiteral("corpus-masks.pdf"));
+    if (!makeMaskedCorpus(masked)) {
+        std::fprintf(stderr, "cannot write the corpus\n");
+        return 1;
+    }
+    maskWays(masked, work.path(), repeats);
 
     confinementOverhead(work.filePath(QStringLiteral("corpus.pdf")), work.path(), repeats);
 

@@ -193,7 +193,7 @@ QString ExtractJob::extractAndEncode(const QString& input, const QString& imageF
     pipeline.setPipelined(m_settings.pipelined);
     pipeline.setReadList(m_settings.readList);
     pipeline.setChoices(m_settings.choices);
-    pipeline.setSavedContents(&m_savedContents);
+    pipeline.setSavedContents(m_settings.repeatsByContent ? &m_savedContents : nullptr);
     pipeline.setConfinement(m_settings.confinement);
     pipeline.setOnProgress(m_pdfProgress);
     pipeline.setOnSaved([this](ExtractHost::SavedImage saved) {

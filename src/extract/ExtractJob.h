@@ -36,6 +36,7 @@ public:
         ExtractChoices choices;
         Confinement confinement; // how the run's programs are confined
         bool removeWorkCopy = false;
+        bool repeatsByContent = true; // see ExtractRun::setRepeatsByContent
     };
 
     ExtractJob(ExtractHost& host, const ToolLocator& tools, const Settings& settings);

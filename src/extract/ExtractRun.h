@@ -51,6 +51,11 @@ public:
     // image is saved and the bar moves a PDF at a time.
     void setReadList(bool readList) { m_readList = readList; }
 
+    // On (the default), leaving out repeats also leaves out an image whose
+    // file is the same as one saved before in the run; off, repeats are known
+    // by their object alone, as runs were before (for the benchmark).
+    void setRepeatsByContent(bool byContent) { m_repeatsByContent = byContent; }
+
     // On, the work copy is removed when a run ends; off (the default), the
     // copy of the last PDF stays until the next run replaces it.
     void setRemoveWorkCopy(bool remove) { m_removeWorkCopy = remove; }
@@ -95,6 +100,7 @@ private:
     Confinement m_confinement = Confinement::full();
     bool m_readList = true;
     bool m_removeWorkCopy = false;
+    bool m_repeatsByContent = true;
     ExtractChoices m_choices;
     std::weak_ptr<ExtractJob> m_job; // the run in progress
 };

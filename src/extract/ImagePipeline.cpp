@@ -4,6 +4,7 @@
 #include "ImagePipeline.h"
 
 #include "BackgroundWork.h"
+#include "ContentDigests.h"
 #include "ExtractRun.h"
 #include "ExtractorOutput.h"
 #include "ImageNumbers.h"
@@ -15,7 +16,6 @@
 #include "util/Trim1.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -34,45 +34,13 @@ bool nonEmptyFile(const QString& path)
     return info.isFile() && info.size() > 0;
 }
 
-// Files this small are read in place; a larger one on a thread of its own so
-// the window keeps answering.
+// Files this small are worked on in place; a larger one on a thread of its
+// own so the window keeps answering.
 constexpr qint64 kInPlace = 1024 * 1024;
 
-// Runs work in place for small files, else on a thread of its own.
-bool runSized(qint64 bytes, const std::function<bool(const std::atomic_bool&)>& work, Shell32::Stopper& stopper)
-{
-    if (bytes <= kInPlace)
-        return work(std::atomic_bool{false});
-    return BackgroundWork::run(work, &stopper);
-}
-
-// A digest of the files together, led by their sizes: files of other sizes
-// never match, whatever their digests. Empty when a file cannot be read.
-QByteArray digestOf(const QStringList& paths, Shell32::Stopper& stopper)
-{
-    QByteArray sizes;
-    qint64 bytes = 0;
-    for (const QString& path : paths) {
-        const QFileInfo info(path);
-        if (info.isSymLink() || !info.isFile())
-            return QByteArray();
-        sizes += QByteArray::number(info.size()) + ' ';
-        bytes += info.size();
-    }
-    QByteArray digest;
-    const auto work = [&](const std::atomic_bool&) {
-        QCryptographicHash hash(QCryptographicHash::Sha256);
-        for (const QString& path : paths) {
-            QFile file(path);
-            if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file))
-                return false;
-        }
-        digest = sizes + hash.result();
-        return true;
-    };
-    runSized(bytes, work, stopper);
-    return digest;
-}
+// How many files the extractor has finished ahead of the one being decided
+// are read for their digests meanwhile.
+constexpr int kReadAhead = 4;
 
 } // namespace
 
@@ -105,6 +73,7 @@ ImagePipeline::Result ImagePipeline::run(const QString& input, const QString& ex
     m_selection.emplace(m_choices, m_savedContents);
     m_held.reset();
     m_peeked.reset();
+    m_digests = std::make_unique<ContentDigests>();
     m_done = 0;
     m_images.clear();
     m_result = Result();
@@ -120,6 +89,7 @@ ImagePipeline::Result ImagePipeline::run(const QString& input, const QString& ex
         [this](int index, const Shell32::Outcome& outcome) { finished(index, outcome); }, Shell32::WindowStyle::Hidden,
         &m_stopper, &waker);
     m_decodedPage.reset();
+    m_digests.reset();
     m_output = nullptr;
     m_selection.reset();
     return m_result;
@@ -216,11 +186,35 @@ void ImagePipeline::match(File& file)
         done();
     if (!file.entry && m_selection->disagreed() && m_choices.needList())
         ++m_result.unmatched;
+    if (m_choices.noRepeats)
+        readAhead(file.image.number);
+}
+
+void ImagePipeline::readAhead(int number)
+{
+    // The extractor's names, as ExtractorOutput tells its files.
+    const auto fileOf = [this](int n) {
+        const QString stem =
+            m_output->prefix() + QLatin1Char('-') + QString::number(n).rightJustified(3, QLatin1Char('0'));
+        for (const char* suffix : {".ppm", ".pbm", ".pgm", ".jpg"})
+            if (QFileInfo::exists(stem + QLatin1String(suffix)))
+                return stem + QLatin1String(suffix);
+        return QString();
+    };
+    for (int n = number + 1; n <= number + kReadAhead; ++n) {
+        const QString path = fileOf(n);
+        if (path.isEmpty() || (m_extractorRunning && fileOf(n + 1).isEmpty()) || !ExtractorOutput::isWhole(path))
+            return;
+        m_digests->prefetch(path);
+    }
 }
 
 Shell32::Next ImagePipeline::take(int index, const File& file, const File* mask)
 {
     using Shell32::Next;
+    for (const File* read : {&file, mask})
+        if (read)
+            m_digests->settle(read->image.path, m_stopper);
     if (leaveOut(file, mask))
         return {Next::Skip, {}};
     const ExtractorOutput::Image& image = file.image;
@@ -263,8 +257,8 @@ bool ImagePipeline::leaveOut(const File& file, const File* mask)
         return false;
     const std::optional<ImageSelection::Reason> reason = m_selection->leaveOut(*file.entry, [&] {
         // The same image through another mask is another picture.
-        return digestOf(mask ? QStringList{file.image.path, mask->image.path} : QStringList{file.image.path},
-                        m_stopper);
+        return m_digests->digest(mask ? QStringList{file.image.path, mask->image.path} : QStringList{file.image.path},
+                                 m_stopper);
     });
     if (!reason)
         return false;
@@ -291,7 +285,8 @@ QString ImagePipeline::applyMask(const File& file, const File& mask)
             imagePath, *file.entry, maskPath, *mask.entry, picture, [&stop] { return !stop; }, &systemWord);
     };
     const qint64 bytes = qint64(file.entry->width) * file.entry->height * 3;
-    const bool applied = !imagePath.isEmpty() && !maskPath.isEmpty() && runSized(bytes, work, m_stopper);
+    const bool applied = !imagePath.isEmpty() && !maskPath.isEmpty()
+                         && (bytes <= kInPlace ? work(std::atomic_bool{false}) : BackgroundWork::run(work, &m_stopper));
     if (!applied && !m_abandoned)
         m_result.unapplied.add(why(systemWord));
     return applied ? picture : QString();

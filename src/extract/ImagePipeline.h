@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "ContentDigests.h"
 #include "DecodedPage.h"
 #include "ExtractChoices.h"
 #include "ExtractHost.h"
@@ -112,6 +113,8 @@ private:
     Shell32::Next nextMask(int index);
     // Matches a finished file to its entry in the list.
     void match(File& file);
+    // Starts reading the files finished after file number for their digests.
+    void readAhead(int number);
     // Leaves out, keeps or encodes the image of file, mask applied when given.
     Shell32::Next take(int index, const File& file, const File* mask);
     void finished(int index, const Shell32::Outcome& outcome);
@@ -165,6 +168,7 @@ private:
     std::optional<File> m_held;   // an image waiting for its mask
     std::optional<File> m_peeked; // a file taken out of turn, for the next image
     std::unique_ptr<DecodedPage> m_decodedPage;
+    std::unique_ptr<ContentDigests> m_digests;
     qsizetype m_done = 0;
     QHash<int, Image> m_images;
     Result m_result;

@@ -17,7 +17,7 @@ bool agrees(const ExtractorList::Entry& entry, const QString& path, int width, i
 
 ImageSelection::ImageSelection(const ExtractChoices& choices, QSet<QByteArray>* savedContents)
     : m_choices(choices)
-    , m_contents(savedContents ? savedContents : &m_ownContents)
+    , m_contents(savedContents)
 {
 }
 
@@ -54,6 +54,10 @@ std::optional<ImageSelection::Reason> ImageSelection::leaveOut(const ExtractorLi
         key += QByteArray::number(entry.object) + ' ' + QByteArray::number(entry.generation);
     if (entry.hasObject() && m_saved.contains(key))
         return Repeat;
+    if (entry.hasObject() && !m_contents) {
+        m_saved.insert(key);
+        return std::nullopt;
+    }
     const QByteArray digest = contentHash();
     if (digest.isEmpty())
         return std::nullopt; // unreadable: saved rather than guessed a repeat
@@ -64,6 +68,8 @@ std::optional<ImageSelection::Reason> ImageSelection::leaveOut(const ExtractorLi
             return Repeat;
     }
     m_saved.insert(key);
+    if (!m_contents)
+        return std::nullopt;
     if (m_contents->contains(digest))
         return SameContent;
     m_contents->insert(digest);

@@ -32,7 +32,8 @@ public:
     static constexpr int kReasons = 4;
 
     // savedContents: what was saved in the whole run, shared by the
-    // selections of its PDFs; none: this PDF's alone.
+    // selections of its PDFs; none: repeats are known by their object alone
+    // (an inline image by its content), as they were before.
     explicit ImageSelection(const ExtractChoices& choices, QSet<QByteArray>* savedContents = nullptr);
 
     void setList(const ExtractorList* list) { m_list = list; }
@@ -63,7 +64,6 @@ private:
     bool m_trusted = true;
     qsizetype m_nextEntry = 0;
     qsizetype m_passedOver = 0;
-    QSet<QByteArray> m_saved; // what was saved of this PDF, by object
-    QSet<QByteArray> m_ownContents;
-    QSet<QByteArray>* m_contents; // by content, across the run
+    QSet<QByteArray> m_saved;               // what was saved of this PDF, by object
+    QSet<QByteArray>* m_contents = nullptr; // by content, across the run
 };
