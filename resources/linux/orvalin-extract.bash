@@ -19,10 +19,14 @@ _orvalin_extract()
             COMPREPLY=($(compgen -W "$(seq 1 "$(nproc 2>/dev/null || echo 4)")" -- "$cur"))
             return
             ;;
+        --masks)
+            COMPREPLY=($(compgen -W 'save leave-out apply' -- "$cur"))
+            return
+            ;;
     esac
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '-o --output -0 --keep-jpeg --no-masks --no-tiny --no-repeats
+        COMPREPLY=($(compgen -W '-o --output -0 --keep-jpeg --masks --no-masks --no-tiny --no-repeats
             --jobs --manifest -q --quiet -h --help --version' -- "$cur"))
         return
     fi

@@ -240,9 +240,11 @@ QString ExtractJob::describe(const ImagePipeline::Result& result, const QString&
     else if (unread > 0)
         problems.append(
             QStringLiteral("%1 of its %2 could not be read").arg(unread).arg(imagesText(int(*result.listed))));
-    // Every image the list names was written whole: the errors only tell of
-    // an image missing when it may have escaped the list as well.
-    else if (ended && !messages.couldNotWrite && messages.damaged && (!result.listed || messages.unlisted))
+    // Every image a list that agrees with the files names was written whole:
+    // the errors only tell of an image missing when it may have escaped the
+    // list as well.
+    else if (ended && !messages.couldNotWrite && messages.damaged
+             && (!result.listed || result.listDisagreed || messages.unlisted))
         problems.append(QStringLiteral("the PDF is damaged, so some of its images may be missing (%1 saved)")
                             .arg(imagesText(result.saved())));
     if (result.unmatched == 1)

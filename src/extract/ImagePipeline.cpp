@@ -88,6 +88,7 @@ ImagePipeline::Result ImagePipeline::run(const QString& input, const QString& ex
         qMax(1, m_atOnce), [this](int index) { return next(index); },
         [this](int index, const Shell32::Outcome& outcome) { finished(index, outcome); }, Shell32::WindowStyle::Hidden,
         &m_stopper, &waker);
+    m_result.listDisagreed = m_selection->disagreed();
     m_decodedPage.reset();
     m_digests.reset();
     m_output = nullptr;
@@ -279,7 +280,7 @@ QString ImagePipeline::applyMask(const File& file, const File& mask)
     const QString maskPath = decoded(mask);
     const QString picture =
         m_output->folder() + QStringLiteral("applied-%1").arg(file.index) + MaskCompositor::outputSuffix(imagePath);
-    QString systemWord = QStringLiteral("a file does not agree with the extractor's list");
+    QString systemWord = QStringLiteral("the extractor could not decode its page once more");
     const auto work = [&](const std::atomic_bool& stop) {
         return MaskCompositor::composite(
             imagePath, *file.entry, maskPath, *mask.entry, picture, [&stop] { return !stop; }, &systemWord);

@@ -28,7 +28,9 @@ class ImageNumbers;
 // count as one each). Each image takes its number just before its encoder
 // starts (a JPEG image kept as it is, when its turn comes), in the images'
 // order, so numbers never depend on which encoder happens to end first. An
-// image left out by the choices takes no number and costs no program.
+// image left out by the choices takes no number and costs no program; an
+// image whose mask is to be applied waits for its mask, and the two become
+// the one picture that is encoded.
 class ImagePipeline
 {
 public:
@@ -56,11 +58,12 @@ public:
         // Files that matched no entry of the list that was read, so the
         // choices could not be applied to them.
         int unmatched = 0;
-        Failures unclaimed;   // no JPEG file could be made for them
-        Failures unmoved;     // they could not leave the work folder
-        Failures unconverted; // black-and-white images that could not be made grey
-        Failures notConfined; // the encoder could not be confined for them, so it never ran
-        Failures unapplied;   // images saved without the mask that could not be applied to them
+        bool listDisagreed = false; // a file matched no entry of the list that was read
+        Failures unclaimed;         // no JPEG file could be made for them
+        Failures unmoved;           // they could not leave the work folder
+        Failures unconverted;       // black-and-white images that could not be made grey
+        Failures notConfined;       // the encoder could not be confined for them, so it never ran
+        Failures unapplied;         // images saved without the mask that could not be applied to them
 
         int saved() const { return encoded + kept; }
         int leftOutTotal() const;

@@ -683,8 +683,8 @@ private Q_SLOTS:
         QTest::newRow("all, a list that disagrees")
             << "katr" << QByteArray("wider") << QByteArray() << all << ""
             << QStringList{
-                   "fidelity.pdf: 22 images did not match the extractor's list, so they were saved whatever the "
-                   "choices.",
+                   "fidelity.pdf: the PDF is damaged, so some of its images may be missing (22 images saved); 22 "
+                   "images did not match the extractor's list, so they were saved whatever the choices.",
                    "again.pdf: 2 images did not match the extractor's list, so they were saved whatever the "
                    "choices."};
     }
