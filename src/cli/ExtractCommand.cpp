@@ -3,11 +3,11 @@
 
 #include "ExtractCommand.h"
 
+#include "confine/Confinement.h"
 #include "extract/ExtractRun.h"
 #include "extract/Shell32.h"
 #include "extract/ToolLocator.h"
 #include "sourcelist/FolderScan.h"
-#include "util/Confinement.h"
 #include "util/Main.h"
 #include "util/OutputFolder.h"
 #include "util/Platform.h"
@@ -209,7 +209,7 @@ int ExtractCommand::version()
     }
     const Confinement::Offer confinement = Confinement::full().inForce();
     say(m_out, QStringLiteral("confinement: %1")
-                   .arg(confinement.landlockAbi || confinement.socketFilter || confinement.limits
+                   .arg(confinement.landlockAbi || confinement.systemCallFilter || confinement.limits
                             ? Confinement::describe(confinement)
                             : QStringLiteral("none on this system; the tools run as they are")));
     return kAllImages;

@@ -251,6 +251,14 @@ QString ExtractJob::describe(const ImagePipeline::Result& result, const QString&
     failed(result.unmoved, QStringLiteral("%1 could not be moved out of the work folder (%2)"));
     failed(result.unconverted, QStringLiteral("%1 could not be converted from black and white to grey (%2)"));
     failed(result.notConfined, QStringLiteral("the JPEG encoder could not be confined for %1 (%2), so it was not run"));
+    if (result.refused == 1)
+        problems.append(
+            QStringLiteral("the image extractor wrote 1 file that was not a well-formed image of its kinds, "
+                           "so it was not saved"));
+    else if (result.refused > 1)
+        problems.append(QStringLiteral("the image extractor wrote %1 files that were not well-formed images of its "
+                                       "kinds, so they were not saved")
+                            .arg(result.refused));
     if (result.encoderFailed > 0)
         problems.append(QStringLiteral("the JPEG encoder failed for %1 of %2 images")
                             .arg(result.encoderFailed)

@@ -7,7 +7,7 @@
 #include "ExtractHost.h"
 #include "ImageSelection.h"
 #include "ToolLocator.h"
-#include "util/Confinement.h"
+#include "confine/Confinement.h"
 
 #include <QString>
 #include <QStringList>
