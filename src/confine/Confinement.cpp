@@ -9,7 +9,9 @@
 #include "ProgramFile.h"
 #include "SeccompFilter.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -65,12 +67,45 @@ QString stepName(Step step)
 
 // What of Orvalin's environment a confined program gets: where programs are,
 // how to write dates and numbers, and the time zone. Nothing else: no token,
-// no session bus, no display.
+// no session bus, no display. The loader's own search path goes along too:
+// tools installed in a prefix of their own may need it to find their
+// libraries.
 bool passedOn(const QString& name)
 {
     return name == QLatin1String("PATH") || name == QLatin1String("LANG") || name == QLatin1String("LANGUAGE")
-           || name == QLatin1String("TZ") || name.startsWith(QLatin1String("LC_"));
+           || name == QLatin1String("TZ") || name.startsWith(QLatin1String("LC_"))
+           || name == QLatin1String("LD_LIBRARY_PATH");
 }
+
+// A folder a confined program may be given to read beyond its own places:
+// never the top of the file system, nor the home folder or one that holds
+// it, which would hand it every file of the user's.
+bool mayBeRead(const QString& folder)
+{
+    const QString real = QFileInfo(folder).canonicalFilePath();
+    if (real.isEmpty() || !QFileInfo(real).isDir())
+        return false;
+    const QString home = QFileInfo(QDir::homePath()).canonicalFilePath();
+    return real != QLatin1String("/") && real != home && !home.startsWith(real + QLatin1Char('/'));
+}
+
+// Where a tool lives with what it needs: the folder above the bin folder
+// that holds it (its prefix, as installations lay themselves out), or else
+// its own folder; for the path as given and as the links lead.
+QStringList prefixesOf(const QString& program)
+{
+    QStringList prefixes;
+    for (const QString& path : {program, QFileInfo(program).canonicalFilePath()}) {
+        const QFileInfo folder(QFileInfo(path).absolutePath());
+        const QString prefix = folder.fileName() == QLatin1String("bin") ? folder.absolutePath() : folder.filePath();
+        if (!path.isEmpty() && !prefixes.contains(prefix))
+            prefixes.append(prefix);
+    }
+    return prefixes;
+}
+
+// The folders whose programs a script may run besides its tool's prefix.
+const char* const kSystemPrograms[] = {"/usr", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32"};
 
 QString gibibytes(quint64 bytes)
 {
@@ -195,6 +230,14 @@ std::unique_ptr<Confinement::Prepared> Confinement::prepare(const QString& progr
     const ProgramFile file = ProgramFile::of(program);
     LandlockRules::Places places;
     places.executes.append(QFile::encodeName(program));
+    // Tools kept where users keep them read what they brought along.
+    const QStringList prefixes = prefixesOf(program);
+    for (const QString& prefix : prefixes)
+        if (mayBeRead(prefix))
+            places.reads.append(QFile::encodeName(prefix));
+    for (const QByteArray& folder : file.libraryFolders)
+        if (mayBeRead(QFile::decodeName(folder)))
+            places.reads.append(folder);
     switch (file.kind) {
     case ProgramFile::Kind::Native:
         // The program itself and its loader are all it may run.
@@ -209,7 +252,14 @@ std::unique_ptr<Confinement::Prepared> Confinement::prepare(const QString& progr
             return nullptr;
         }
         prepared->m_ownTree = true;
+        // Its interpreter, and the programs of the system and of its prefix.
         places.executes.append(file.interpreter);
+        for (const char* folder : kSystemPrograms)
+            if (QFileInfo(QLatin1String(folder)).isDir())
+                places.executes.append(folder);
+        for (const QString& prefix : prefixes)
+            if (mayBeRead(prefix))
+                places.executes.append(QFile::encodeName(prefix));
         break;
     case ProgramFile::Kind::Other:
         *problem = QStringLiteral("%1 is not a program of this system").arg(program);

@@ -361,8 +361,11 @@ void ImagePipeline::finished(int index, const Shell32::Outcome& outcome)
     // No empty, partial or foreign file stays behind: what the encoder made
     // is a whole JPEG file of the image's size.
     const bool made = outcome.result == 0 && isJpegOf(image.jpeg, image.width, image.height);
+    const QString loaderWords = ExtractRun::loaderWords(outcome.result, outcome.errorOutput);
     if (outcome.result == Shell32::startErrorResult(Shell32::StartError::NotConfined))
         m_result.notConfined.add(QString::fromLocal8Bit(outcome.errorOutput));
+    else if (!loaderWords.isEmpty())
+        m_result.notLoaded.add(loaderWords);
     else if (made)
         ++m_result.encoded;
     else

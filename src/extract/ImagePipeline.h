@@ -54,6 +54,7 @@ public:
         Failures unmoved;     // they could not leave the work folder
         Failures unconverted; // black-and-white images that could not be made grey
         Failures notConfined; // the encoder could not be confined for them, so it never ran
+        Failures notLoaded;   // the encoder's loader could not start it, with the loader's words
         int refused = 0;      // files of the extractor that were no well-formed images of its kinds
 
         int saved() const { return encoded + kept; }

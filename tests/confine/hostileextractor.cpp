@@ -306,6 +306,11 @@ bool writesImages(const std::string& name)
 int main(int argc, char* argv[])
 {
     std::vector<std::string> arguments(argv + 1, argv + argc);
+    // It says what it is as an extractor does.
+    if (arguments.size() == 1 && arguments.front() == "-v") {
+        std::fprintf(stderr, "pdfimages version 0 (a hostile stand-in)\n");
+        return 0;
+    }
     if (!arguments.empty() && arguments.front() == "-j")
         arguments.erase(arguments.begin());
     const bool list = !arguments.empty() && arguments.front() == "-list";

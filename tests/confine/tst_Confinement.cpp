@@ -285,6 +285,8 @@ private Q_SLOTS:
             QVERIFY(TestFiles::write(pdf, all.join(QLatin1Char('\n')).toUtf8() + '\n'));
 
             scene.said = extract(via, pdf, tools, scene.out, keepJpeg);
+            // The command line ran the stand-in: it did not stop before.
+            QVERIFY2(!scene.said.startsWith(QLatin1String("orvalin-extract:")), qPrintable(scene.said));
             const QRegularExpressionMatch failed =
                 QRegularExpression(QStringLiteral("exit code (\\d+)")).match(scene.said);
             scene.reported = failed.hasMatch() ? failed.captured(1).toInt() : 0;
