@@ -333,6 +333,55 @@ private Q_SLOTS:
         }
     }
 
+    // A wrapper script runs confined, and what it starts ends with it, even
+    // a process that left its session; unconfined, the control, it lives on.
+    void aScriptsProcessesEndWithIt_data()
+    {
+        QTest::addColumn<bool>("confined");
+        QTest::newRow("unconfined") << false;
+        QTest::newRow("confined") << true;
+    }
+    void aScriptsProcessesEndWithIt()
+    {
+        QFETCH(bool, confined);
+        if (confined && !Confinement::offered().processTrees)
+            QSKIP("this system gives an ordinary user no PID namespace");
+        QTemporaryDir root;
+        const QString tools = TestFiles::toolFolder(root.filePath(QStringLiteral("tools")),
+                                                    {{"cjpeg", QStandardPaths::findExecutable("cjpeg")}}, false);
+        const QString wrapper = tools + QStringLiteral("/pdfimages");
+        // A number no other process has on its command line.
+        const QByteArray seconds = QByteArray::number(60 + ::getpid() % 1000) + ".5";
+        QVERIFY(TestFiles::write(wrapper, "#!/bin/sh\nsetsid sleep " + seconds + " &\nexec "
+                                              + QFile::encodeName(QStandardPaths::findExecutable("pdfimages"))
+                                              + " \"$@\"\n"));
+        QVERIFY(QFile::setPermissions(wrapper, QFile::permissions(wrapper) | QFileDevice::ExeOwner));
+        const QString pdf = root.filePath(QStringLiteral("one.pdf"));
+        QVERIFY(TestPdf::write(pdf, {{TestPdf::Kind::Rgb, 16, 16, 1}}));
+        HeadlessHost host;
+        host.rows = {pdf};
+        host.outputFolder = TestPaths::withSeparator(root.filePath(QStringLiteral("out")));
+        ExtractRun run(host, ToolLocator(tools, false));
+        run.setConfinement(confined ? Confinement::full() : Confinement());
+        run.ExtractAll();
+        QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
+        // The process that left may take a moment to become what it runs.
+        QList<pid_t> sleeping;
+        const bool found = QTest::qWaitFor(
+            [&] {
+                for (const QString& entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs))
+                    if (TestFiles::contents(QStringLiteral("/proc/%1/cmdline").arg(entry))
+                        == QByteArray("sleep\0", 6) + seconds + '\0')
+                        sleeping.append(pid_t(entry.toInt()));
+                return !sleeping.isEmpty();
+            },
+            1000);
+        for (const pid_t pid : sleeping)
+            ::kill(pid, SIGKILL);
+        QCOMPARE(found, !confined);
+        QCOMPARE(sleeping.isEmpty(), confined);
+    }
+
     // Companion copies of the tools, confined, give the same bytes as the
     // tools on PATH unconfined, with the choices off and with every one on.
     void sameJpegsConfinedOrNot_data()
