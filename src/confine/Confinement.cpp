@@ -25,6 +25,16 @@
 
 namespace {
 
+QString gibibytes(quint64 bytes)
+{
+    return QString::number(double(bytes) / double(1ULL << 30), 'f', 1);
+}
+
+} // namespace
+
+#ifdef Q_OS_LINUX
+namespace {
+
 // The steps the child takes, as it reports a failure.
 enum class Step : int {
     Parent = 1,
@@ -107,12 +117,8 @@ QStringList prefixesOf(const QString& program)
 // The folders whose programs a script may run besides its tool's prefix.
 const char* const kSystemPrograms[] = {"/usr", "/bin", "/sbin", "/lib", "/lib32", "/lib64", "/libx32"};
 
-QString gibibytes(quint64 bytes)
-{
-    return QString::number(double(bytes) / double(1ULL << 30), 'f', 1);
-}
-
 } // namespace
+#endif
 
 Confinement::Offer Confinement::offered()
 {

@@ -239,9 +239,6 @@ void ImagePipeline::keep(const QString& path, ExtractHost::SavedImage saved)
 
 QString ImagePipeline::takeJpeg(const QString& path, const ExtractHost::SavedImage& saved)
 {
-    // Once the extractor has ended, its file moves; while it runs, the
-    // extractor might still write it through a name of its own, so only a
-    // copy is taken. Either way the file checked is the one saved.
     // Its frame has the size the list gives, and the file no more bytes
     // than its stream, where there is a list.
     const ExtractorList::Entry* listed = m_list ? m_list->entry(saved.index) : nullptr;
@@ -252,6 +249,9 @@ QString ImagePipeline::takeJpeg(const QString& path, const ExtractHost::SavedIma
     if (!Platform::openPlainFile(file, path, &links)
         || (listed && listed->mostStreamBytes > 0 && file.size() > listed->mostStreamBytes))
         return QString();
+    // Once the extractor has ended, its file moves; while it runs, the
+    // extractor might still write it through a name of its own, so only a
+    // copy is taken. Either way the file checked is the one saved.
     const QString taken = m_output->folder() + QStringLiteral("kept-%1.jpg").arg(saved.index);
     bool ok = false;
     if (!m_extractorRunning && links == 1) {
@@ -391,6 +391,9 @@ void ImagePipeline::listed(const Shell32::Outcome& outcome)
         return;
     }
     m_selection->setList(&*m_list);
+    m_mostPixels = 0;
+    for (qsizetype n = 0; n < m_list->size(); ++n)
+        m_mostPixels = qMax(m_mostPixels, qint64(m_list->entry(n)->width) * m_list->entry(n)->height);
     m_result.listed = m_list->size();
     if (m_onProgress)
         m_onProgress(m_done, m_list->size());
@@ -411,12 +414,7 @@ void ImagePipeline::done()
 
 qint64 ImagePipeline::mostPixels() const
 {
-    if (!m_list)
-        return std::numeric_limits<qint64>::max();
-    qint64 most = 0;
-    for (qsizetype n = 0; n < m_list->size(); ++n)
-        most = qMax(most, qint64(m_list->entry(n)->width) * m_list->entry(n)->height);
-    return most;
+    return m_list ? m_mostPixels : std::numeric_limits<qint64>::max();
 }
 
 QString ImagePipeline::why(const QString& systemWord) const

@@ -145,6 +145,7 @@ private:
     bool m_extractorRunning = false;
     bool m_listRunning = false;
     std::optional<ExtractorList> m_list;
+    qint64 m_mostPixels = 0; // of the largest image its list names
     std::optional<ImageSelection> m_selection;
     qsizetype m_done = 0;
     QHash<int, Image> m_images;
