@@ -20,6 +20,7 @@ struct Options {
     QCommandLineOption jobs{QStringLiteral("jobs"), QString(), QStringLiteral("N")};
     QCommandLineOption manifest{QStringLiteral("manifest"), QString(), QStringLiteral("FILE")};
     QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")}};
+    QCommandLineOption noConfinement{QStringLiteral("no-confinement")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
     QCommandLineOption version{QStringLiteral("version")};
 };
@@ -83,7 +84,7 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
     parser.addOptions({o.output, o.nul, o.keepJpeg, o.noMasks, o.masks, o.noTiny, o.noRepeats, o.jobs, o.manifest,
-                       o.quiet, o.help, o.version});
+                       o.quiet, o.noConfinement, o.help, o.version});
     CommandLine line;
     if (!parser.parse(QStringList{QStringLiteral("orvalin-extract")} + arguments)) {
         line.error = parseError(parser);
@@ -118,6 +119,7 @@ CommandLine CommandLine::parse(const QStringList& arguments)
     line.choices.setMasks(*masks);
     line.manifest = parser.value(o.manifest);
     line.quiet = parser.isSet(o.quiet);
+    line.confined = !parser.isSet(o.noConfinement);
     // -0 alone reads standard input as "-" does.
     if (line.nulSeparated && !line.inputs.contains(QStringLiteral("-")))
         line.inputs.append(QStringLiteral("-"));
@@ -161,6 +163,8 @@ Options:
       --manifest FILE  write a tab-separated list of the JPEG files saved
                      (- writes it to standard output)
   -q, --quiet        no progress and no summary; problems are still shown
+      --no-confinement  run the tools unconfined: only where they cannot
+                     run confined at all (read the manual first)
   -h, --help         show this help
       --version      show the version, the tools found and their versions
 

@@ -27,7 +27,8 @@ struct CommandLine {
     static constexpr int kMostJobs = 1024;
     QString manifest; // "-": standard output
     bool quiet = false;
-    QString error; // a usage error, in one line; empty when there is none
+    bool confined = true; // false: --no-confinement, the last resort
+    QString error;        // a usage error, in one line; empty when there is none
 
     static CommandLine parse(const QStringList& arguments);
 

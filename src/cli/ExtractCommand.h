@@ -6,6 +6,7 @@
 #include "CommandLine.h"
 #include "Manifest.h"
 #include "ProgressLine.h"
+#include "confine/Confinement.h"
 #include "extract/ExtractHost.h"
 
 #include <QElapsedTimer>
@@ -59,10 +60,10 @@ private:
     // The run the arguments ask for: its rows gathered and checked, then run.
     int extract(const CommandLine& line);
     // The run itself, with progress, summary and requests to end.
-    int runAll(const CommandLine& line);
+    int runAll(const CommandLine& line, const Confinement& confinement);
     // Why the run cannot begin at all (a tool missing, an output folder that
     // is no full path), or nothing; nothing is written.
-    QString preflight() const;
+    QString preflight(const Confinement& confinement) const;
     int version();
     // The rows the inputs give: PDF files as full paths, folders as their PDF
     // files, "-" as the paths read from in.

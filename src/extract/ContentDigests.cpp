@@ -4,6 +4,7 @@
 #include "ContentDigests.h"
 
 #include "BackgroundWork.h"
+#include "util/Platform.h"
 
 #include <QCryptographicHash>
 #include <QFile>
@@ -35,9 +36,8 @@ ContentDigests::~ContentDigests()
 
 QByteArray ContentDigests::read(const QString& path, const std::atomic_bool& stop)
 {
-    const QFileInfo info(path);
-    QFile file(path);
-    if (info.isSymLink() || !info.isFile() || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!Platform::openPlainFile(file, path))
         return QByteArray();
     QCryptographicHash hash(kHash);
     QByteArray block(kBlock, Qt::Uninitialized);

@@ -19,6 +19,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+
 class ImageNumbers;
 
 // One PDF's images, from the extractor to numbered JPEG files. The extractor
@@ -63,7 +64,9 @@ public:
         Failures unmoved;           // they could not leave the work folder
         Failures unconverted;       // black-and-white images that could not be made grey
         Failures notConfined;       // the encoder could not be confined for them, so it never ran
+        Failures notLoaded;         // the encoder's loader could not start it, with the loader's words
         Failures unapplied;         // images saved without the mask that could not be applied to them
+        int refused = 0;            // files of the extractor that were no well-formed images of its kinds
 
         int saved() const { return encoded + kept; }
         int leftOutTotal() const;
@@ -97,9 +100,11 @@ public:
 
 private:
     struct Image {
-        QString listed;                // the extractor's file
-        QString numbered;              // its numbered copy, in the work folder
-        QString jpeg;                  // the claimed JPEG file
+        QString listed;   // the extractor's file
+        QString numbered; // its numbered copy, in the work folder
+        QString jpeg;     // the claimed JPEG file
+        int width = 0;    // as the extractor's file says: the JPEG file's too
+        int height = 0;
         ExtractHost::SavedImage saved; // what it is, once it is saved
     };
 
@@ -132,9 +137,17 @@ private:
     QString decoded(const File& file);
     // Saves a JPEG image as the extractor wrote it, under its number.
     void keep(const QString& path, ExtractHost::SavedImage saved);
+    // The extractor's JPEG file at path as a file of the run's own, out of
+    // every program's reach, and whole with the size its list gives; empty
+    // when it is not.
+    QString takeJpeg(const QString& path, const ExtractHost::SavedImage& saved);
     // Claims the image's number and makes its numbered copy; nothing when
     // that failed.
-    std::optional<Shell32::Command> prepare(int index, const QString& listed, const ExtractHost::SavedImage& saved);
+    std::optional<Shell32::Command> prepare(int index, const ExtractorOutput::Image& listed,
+                                            const ExtractHost::SavedImage& saved);
+    // The most pixels an image of this PDF can have: the largest its list
+    // names, or any number while there is no list.
+    qint64 mostPixels() const;
     // The copy of the image the encoder reads, named by its number: the
     // image itself, renamed, or its grey form.
     bool makeNumberedCopy(Image& image);
@@ -167,6 +180,7 @@ private:
     bool m_extractorRunning = false;
     bool m_listRunning = false;
     std::optional<ExtractorList> m_list;
+    qint64 m_mostPixels = 0; // of the largest image its list names
     std::optional<ImageSelection> m_selection;
     std::optional<File> m_held;   // an image waiting for its mask
     std::optional<File> m_peeked; // a file taken out of turn, for the next image

@@ -7,8 +7,9 @@ namespace {
 
 bool agrees(const ExtractorList::Entry& entry, const QString& path, int width, int height)
 {
+    // A JPEG file's size is its frame's, where that was read.
     if (path.endsWith(QLatin1String(".jpg")))
-        return entry.jpeg;
+        return entry.jpeg && (width <= 0 || (entry.width == width && entry.height == height));
     const bool blackAndWhite = path.endsWith(QLatin1String(".pbm"));
     return entry.blackAndWhite() == blackAndWhite && entry.width == width && entry.height == height;
 }

@@ -42,8 +42,9 @@ public:
     bool disagreed() const { return m_list && !m_trusted; }
 
     // The list's entry for the extractor's next file, with its kind told by
-    // the file's name (".jpg", ".pbm", ".ppm") and, for Netpbm files, the
-    // size its header gives; nothing when there is no trusted entry for it.
+    // the file's name (".jpg", ".pbm", ".ppm") and its size by its header or
+    // frame (a size of 0: not known); nothing when there is no trusted entry
+    // for it.
     const ExtractorList::Entry* entryFor(const QString& path, int width, int height);
     // The number of the entry entryFor gave last.
     qsizetype lastIndex() const { return m_nextEntry - 1; }

@@ -4,10 +4,10 @@
 #include "MaskCompositor.h"
 
 #include "NetpbmHeader.h"
+#include "util/Platform.h"
 
 #include <QByteArray>
 #include <QFile>
-#include <QFileInfo>
 
 #include <vector>
 
@@ -23,14 +23,11 @@ const QString kDisagrees = QStringLiteral("a file does not agree with the extrac
 bool openChecked(QFile& file, NetpbmHeader& header, const QString& path, QByteArrayView kinds, int width, int height,
                  QString* why)
 {
-    const QFileInfo info(path);
-    if (info.isSymLink() || !info.isFile()) {
+    // The extractor's own file, with no second name it could still write
+    // it through.
+    int links = 0;
+    if (!Platform::openPlainFile(file, path, &links) || links != 1) {
         *why = kDisagrees;
-        return false;
-    }
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        *why = file.errorString();
         return false;
     }
     const std::optional<NetpbmHeader> read = NetpbmHeader::read(file);

@@ -23,7 +23,7 @@ namespace MaskCompositor {
 // Writes the picture of the image at imagePath, listed as image, through the
 // mask at maskPath, listed as mask, to the new file to: a colour PPM file, or
 // a grey PGM file for a black-and-white or grey image (see outputSuffix).
-// Each file is opened only when it is a regular file, and its header checked
+// Each file is opened only when it is a plain file with one name, and its header checked
 // against its entry (kind, width, height, and the file exactly as long as its
 // header says) before any of its pixels is read. keepGoing is called every
 // few rows; when it returns false the work stops. Returns false, leaving

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "HeadlessHost.h"
+#include "TestFiles.h"
 #include "TestPaths.h"
 #include "TestPdf.h"
 #include "cli/CommandLine.h"
@@ -15,6 +16,7 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -225,6 +227,97 @@ private Q_SLOTS:
         QVERIFY2(
             said.contains(QRegularExpression(QStringLiteral("^confinement: .+$"), QRegularExpression::MultilineOption)),
             qPrintable(said));
+    }
+
+    // Tools installed where people without root keep them: in a prefix of
+    // their own with their libraries beside them, found by RUNPATH or by
+    // LD_LIBRARY_PATH, or behind a wrapper script. They run confined.
+    void toolsWhereUsersKeepThem_data()
+    {
+        QTest::addColumn<QString>("tool"); // the one of the two set up so
+        QTest::addColumn<QString>("how");  // "runpath", "elsewhere", "library path", "script", "nowhere"
+        QTest::addColumn<QString>("said"); // the first line on the error channel; empty: none
+        QTest::newRow("cjpeg, its libjpeg by RUNPATH") << "cjpeg"
+                                                       << "runpath"
+                                                       << "";
+        QTest::newRow("cjpeg, its libjpeg by RUNPATH elsewhere") << "cjpeg"
+                                                                 << "elsewhere"
+                                                                 << "";
+        QTest::newRow("cjpeg, its libjpeg by LD_LIBRARY_PATH") << "cjpeg"
+                                                               << "library path"
+                                                               << "";
+        QTest::newRow("pdfimages, its libpoppler by RUNPATH") << "pdfimages"
+                                                              << "runpath"
+                                                              << "";
+        QTest::newRow("cjpeg behind a script with a subshell") << "cjpeg"
+                                                               << "script"
+                                                               << "";
+        QTest::newRow("pdfimages behind a script") << "pdfimages"
+                                                   << "script"
+                                                   << "";
+        // Told once, in the loader's own words, before any PDF.
+        QTest::newRow("cjpeg, its libjpeg nowhere")
+            << "cjpeg"
+            << "nowhere"
+            << "orvalin-extract: the JPEG encoder %1 cannot start confined: its loader said \"libjpeg-nowhere.so.62: "
+               "cannot open shared object file: No such file or directory\"";
+    }
+    void toolsWhereUsersKeepThem()
+    {
+        QFETCH(QString, tool);
+        QFETCH(QString, how);
+        QFETCH(QString, said);
+#ifndef Q_OS_LINUX
+        QSKIP("tools kept in prefixes of their own, with RUNPATH and LD_LIBRARY_PATH, are the Linux loader's");
+#endif
+        const QString patchelf = QStandardPaths::findExecutable(QStringLiteral("patchelf"));
+        if (patchelf.isEmpty() && how != QLatin1String("script"))
+            QSKIP("patchelf is not installed (scripts/setup installs it)");
+        const QString system = QStandardPaths::findExecutable(tool);
+        const QString library =
+            tool == QLatin1String("cjpeg") ? QStringLiteral("libjpeg.so.62") : QStringLiteral("libpoppler.so.126");
+        QTemporaryDir root;
+        const QString prefix = root.filePath(QStringLiteral("prefix"));
+        const QString program = prefix + QStringLiteral("/bin/") + tool;
+        const QString libraries = how == QLatin1String("runpath") ? prefix + QStringLiteral("/lib")
+                                                                  : root.filePath(QStringLiteral("elsewhere/lib"));
+        QVERIFY(QDir().mkpath(prefix + QStringLiteral("/bin")) && QDir().mkpath(libraries));
+        const auto patch = [&](const QStringList& arguments) { return QProcess::execute(patchelf, arguments) == 0; };
+        if (how == QLatin1String("script")) {
+            QVERIFY(TestFiles::write(program, "#!/bin/sh\nsaid=$(echo started)\nexec " + QFile::encodeName(system)
+                                                  + " \"$@\"\n"));
+        } else {
+            // Its library under a name of its own, which the system does not hold.
+            const QString own =
+                library.section(QLatin1Char('.'), 0, 0)
+                + (how == QLatin1String("nowhere") ? QStringLiteral("-nowhere") : QStringLiteral("-own"))
+                + QLatin1Char('.') + library.section(QLatin1Char('.'), 1);
+            const QString copy = libraries + QLatin1Char('/') + own;
+            QVERIFY(
+                QFile::copy(QFileInfo(QStringLiteral("/lib/x86_64-linux-gnu/") + library).canonicalFilePath(), copy));
+            QVERIFY(QFile::copy(system, program));
+            QVERIFY(patch({QStringLiteral("--set-soname"), own, copy}));
+            QVERIFY(patch({QStringLiteral("--replace-needed"), library, own, program}));
+            if (how == QLatin1String("runpath"))
+                QVERIFY(patch({QStringLiteral("--set-rpath"), QStringLiteral("$ORIGIN/../lib"), program}));
+            if (how == QLatin1String("elsewhere"))
+                QVERIFY(patch({QStringLiteral("--set-rpath"), libraries, program}));
+            if (how == QLatin1String("nowhere"))
+                QVERIFY(QFile::remove(copy));
+        }
+        QVERIFY(QFile::setPermissions(program, QFile::permissions(program) | QFileDevice::ExeOwner));
+        if (how == QLatin1String("library path"))
+            qputenv("LD_LIBRARY_PATH", QFile::encodeName(libraries));
+        const QString out = root.filePath(QStringLiteral("out"));
+        const std::unique_ptr<QProcess> process =
+            start({QStringLiteral("-o"), out, m_work.filePath(QStringLiteral("a.pdf"))}, {}, QString(),
+                  prefix + QStringLiteral("/bin:") + qEnvironmentVariable("PATH"));
+        QVERIFY(process->waitForFinished(60000));
+        qunsetenv("LD_LIBRARY_PATH");
+        const QString error = QString::fromLocal8Bit(process->readAllStandardError());
+        QCOMPARE(error.section(QLatin1Char('\n'), 0, 0), said.isEmpty() ? QString() : said.arg(program));
+        QCOMPARE(process->exitCode(), said.isEmpty() ? 0 : 1);
+        QCOMPARE(filesIn(out).size(), said.isEmpty() ? 2 : 0);
     }
 
     // Four instances at once into one folder, 24 PDFs between them: every

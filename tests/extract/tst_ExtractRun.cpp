@@ -681,7 +681,7 @@ private Q_SLOTS:
         QTest::newRow("all, a list that cannot be read")
             << "kmtr" << QByteArray("shifted") << QByteArray() << all << "" << QStringList{damaged};
         QTest::newRow("all, a list that disagrees")
-            << "katr" << QByteArray("wider") << QByteArray() << all << ""
+            << "atr" << QByteArray("wider") << QByteArray() << all << ""
             << QStringList{
                    "fidelity.pdf: the PDF is damaged, so some of its images may be missing (22 images saved); 22 "
                    "images did not match the extractor's list, so they were saved whatever the choices.",
@@ -976,7 +976,7 @@ private Q_SLOTS:
             const QStringList work = QDir(out).entryList({QStringLiteral(".orvalin-*")}, QDir::Dirs | QDir::Hidden);
             return !work.isEmpty()
                    && ExtractorOutput::isWhole(out + QLatin1Char('/') + work.constFirst()
-                                               + QStringLiteral("/image-002.ppm"));
+                                               + QStringLiteral("/extractor/image-002.ppm"));
         };
         QTimer watch;
         QElapsedTimer waited;
