@@ -230,7 +230,8 @@ private:
         qint64 bytes = 0;
         const QDir folder(m_folder);
         for (const QString& work : folder.entryList({QStringLiteral(".orvalin-*")}, QDir::Dirs | QDir::Hidden)) {
-            QDirIterator it(folder.filePath(work), QDir::Files | QDir::Hidden);
+            // The extractor writes in a folder of its own inside the work folder.
+            QDirIterator it(folder.filePath(work), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
             while (it.hasNext()) {
                 it.next();
                 bytes += it.fileInfo().size();

@@ -5,6 +5,7 @@
 
 #include <QByteArrayView>
 
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -45,7 +46,12 @@ qint64 mostBytes(QByteArrayView word)
     const double value = word.chopped(1).toDouble(&ok);
     if (!ok || scale == 0 || value < 0 || value > 1e12)
         return 0;
-    return scale == 1 ? qint64(value) : qint64((value + 0.1) * double(scale));
+    // Rounded to its last digit shown: "148K" stands for anything below
+    // 148.5 KiB, "12.3K" below 12.35 KiB.
+    const qsizetype point = word.indexOf('.');
+    const qsizetype decimals = point < 0 ? 0 : word.size() - point - 2;
+    const double slack = 0.5 * std::pow(10.0, -double(decimals));
+    return scale == 1 ? qint64(value) : qint64(std::ceil((value + slack) * double(scale)));
 }
 
 QList<QByteArrayView> words(QByteArrayView line)

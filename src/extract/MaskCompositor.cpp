@@ -73,22 +73,18 @@ bool readOpacity(QFile& file, const NetpbmHeader& header, std::vector<unsigned c
     return true;
 }
 
-// Where each image pixel's row or column falls in the mask's: from first up
-// to (not including) last.
+// Where pixel i of an image side falls on the mask's side of maskSide
+// samples: from first up to (not including) last, at least one sample.
 struct Span {
     qint64 first = 0;
     qint64 last = 0;
 };
 
-std::vector<Span> spans(qint64 imageSide, qint64 maskSide)
+Span span(qint64 i, qint64 imageSide, qint64 maskSide)
 {
-    std::vector<Span> result(static_cast<size_t>(imageSide));
-    for (qint64 i = 0; i < imageSide; ++i) {
-        const qint64 first = i * maskSide / imageSide;
-        const qint64 last = ((i + 1) * maskSide + imageSide - 1) / imageSide;
-        result[size_t(i)] = {qMin(first, maskSide - 1), qBound(first + 1, last, maskSide)};
-    }
-    return result;
+    const qint64 first = qMin(i * maskSide / imageSide, maskSide - 1);
+    const qint64 last = ((i + 1) * maskSide + imageSide - 1) / imageSide;
+    return {first, qBound(first + 1, last, maskSide)};
 }
 
 // Writes the rows of the image, each through the mask's opacity at its place.
@@ -97,8 +93,6 @@ bool compositeRows(QFile& in, const NetpbmHeader& image, const std::vector<unsig
 {
     const qint64 width = image.width;
     const int channels = image.kind == '6' ? 3 : 1;
-    const std::vector<Span> columns = spans(width, mask.width);
-    const std::vector<Span> rows = spans(image.height, mask.height);
     const bool sameSize = mask.width == width && mask.height == image.height;
     QByteArray row(image.rowBytes(), Qt::Uninitialized);
     std::vector<unsigned char> samples(static_cast<size_t>(width * channels));
@@ -112,17 +106,17 @@ bool compositeRows(QFile& in, const NetpbmHeader& image, const std::vector<unsig
         if (sameSize) {
             std::copy_n(opacity.data() + y * width, width, alpha.data());
         } else {
-            const Span band = rows[size_t(y)];
+            const Span band = span(y, image.height, mask.height);
             std::fill(columnSums.begin(), columnSums.end(), 0);
             for (qint64 my = band.first; my < band.last; ++my)
                 for (qint64 mx = 0; mx < mask.width; ++mx)
                     columnSums[size_t(mx)] += opacity[size_t(my * mask.width + mx)];
             for (qint64 x = 0; x < width; ++x) {
-                const Span span = columns[size_t(x)];
+                const Span columns = span(x, width, mask.width);
                 qint64 sum = 0;
-                for (qint64 mx = span.first; mx < span.last; ++mx)
+                for (qint64 mx = columns.first; mx < columns.last; ++mx)
                     sum += columnSums[size_t(mx)];
-                const qint64 count = (span.last - span.first) * (band.last - band.first);
+                const qint64 count = (columns.last - columns.first) * (band.last - band.first);
                 alpha[size_t(x)] = static_cast<unsigned char>((sum + count / 2) / count);
             }
         }

@@ -51,6 +51,29 @@ private Q_SLOTS:
         QCOMPARE(ExtractorList::parse(kHeading)->size(), 0);
     }
 
+    // The size column, rounded to the digits it shows, bounds the stream:
+    // a JPEG file of 151,894 bytes is listed as "148K".
+    void streamSizes_data()
+    {
+        QTest::addColumn<QByteArray>("size");
+        QTest::addColumn<qint64>("most");
+        QTest::newRow("bytes") << QByteArray("8232B") << qint64(8232);
+        QTest::newRow("one decimal") << QByteArray("12.3K") << qint64(12647);
+        QTest::newRow("no decimal") << QByteArray("148K") << qint64(152064);
+        QTest::newRow("two decimals") << QByteArray("1.23M") << qint64(1294992);
+        QTest::newRow("no size") << QByteArray("-") << qint64(0);
+    }
+    void streamSizes()
+    {
+        QFETCH(QByteArray, size);
+        QFETCH(qint64, most);
+        const std::optional<ExtractorList> list = ExtractorList::parse(
+            kHeading + "   1     0 image    1024   768  rgb     3   8  jpeg   no         3  0    72    72 " + size
+            + "  6.4%\n");
+        QVERIFY(list);
+        QCOMPARE(list->entry(0)->mostStreamBytes, most);
+    }
+
     void refusesWhatIsNoList_data()
     {
         QTest::addColumn<QByteArray>("output");
