@@ -24,6 +24,7 @@
 
 #include <limits>
 #include <numeric>
+#include <utility>
 
 namespace {
 

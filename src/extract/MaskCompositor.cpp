@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QFile>
 
+#include <algorithm>
 #include <vector>
 
 namespace MaskCompositor {
