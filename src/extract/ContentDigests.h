@@ -16,10 +16,10 @@
 #include <atomic>
 
 // Digests of the extractor's files, for telling an image the same as one
-// saved before. Every file that may be saved is read whole, which costs
-// about as much as encoding a tenth of it: files finished ahead of their
-// turn are read on a thread of their own while the encoders work, so that
-// their digests are ready when the images are decided.
+// saved before: SHA-256 (see Sha256). Every file that may be saved is read
+// whole, so files finished ahead of their turn are read on a thread of their
+// own while the encoders work, and their digests are ready when the images
+// are decided.
 class ContentDigests
 {
 public:
