@@ -19,11 +19,15 @@ _orvalin_extract()
             COMPREPLY=($(compgen -W "$(seq 1 "$(nproc 2>/dev/null || echo 4)")" -- "$cur"))
             return
             ;;
+        --timeout)
+            COMPREPLY=($(compgen -W "60 300 600 3600" -- "$cur"))
+            return
+            ;;
     esac
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '-o --output -0 --keep-jpeg --no-masks --no-tiny --no-repeats
-            --jobs --manifest -q --quiet -h --help --version' -- "$cur"))
+            --jobs --manifest --timeout -q --quiet -h --help --version' -- "$cur"))
         return
     fi
     # PDF files and folders.
