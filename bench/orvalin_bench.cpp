@@ -20,13 +20,13 @@
 #include "HeadlessHost.h"
 #include "PeakMemory.h"
 #include "TestPdf.h"
+#include "confine/Confinement.h"
 #include "extract/ExtractRun.h"
 #include "extract/NetpbmHeader.h"
 #include "extract/PbmToPgm.h"
 #include "extract/Shell32.h"
 #include "sourcelist/FolderScan.h"
 #include "util/AddFolder.h"
-#include "util/Confinement.h"
 #include "util/EventLoopYield.h"
 
 #include <QDir>

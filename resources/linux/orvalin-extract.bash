@@ -26,7 +26,7 @@ _orvalin_extract()
     esac
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '-o --output -0 --keep-jpeg --no-masks --no-tiny --no-repeats
+        COMPREPLY=($(compgen -W '-o --output -0 --keep-jpeg --no-masks --no-tiny --no-repeats --no-confinement
             --jobs --manifest --timeout -q --quiet -h --help --version' -- "$cur"))
         return
     fi

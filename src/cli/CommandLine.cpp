@@ -21,6 +21,7 @@ struct Options {
     QCommandLineOption manifest{QStringLiteral("manifest"), QString(), QStringLiteral("FILE")};
     QCommandLineOption timeout{QStringLiteral("timeout"), QString(), QStringLiteral("SECONDS")};
     QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")}};
+    QCommandLineOption noConfinement{QStringLiteral("no-confinement")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
     QCommandLineOption version{QStringLiteral("version")};
 };
@@ -90,7 +91,7 @@ CommandLine CommandLine::parse(const QStringList& arguments, const QList<QByteAr
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
     parser.addOptions({o.output, o.nul, o.keepJpeg, o.noMasks, o.noTiny, o.noRepeats, o.jobs, o.manifest, o.timeout,
-                       o.quiet, o.help, o.version});
+                       o.quiet, o.noConfinement, o.help, o.version});
     CommandLine line;
     for (qsizetype i = 0; i < bytes.size() && i < arguments.size(); ++i)
         if (!PathBytes::isText(bytes.at(i)))
@@ -113,6 +114,7 @@ CommandLine CommandLine::parse(const QStringList& arguments, const QList<QByteAr
                     parser.isSet(o.noRepeats)};
     line.manifest = parser.value(o.manifest);
     line.quiet = parser.isSet(o.quiet);
+    line.confined = !parser.isSet(o.noConfinement);
     // -0 alone reads standard input as "-" does.
     if (line.nulSeparated && !line.inputs.contains(QStringLiteral("-")))
         line.inputs.append(QStringLiteral("-"));
@@ -156,6 +158,8 @@ Options:
       --timeout SECONDS  stop a PDF whose programs run longer, and go on
                      with the next (default: no limit)
   -q, --quiet        no progress and no summary; problems are still shown
+      --no-confinement  run the tools unconfined: only where they cannot
+                     run confined at all (read the manual first)
   -h, --help         show this help
       --version      show the version, the tools found and their versions
 

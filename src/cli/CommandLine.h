@@ -33,7 +33,8 @@ struct CommandLine {
     int timeLimit = 0; // seconds the programs of one PDF may run; 0: no limit
     static constexpr int kLongestTimeLimit = 1000000;
     bool quiet = false;
-    QString error; // a usage error, in one line; empty when there is none
+    bool confined = true; // false: --no-confinement, the last resort
+    QString error;        // a usage error, in one line; empty when there is none
 
     // The arguments that are no text (see PathBytes): as read, and their bytes.
     QList<std::pair<QString, QByteArray>> noText;

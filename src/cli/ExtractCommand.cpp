@@ -3,11 +3,12 @@
 
 #include "ExtractCommand.h"
 
+#include "confine/Confinement.h"
 #include "extract/ExtractRun.h"
 #include "extract/Shell32.h"
+#include "extract/ToolCheck.h"
 #include "extract/ToolLocator.h"
 #include "sourcelist/FolderScan.h"
-#include "util/Confinement.h"
 #include "util/Main.h"
 #include "util/OutputFolder.h"
 #include "util/PathBytes.h"
@@ -142,7 +143,14 @@ int ExtractCommand::extract(const CommandLine& line)
         fromHome(line.outputFolder) ? line.outputFolder : fullPath(line.outputFolder) + Platform::separator();
     // What can be checked is checked before anything is written: the tools
     // and the output folder stay as they are for the whole run.
-    QString problem = preflight();
+    // The last resort, named before anything is done.
+    QString unconfined;
+    const Confinement confinement = line.confined ? ExtractRun::defaultConfinement(&unconfined) : Confinement();
+    if (!line.confined)
+        unconfined = QStringLiteral("the tools run unconfined (--no-confinement)");
+    if (!unconfined.isEmpty())
+        say(m_err, QStringLiteral("orvalin-extract: %1").arg(unconfined.front().toLower() + unconfined.mid(1)));
+    QString problem = preflight(confinement);
     if (problem.isEmpty() && !line.manifest.isEmpty()) {
         const QString manifest = line.manifest == QLatin1String("-") ? line.manifest : fullPath(line.manifest);
         if (const QString refused = manifestProblem(manifest); !refused.isEmpty())
@@ -160,7 +168,7 @@ int ExtractCommand::extract(const CommandLine& line)
         say(m_err, QStringLiteral("orvalin-extract: %1").arg(problem));
         return kProblems;
     }
-    return runAll(line);
+    return runAll(line, confinement);
 }
 
 QString ExtractCommand::manifestProblem(const QString& manifest) const
@@ -177,7 +185,7 @@ QString ExtractCommand::manifestProblem(const QString& manifest) const
     return QString();
 }
 
-int ExtractCommand::runAll(const CommandLine& line)
+int ExtractCommand::runAll(const CommandLine& line, const Confinement& confinement)
 {
     m_progress = std::make_unique<ProgressLine>(m_err, !line.quiet && Platform::standardErrorIsTerminal());
     qint64 bytes = 0;
@@ -195,6 +203,7 @@ int ExtractCommand::runAll(const CommandLine& line)
     m_run->setWorkCopyInOutputFolder(true);
     m_run->setTimeLimit(line.timeLimit);
     m_run->setChoices(line.choices);
+    m_run->setConfinement(confinement);
     m_run->setParallelEncoders(line.jobs > 0 ? line.jobs : QThread::idealThreadCount());
     m_clock.start();
     // From here on Ctrl+C, SIGTERM and SIGHUP end the run as closing the
@@ -243,11 +252,14 @@ void ExtractCommand::outputFailed(const QString& why)
     interrupt();
 }
 
-QString ExtractCommand::preflight() const
+QString ExtractCommand::preflight(const Confinement& confinement) const
 {
-    if (const QString problem = ToolLocator(m_applicationFolder).findTools().problem; !problem.isEmpty())
+    const ToolLocator::Tools tools = ToolLocator(m_applicationFolder).findTools();
+    if (!tools.problem.isEmpty())
+        return tools.problem;
+    if (const QString problem = OutputFolder::resolve(m_outputFolder).problem; !problem.isEmpty())
         return problem;
-    return OutputFolder::resolve(m_outputFolder).problem;
+    return ToolCheck::problem(tools, confinement);
 }
 
 void ExtractCommand::interrupt()
@@ -312,24 +324,30 @@ QList<QByteArray> ExtractCommand::readPaths(bool nulSeparated)
 int ExtractCommand::version()
 {
     say(m_out, QStringLiteral("orvalin-extract %1").arg(QStringLiteral(ORVALIN_VERSION)));
-    const ToolLocator tools(m_applicationFolder);
-    for (const auto& [role, name, argument] :
-         {std::tuple{"extractor", "pdfimages", "-v"}, std::tuple{"encoder", "cjpeg", "-version"}}) {
-        const QString program = tools.find(QString::fromLatin1(name));
-        if (program.isEmpty()) {
+    const ToolLocator locator(m_applicationFolder);
+    const ToolLocator::Tools tools{locator.find(QStringLiteral("pdfimages")), locator.find(QStringLiteral("cjpeg")),
+                                   QString()};
+    const Confinement confinement = ExtractRun::defaultConfinement();
+    const QList<ToolCheck::Said> said = ToolCheck::check(tools, confinement);
+    const struct {
+        const char* role;
+        const char* name;
+        const QString& program;
+    } roles[] = {{"extractor", "pdfimages", tools.extractor}, {"encoder", "cjpeg", tools.encoder}};
+    for (int i = 0; i < 2; ++i) {
+        const auto& [role, name, program] = roles[i];
+        if (program.isEmpty())
             say(m_out, QStringLiteral("%1: %2 not found").arg(QLatin1String(role), QLatin1String(name)));
-            continue;
-        }
-        // Both tools name their version on the first line of their error channel.
-        const Shell32::Outcome said =
-            Shell32::run(program, {QString::fromLatin1(argument)}, Shell32::WindowStyle::Hidden);
-        const QString first = QString::fromLocal8Bit(said.errorOutput).section(QLatin1Char('\n'), 0, 0).trimmed();
-        say(m_out, QStringLiteral("%1: %2 (%3)").arg(QLatin1String(role), program, first));
+        else
+            say(m_out, QStringLiteral("%1: %2 (%3)")
+                           .arg(QLatin1String(role), program,
+                                said.value(i).problem.isEmpty() ? said.value(i).version : said.value(i).problem));
     }
-    const Confinement::Offer confinement = Confinement::full().inForce();
+    const Confinement::Offer offer = confinement.inForce();
     say(m_out, QStringLiteral("confinement: %1")
-                   .arg(confinement.landlockAbi || confinement.socketFilter || confinement.limits
-                            ? Confinement::describe(confinement)
+                   .arg(!confinement.isOn() ? QStringLiteral("off (ORVALIN_CONFINEMENT=off); the tools run as they are")
+                        : offer.landlockAbi || offer.systemCallFilter || offer.limits
+                            ? Confinement::describe(offer)
                             : QStringLiteral("none on this system; the tools run as they are")));
     return kAllImages;
 }

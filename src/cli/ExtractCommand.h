@@ -6,6 +6,7 @@
 #include "CommandLine.h"
 #include "Manifest.h"
 #include "ProgressLine.h"
+#include "confine/Confinement.h"
 #include "extract/ExtractHost.h"
 
 #include <QByteArray>
@@ -65,10 +66,10 @@ private:
     // The run the arguments ask for: its rows gathered and checked, then run.
     int extract(const CommandLine& line);
     // The run itself, with progress, summary and requests to end.
-    int runAll(const CommandLine& line);
+    int runAll(const CommandLine& line, const Confinement& confinement);
     // Why the run cannot begin at all (a tool missing, an output folder that
     // is no full path), or nothing; nothing is written.
-    QString preflight() const;
+    QString preflight(const Confinement& confinement) const;
     // The usage error of a path given for the output folder or the manifest
     // (what names which): no text, or relative while the current folder
     // cannot be read; home: "~/" is the home folder, as in the window's box.

@@ -102,7 +102,8 @@ void ExtractJob::run()
         const QString leftOut = ExtractRun::leftOutLine(m_leftOut);
         if (!leftOut.isEmpty())
             m_host.leftOut(leftOut);
-        m_host.showMessage(ExtractRun::finalMessage(m_problems, leftOut), ExtractRun::finalDetails(m_problems));
+        const QString lines = QStringList{leftOut, m_settings.confinementNote}.join(QLatin1Char('\n')).trimmed();
+        m_host.showMessage(ExtractRun::finalMessage(m_problems, lines), ExtractRun::finalDetails(m_problems));
         if (m_abandoned)
             return;
     }
@@ -257,10 +258,14 @@ QString ExtractJob::extractAndEncode(const QString& input, const QString& imageF
             .arg(QString::fromLocal8Bit(result.extracted.errorOutput));
     if (!result.extracted.started)
         return QStringLiteral("the image extractor could not be started");
+    if (const QString words = ExtractRun::loaderWords(result.extracted.result, result.extracted.errorOutput);
+        !words.isEmpty())
+        return QStringLiteral("the image extractor could not start%1: its loader said \"%2\"")
+            .arg(m_settings.confinement.isOn() ? QStringLiteral(" confined") : QString(), words);
     return describe(result, imageFolder);
 }
 
-QString ExtractJob::describe(const ImagePipeline::Result& result, const QString& imageFolder)
+QString ExtractJob::describe(const ImagePipeline::Result& result, const QString& imageFolder) const
 {
     const QByteArray& said = result.extracted.errorOutput;
     const ExtractorMessages messages = ExtractorMessages::read(said);
@@ -297,6 +302,18 @@ QString ExtractJob::describe(const ImagePipeline::Result& result, const QString&
     failed(result.unmoved, QStringLiteral("%1 could not be moved out of the work folder (%2)"));
     failed(result.unconverted, QStringLiteral("%1 could not be converted from black and white to grey (%2)"));
     failed(result.notConfined, QStringLiteral("the JPEG encoder could not be confined for %1 (%2), so it was not run"));
+    failed(result.notLoaded,
+           m_settings.confinement.isOn()
+               ? QStringLiteral("the JPEG encoder could not start confined for %1: its loader said \"%2\"")
+               : QStringLiteral("the JPEG encoder could not start for %1: its loader said \"%2\""));
+    if (result.refused == 1)
+        problems.append(
+            QStringLiteral("the image extractor wrote 1 file that was not a well-formed image of its kinds, "
+                           "so it was not saved"));
+    else if (result.refused > 1)
+        problems.append(QStringLiteral("the image extractor wrote %1 files that were not well-formed images of its "
+                                       "kinds, so they were not saved")
+                            .arg(result.refused));
     if (result.encoderFailed > 0)
         problems.append(QStringLiteral("the JPEG encoder failed for %1 of %2 images")
                             .arg(result.encoderFailed)

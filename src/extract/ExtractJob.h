@@ -33,6 +33,7 @@ public:
         bool readList = true;
         ExtractChoices choices;
         Confinement confinement; // how the run's programs are confined
+        QString confinementNote; // a line for the final message when they ran unconfined by the environment's word
         bool removeWorkCopy = false;
         bool workCopyInOutputFolder = false; // see ExtractRun::setWorkCopyInOutputFolder
         int timeLimit = 0;                   // seconds a PDF's programs may run; 0: no limit
@@ -63,7 +64,7 @@ private:
     QString extractAndEncode(const QString& input, const QString& imageFolder, const QString& extractor,
                              const QString& encoder, ExtractorOutput& output);
     // What went wrong with a PDF, in words for the user; empty when nothing did.
-    static QString describe(const ImagePipeline::Result& result, const QString& imageFolder);
+    QString describe(const ImagePipeline::Result& result, const QString& imageFolder) const;
     // The bar during PDF i of rows, with the part of its images done.
     void showProgress(int i, int rows, double part);
 

@@ -6,6 +6,7 @@
 #include "ExtractJob.h"
 #include "util/Platform.h"
 
+#include <QRegularExpression>
 #include <QThread>
 
 ExtractRun::ExtractRun(ExtractHost& host, ToolLocator tools)
@@ -13,6 +14,16 @@ ExtractRun::ExtractRun(ExtractHost& host, ToolLocator tools)
     , m_tools(std::move(tools))
     , m_parallelEncoders(qMax(1, QThread::idealThreadCount()))
 {
+    m_confinement = defaultConfinement(&m_confinementNote);
+}
+
+Confinement ExtractRun::defaultConfinement(QString* note)
+{
+    if (qEnvironmentVariable("ORVALIN_CONFINEMENT") != QLatin1String("off"))
+        return Confinement::full();
+    if (note)
+        *note = QStringLiteral("The tools ran unconfined (ORVALIN_CONFINEMENT=off).");
+    return Confinement();
 }
 
 ExtractRun::~ExtractRun()
@@ -26,10 +37,10 @@ void ExtractRun::ExtractAll()
         return;
     // The job belongs to this frame, not to this object: should the object
     // be destroyed during the run, the job is abandoned and unwinds safely.
-    const auto job = std::make_shared<ExtractJob>(m_host, m_tools,
-                                                  ExtractJob::Settings{m_parallelEncoders, m_pipelined, m_readList,
-                                                                       m_choices, m_confinement, m_removeWorkCopy,
-                                                                       m_workCopyInOutputFolder, m_timeLimit});
+    const auto job = std::make_shared<ExtractJob>(
+        m_host, m_tools,
+        ExtractJob::Settings{m_parallelEncoders, m_pipelined, m_readList, m_choices, m_confinement, m_confinementNote,
+                             m_removeWorkCopy, m_workCopyInOutputFolder, m_timeLimit});
     m_job = job;
     job->run();
 }
@@ -101,6 +112,14 @@ QString ExtractRun::finalDetails(const QStringList& problems)
                            || std::any_of(problems.cbegin(), problems.cend(),
                                           [](const QString& line) { return line.size() > kLongestLine; });
     return shortened ? problems.join(QLatin1Char('\n')) : QString();
+}
+
+QString ExtractRun::loaderWords(int exitCode, const QByteArray& errorOutput)
+{
+    // The loader of this system ends a program it cannot start with 127.
+    static const QRegularExpression said(QStringLiteral("error while loading shared libraries: ([^\n]*)"));
+    const QRegularExpressionMatch words = said.match(QString::fromLocal8Bit(errorOutput));
+    return exitCode == 127 && words.hasMatch() ? words.captured(1).trimmed() : QString();
 }
 
 QString ExtractRun::describeExtractorFailure(int exitCode, const QByteArray& errorOutput)

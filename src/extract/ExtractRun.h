@@ -7,7 +7,7 @@
 #include "ExtractHost.h"
 #include "ImageSelection.h"
 #include "ToolLocator.h"
-#include "util/Confinement.h"
+#include "confine/Confinement.h"
 
 #include <QString>
 #include <QStringList>
@@ -39,8 +39,22 @@ public:
     void setPipelined(bool pipelined) { m_pipelined = pipelined; }
 
     // How the extractor and the encoders are confined: everything the system
-    // offers unless set (Confinement() runs them as they are).
-    void setConfinement(const Confinement& confinement) { m_confinement = confinement; }
+    // offers unless set (Confinement() runs them as they are), or unless the
+    // environment says ORVALIN_CONFINEMENT=off, the last resort for a system
+    // where the tools cannot run confined at all; the final message then
+    // says so.
+    void setConfinement(const Confinement& confinement)
+    {
+        m_confinement = confinement;
+        m_confinementNote.clear();
+    }
+    const Confinement& confinement() const { return m_confinement; }
+    // Everything the system offers, unless the environment turns it off;
+    // note then holds the line that says so.
+    static Confinement defaultConfinement(QString* note = nullptr);
+    // The line that says the tools run unconfined by the environment's word;
+    // empty when they do not.
+    const QString& confinementNote() const { return m_confinementNote; }
     // What is kept and left out; all off unless set.
     void setChoices(const ExtractChoices& choices) { m_choices = choices; }
     const ExtractChoices& choices() const { return m_choices; }
@@ -91,6 +105,10 @@ public:
     // The whole list when the final message had to shorten it, else empty.
     static QString finalDetails(const QStringList& problems);
 
+    // The loader's own words when a program could not start for a library
+    // it did not find or could not read; empty for any other failure.
+    static QString loaderWords(int exitCode, const QByteArray& errorOutput);
+
     // A path handed to a program as an argument: one that would begin with "-"
     // is written with a leading "./" so it can never be taken for an option.
     static QString safeArgument(const QString& path);
@@ -104,6 +122,7 @@ private:
     int m_parallelEncoders;
     bool m_pipelined = true;
     Confinement m_confinement = Confinement::full();
+    QString m_confinementNote;
     bool m_readList = true;
     bool m_removeWorkCopy = false;
     bool m_workCopyInOutputFolder = false;

@@ -33,6 +33,21 @@ std::optional<ExtractorList::Entry::Kind> kind(QByteArrayView word)
     return std::nullopt;
 }
 
+// The most bytes a size of the list ("8232B", "12.3K", "1.2M") can stand
+// for, its rounding included; 0 for anything else.
+qint64 mostBytes(QByteArrayView word)
+{
+    if (word.size() < 2)
+        return 0;
+    const char unit = word.back();
+    const qint64 scale = unit == 'B' ? 1 : unit == 'K' ? 1024 : unit == 'M' ? 1024 * 1024 : unit == 'G' ? 1 << 30 : 0;
+    bool ok = false;
+    const double value = word.chopped(1).toDouble(&ok);
+    if (!ok || scale == 0 || value < 0 || value > 1e12)
+        return 0;
+    return scale == 1 ? qint64(value) : qint64((value + 0.1) * double(scale));
+}
+
 QList<QByteArrayView> words(QByteArrayView line)
 {
     QList<QByteArrayView> words;
@@ -76,6 +91,8 @@ std::optional<ExtractorList::Entry> parseEntry(QByteArrayView line, int expected
     entry.components = *components;
     entry.bitsPerComponent = *bits;
     entry.jpeg = w[8] == "jpeg";
+    // The size is the last column but the ratio.
+    entry.mostStreamBytes = w.size() > 12 ? mostBytes(w[w.size() - 2]) : 0;
     if (w[10] == "[inline]" || w[10] == "[none]")
         return entry;
     const std::optional<int> object = number(w[10]);

@@ -32,6 +32,9 @@ public:
         // has none.
         int object = 0;
         int generation = 0;
+        // The most bytes its stream can have, from the size the list gives
+        // rounded; 0 when the list gives none.
+        qint64 mostStreamBytes = 0;
 
         bool hasObject() const { return object > 0; }
         // Written as a one-bit (PBM) file when not kept as a JPEG.

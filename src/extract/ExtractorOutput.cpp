@@ -5,9 +5,11 @@
 
 #include "NetpbmHeader.h"
 #include "StaleWork.h"
+#include "WholeJpeg.h"
 #include "util/AddFolder.h"
 #include "util/Platform.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -18,6 +20,7 @@
 namespace {
 
 const QString kPrefix = QStringLiteral("image");
+const QString kExtractorFolder = QStringLiteral("extractor");
 
 } // namespace
 
@@ -27,6 +30,7 @@ ExtractorOutput::ExtractorOutput(const QString& imageFolder)
     if (m_dir.isValid()) {
         Platform::hideFile(m_dir.path());
         m_owner = StaleWork::own(m_dir.path());
+        m_extractorFolderMade = QDir(m_dir.path()).mkdir(kExtractorFolder);
     }
 }
 
@@ -37,14 +41,19 @@ QString ExtractorOutput::folder() const
     return QDir::toNativeSeparators(m_dir.path()) + Platform::separator();
 }
 
+QString ExtractorOutput::extractorFolder() const
+{
+    return folder() + kExtractorFolder + Platform::separator();
+}
+
 QString ExtractorOutput::prefix() const
 {
-    return folder() + kPrefix;
+    return extractorFolder() + kPrefix;
 }
 
 bool ExtractorOutput::watch(std::function<void()> changed)
 {
-    if (!m_watcher.addPath(m_dir.path()))
+    if (!m_watcher.addPath(QDir(m_dir.path()).filePath(kExtractorFolder)))
         return false;
     QObject::connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_watcher,
                      [changed = std::move(changed)] { changed(); });
@@ -72,7 +81,7 @@ ExtractorOutput::Image ExtractorOutput::nextImage(bool extractorEnded)
         if (!m_swept) {
             m_swept = true;
             static const QRegularExpression name(QStringLiteral("^image-([0-9]+)\\.(?:p[bgp]m|jpg)$"));
-            for (const QString& file : AddFolder::ListFiles(folder(), QStringLiteral("image-*")))
+            for (const QString& file : AddFolder::ListFiles(extractorFolder(), QStringLiteral("image-*")))
                 if (const QRegularExpressionMatch match = name.match(file); match.hasMatch())
                     if (const int n = match.captured(1).toInt(); n > m_next)
                         m_passedOver.append(n);
@@ -89,36 +98,41 @@ ExtractorOutput::Image ExtractorOutput::nextImage(bool extractorEnded)
     // until the next one is begun: no need to read it before then.
     if (!extractorEnded && find(m_next + 1).isEmpty())
         return {Image::NotYet, QString()};
-    const Shape shape = examine(path);
-    if (!extractorEnded && !shape.whole)
+    const Shape shape = examine(path, m_takesJpeg);
+    if (!extractorEnded && shape.kind == Shape::CutShort)
         return {Image::NotYet, QString()};
     const int number = m_next++;
-    return {shape.whole ? Image::Finished : Image::CutShort, path, number, shape.width, shape.height};
+    const Image::Kind kinds[] = {Image::Finished, Image::CutShort, Image::Refused};
+    return {kinds[shape.kind], path, number, shape.width, shape.height};
 }
 
 bool ExtractorOutput::isWhole(const QString& path)
 {
-    return examine(path).whole;
+    return examine(path, true).kind == Shape::Whole;
 }
 
-ExtractorOutput::Shape ExtractorOutput::examine(const QString& path)
+ExtractorOutput::Shape ExtractorOutput::examine(const QString& path, bool takesJpeg)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    int links = 0;
+    if (!Platform::openPlainFile(file, path, &links) || links != 1)
         return {};
     if (path.endsWith(QLatin1String(".jpg"))) {
-        // A JPEG image ends with its end mark, which its coded data never
-        // holds; a few bytes may follow it in the PDF's stream.
-        constexpr qint64 kTail = 4096;
-        if (file.read(2) != "\xff\xd8")
+        if (!takesJpeg)
             return {};
-        file.seek(qMax<qint64>(2, file.size() - kTail));
-        return {file.readAll().contains("\xff\xd9"), 0, 0};
+        const WholeJpeg::Verdict verdict = WholeJpeg::examine(file);
+        if (verdict.kind == WholeJpeg::Verdict::Malformed)
+            return {};
+        return {verdict.kind == WholeJpeg::Verdict::Whole ? Shape::Whole : Shape::CutShort, verdict.width,
+                verdict.height};
     }
+    // The kind its name gives is the kind its header gives.
+    const char kind = path.endsWith(QLatin1String(".pbm")) ? '4' : path.endsWith(QLatin1String(".pgm")) ? '5' : '6';
     const std::optional<NetpbmHeader> header = NetpbmHeader::read(file);
-    if (!header || file.size() != header->fileSize())
+    if (!header || header->kind != kind || file.size() > header->fileSize())
         return {};
-    return {true, int(header->width), int(header->height)};
+    return {file.size() == header->fileSize() ? Shape::Whole : Shape::CutShort, int(header->width),
+            int(header->height)};
 }
 
 void ExtractorOutput::remove()

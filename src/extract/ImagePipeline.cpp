@@ -8,6 +8,7 @@
 #include "ExtractorOutput.h"
 #include "ImageNumbers.h"
 #include "PbmToPgm.h"
+#include "WholeJpeg.h"
 #include "util/Main.h"
 #include "util/Platform.h"
 #include "util/ShortFilename.h"
@@ -19,6 +20,7 @@
 #include <QFileInfo>
 #include <QStorageInfo>
 
+#include <limits>
 #include <numeric>
 
 namespace {
@@ -26,11 +28,17 @@ namespace {
 constexpr int kExtractor = 0; // the first program of a PDF is its extractor
 constexpr int kLister = 1;    // and the second, its list of the images
 
-bool nonEmptyFile(const QString& path)
+bool isJpegOf(const QString& path, int width, int height)
 {
-    const QFileInfo info(path);
-    return info.isFile() && info.size() > 0;
+    QFile file;
+    if (!Platform::openPlainFile(file, path))
+        return false;
+    const WholeJpeg::Verdict verdict = WholeJpeg::examine(file);
+    return verdict.kind == WholeJpeg::Verdict::Whole && verdict.width == width && verdict.height == height;
 }
+
+// Room for a JPEG file's headers beyond twice its image's size.
+constexpr quint64 kLargestJpegMargin = 1024 * 1024;
 
 // Inline images are small as a rule; a larger one is read on a thread of its
 // own so the window keeps answering.
@@ -88,6 +96,7 @@ ImagePipeline::Result ImagePipeline::run(const QString& input, const QString& ex
     m_result = Result();
 
     m_numbers.setNotes(output.folder());
+    output.setTakesJpeg(m_choices.keepJpeg);
     // New images are learnt of from the system's notices, the extractor's end
     // from its own signal. Without notices, images are taken up at its end.
     Shell32::Waker waker;
@@ -105,12 +114,15 @@ ImagePipeline::Result ImagePipeline::run(const QString& input, const QString& ex
 Shell32::Next ImagePipeline::next(int index)
 {
     using Shell32::Next;
+    // Every program's home is the run's work folder, where it can write
+    // nothing: the extractor writes only in its own folder inside it.
+    const Confinement confinement = m_confinement.inWorkFolder(m_output->folder());
     if (index == kExtractor) {
         QStringList arguments{ExtractRun::safeArgument(m_input), m_output->prefix()};
         if (m_choices.keepJpeg)
             arguments.prepend(QStringLiteral("-j"));
         return {Next::Start,
-                {m_extractor, arguments, false, m_confinement.reading({m_input}).writing({m_output->folder()})}};
+                {m_extractor, arguments, false, confinement.reading({m_input}).writing({m_output->extractorFolder()})}};
     }
     if (index == kLister) {
         if (!m_readList)
@@ -119,7 +131,7 @@ Shell32::Next ImagePipeline::next(int index)
                 {m_extractor,
                  {QStringLiteral("-list"), ExtractRun::safeArgument(m_input)},
                  /*keepOutput*/ true,
-                 m_confinement.reading({m_input})}};
+                 confinement.reading({m_input})}};
     }
     if (m_abandoned)
         return {Next::Done, {}};
@@ -144,8 +156,20 @@ Shell32::Next ImagePipeline::nextImage(int index)
         Main::DeleteQuietly(image.path);
         done();
         return {Next::Skip, {}};
+    case ExtractorOutput::Image::Refused:
+        ++m_result.refused;
+        Main::DeleteQuietly(image.path);
+        done();
+        return {Next::Skip, {}};
     case ExtractorOutput::Image::Finished:
         break;
+    }
+    // No image is larger than the largest its list names.
+    if (qint64(image.width) * image.height > mostPixels()) {
+        ++m_result.refused;
+        Main::DeleteQuietly(image.path);
+        done();
+        return {Next::Skip, {}};
     }
     ++m_result.whole;
     const ExtractorList::Entry* entry = m_selection->entryFor(image.number, image.path, image.width, image.height);
@@ -164,7 +188,7 @@ Shell32::Next ImagePipeline::nextImage(int index)
         keep(image.path, saved);
         return {m_abandoned ? Next::Done : Next::Skip, {}};
     }
-    if (std::optional<Shell32::Command> command = prepare(index, image.path, saved))
+    if (std::optional<Shell32::Command> command = prepare(index, image, saved))
         return {Next::Start, *command};
     return {m_abandoned ? Next::Done : Next::Skip, {}};
 }
@@ -186,9 +210,16 @@ bool ImagePipeline::leaveOut(const ExtractorList::Entry* entry, const QString& p
 void ImagePipeline::keep(const QString& path, ExtractHost::SavedImage saved)
 {
     m_host.setMousePointer(Pointer::Hourglass);
+    const QString taken = takeJpeg(path, saved);
+    Main::DeleteQuietly(path);
+    if (taken.isEmpty()) {
+        ++m_result.refused;
+        done();
+        return;
+    }
     const QString jpeg = m_numbers.claim(m_jpegFolder);
     // The claimed file is replaced by the image in one step.
-    const bool moved = !jpeg.isEmpty() && Platform::replaceFile(path, jpeg);
+    const bool moved = !jpeg.isEmpty() && Platform::replaceFile(taken, jpeg);
     if (jpeg.isEmpty())
         m_result.unclaimed.add(why(m_numbers.why()));
     else if (!moved)
@@ -201,12 +232,53 @@ void ImagePipeline::keep(const QString& path, ExtractHost::SavedImage saved)
         if (m_onSaved)
             m_onSaved(saved);
     } else {
-        Main::DeleteQuietly(path);
+        Main::DeleteQuietly(taken);
     }
     done();
 }
 
-std::optional<Shell32::Command> ImagePipeline::prepare(int index, const QString& listed,
+QString ImagePipeline::takeJpeg(const QString& path, const ExtractHost::SavedImage& saved)
+{
+    // Its frame has the size the list gives, and the file no more bytes
+    // than its stream, where there is a list.
+    const ExtractorList::Entry* listed = m_list ? m_list->entry(saved.index) : nullptr;
+    if (m_list && (!listed || !listed->jpeg))
+        return QString();
+    QFile file;
+    int links = 0;
+    if (!Platform::openPlainFile(file, path, &links)
+        || (listed && listed->mostStreamBytes > 0 && file.size() > listed->mostStreamBytes))
+        return QString();
+    // Once the extractor has ended, its file moves; while it runs, the
+    // extractor might still write it through a name of its own, so only a
+    // copy is taken. Either way the file checked is the one saved.
+    const QString taken = m_output->folder() + QStringLiteral("kept-%1.jpg").arg(saved.index);
+    bool ok = false;
+    if (!m_extractorRunning && links == 1) {
+        ok = QFile::rename(path, taken);
+    } else {
+        QFile copy(taken);
+        ok = copy.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+        QByteArray piece;
+        while (ok && !(piece = file.read(1024 * 1024)).isEmpty())
+            ok = copy.write(piece) == piece.size();
+        ok = ok && copy.flush();
+    }
+    file.close();
+    QFile check;
+    const bool whole = ok && Platform::openPlainFile(check, taken) && [&] {
+        const WholeJpeg::Verdict verdict = WholeJpeg::examine(check);
+        return verdict.kind == WholeJpeg::Verdict::Whole
+               && (!listed || (verdict.width == listed->width && verdict.height == listed->height));
+    }();
+    if (!whole) {
+        Main::DeleteQuietly(taken);
+        return QString();
+    }
+    return taken;
+}
+
+std::optional<Shell32::Command> ImagePipeline::prepare(int index, const ExtractorOutput::Image& listed,
                                                        const ExtractHost::SavedImage& saved)
 {
     // The pointer may have been reset meanwhile; the window gets a turn.
@@ -215,7 +287,9 @@ std::optional<Shell32::Command> ImagePipeline::prepare(int index, const QString&
     if (m_abandoned)
         return std::nullopt;
     Image& image = m_images[index];
-    image.listed = listed;
+    image.listed = listed.path;
+    image.width = listed.width;
+    image.height = listed.height;
     image.saved = saved;
     image.jpeg = m_numbers.claim(m_jpegFolder);
     bool ready = !image.jpeg.isEmpty();
@@ -231,11 +305,16 @@ std::optional<Shell32::Command> ImagePipeline::prepare(int index, const QString&
         done();
         return std::nullopt;
     }
+    // A JPEG file is never much larger than the image it holds.
+    const quint64 largest = 2 * quint64(QFileInfo(image.numbered).size()) + kLargestJpegMargin;
     return Shell32::Command{
         m_encoder,
         {QStringLiteral("-outfile"), ExtractRun::safeArgument(image.jpeg), ExtractRun::safeArgument(image.numbered)},
         false,
-        m_confinement.reading({image.numbered}).writing({image.jpeg})};
+        m_confinement.inWorkFolder(m_output->folder())
+            .reading({image.numbered})
+            .writing({image.jpeg})
+            .withFileSizeLimit(largest)};
 }
 
 bool ImagePipeline::makeNumberedCopy(Image& image)
@@ -247,9 +326,10 @@ bool ImagePipeline::makeNumberedCopy(Image& image)
         // The encoder reads no 1-bit images: it gets them as grey, converted
         // on a thread of its own since a page can run to gigabytes.
         QString systemWord;
-        const auto convert = [&image, &systemWord](const std::atomic_bool& stop) {
+        const qint64 most = mostPixels();
+        const auto convert = [&image, &systemWord, most](const std::atomic_bool& stop) {
             return PbmToPgm::convert(
-                image.listed, image.numbered, [&stop] { return !stop; }, &systemWord);
+                image.listed, image.numbered, [&stop] { return !stop; }, &systemWord, most);
         };
         const bool converted = BackgroundWork::run(convert, &m_stopper);
         if (!converted && !m_abandoned)
@@ -278,10 +358,14 @@ void ImagePipeline::finished(int index, const Shell32::Outcome& outcome)
         return;
     }
     Image image = m_images.take(index);
-    // No empty or partial JPEG stays behind.
-    const bool made = outcome.result == 0 && nonEmptyFile(image.jpeg);
+    // No empty, partial or foreign file stays behind: what the encoder made
+    // is a whole JPEG file of the image's size.
+    const bool made = outcome.result == 0 && isJpegOf(image.jpeg, image.width, image.height);
+    const QString loaderWords = ExtractRun::loaderWords(outcome.result, outcome.errorOutput);
     if (outcome.result == Shell32::startErrorResult(Shell32::StartError::NotConfined))
         m_result.notConfined.add(QString::fromLocal8Bit(outcome.errorOutput));
+    else if (!loaderWords.isEmpty())
+        m_result.notLoaded.add(loaderWords);
     else if (made)
         ++m_result.encoded;
     else
@@ -307,6 +391,9 @@ void ImagePipeline::listed(const Shell32::Outcome& outcome)
         return;
     }
     m_selection->setList(&*m_list);
+    m_mostPixels = 0;
+    for (qsizetype n = 0; n < m_list->size(); ++n)
+        m_mostPixels = qMax(m_mostPixels, qint64(m_list->entry(n)->width) * m_list->entry(n)->height);
     m_result.listed = m_list->size();
     if (m_onProgress)
         m_onProgress(m_done, m_list->size());
@@ -323,6 +410,11 @@ void ImagePipeline::done()
     ++m_done;
     if (m_onProgress && m_list)
         m_onProgress(m_done, m_list->size());
+}
+
+qint64 ImagePipeline::mostPixels() const
+{
+    return m_list ? m_mostPixels : std::numeric_limits<qint64>::max();
 }
 
 QString ImagePipeline::why(const QString& systemWord) const

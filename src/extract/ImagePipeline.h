@@ -6,6 +6,7 @@
 #include "ExtractChoices.h"
 #include "ExtractHost.h"
 #include "ExtractorList.h"
+#include "ExtractorOutput.h"
 #include "ImageSelection.h"
 #include "Shell32.h"
 
@@ -15,7 +16,6 @@
 #include <functional>
 #include <optional>
 
-class ExtractorOutput;
 class ImageNumbers;
 
 // One PDF's images, from the extractor to numbered JPEG files. The extractor
@@ -54,6 +54,8 @@ public:
         Failures unmoved;     // they could not leave the work folder
         Failures unconverted; // black-and-white images that could not be made grey
         Failures notConfined; // the encoder could not be confined for them, so it never ran
+        Failures notLoaded;   // the encoder's loader could not start it, with the loader's words
+        int refused = 0;      // files of the extractor that were no well-formed images of its kinds
 
         int saved() const { return encoded + kept; }
         int leftOutTotal() const;
@@ -85,9 +87,11 @@ public:
 
 private:
     struct Image {
-        QString listed;                // the extractor's file
-        QString numbered;              // its numbered copy, in the work folder
-        QString jpeg;                  // the claimed JPEG file
+        QString listed;   // the extractor's file
+        QString numbered; // its numbered copy, in the work folder
+        QString jpeg;     // the claimed JPEG file
+        int width = 0;    // as the extractor's file says: the JPEG file's too
+        int height = 0;
         ExtractHost::SavedImage saved; // what it is, once it is saved
     };
 
@@ -99,9 +103,17 @@ private:
     bool leaveOut(const ExtractorList::Entry* entry, const QString& path);
     // Saves a JPEG image as the extractor wrote it, under its number.
     void keep(const QString& path, ExtractHost::SavedImage saved);
+    // The extractor's JPEG file at path as a file of the run's own, out of
+    // every program's reach, and whole with the size its list gives; empty
+    // when it is not.
+    QString takeJpeg(const QString& path, const ExtractHost::SavedImage& saved);
     // Claims the image's number and makes its numbered copy; nothing when
     // that failed.
-    std::optional<Shell32::Command> prepare(int index, const QString& listed, const ExtractHost::SavedImage& saved);
+    std::optional<Shell32::Command> prepare(int index, const ExtractorOutput::Image& listed,
+                                            const ExtractHost::SavedImage& saved);
+    // The most pixels an image of this PDF can have: the largest its list
+    // names, or any number while there is no list.
+    qint64 mostPixels() const;
     // The copy of the image the encoder reads, named by its number: the
     // image itself, renamed, or its grey form.
     bool makeNumberedCopy(Image& image);
@@ -133,6 +145,7 @@ private:
     bool m_extractorRunning = false;
     bool m_listRunning = false;
     std::optional<ExtractorList> m_list;
+    qint64 m_mostPixels = 0; // of the largest image its list names
     std::optional<ImageSelection> m_selection;
     qsizetype m_done = 0;
     QHash<int, Image> m_images;

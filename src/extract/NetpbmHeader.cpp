@@ -11,6 +11,10 @@ namespace {
 // computed from it never overflow.
 constexpr qint64 kMaxSide = qint64(1) << 24;
 
+// A header is a few numbers; one that runs on (a comment without end) is
+// no header of an image the extractor wrote, and is never read to its end.
+constexpr qint64 kMostHeaderBytes = 1024;
+
 bool isSpace(char c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
@@ -18,15 +22,16 @@ bool isSpace(char c)
 
 // The next whole number of the header, passing over white space and
 // comments; -1 when there is none.
-qint64 number(QIODevice& device)
+qint64 number(QIODevice& device, qint64 end)
 {
     char c = 0;
+    const auto next = [&device, &c, end] { return device.pos() < end && device.getChar(&c); };
     for (;;) {
-        if (!device.getChar(&c))
+        if (!next())
             return -1;
         if (c == '#') {
             while (c != '\n' && c != '\r')
-                if (!device.getChar(&c))
+                if (!next())
                     return -1;
         } else if (!isSpace(c)) {
             break;
@@ -37,7 +42,7 @@ qint64 number(QIODevice& device)
         value = (value < 0 ? 0 : value * 10) + (c - '0');
         if (value > kMaxSide)
             return -1;
-        if (!device.getChar(&c))
+        if (!next())
             return -1;
     }
     // The one white-space character that ends a number is part of the header.
@@ -66,10 +71,11 @@ std::optional<NetpbmHeader> NetpbmHeader::read(QIODevice& device)
         return std::nullopt;
     NetpbmHeader header;
     header.kind = magic[1];
-    header.width = number(device);
-    header.height = number(device);
+    const qint64 end = device.pos() + kMostHeaderBytes;
+    header.width = number(device, end);
+    header.height = number(device, end);
     if (header.kind != '4')
-        header.maxValue = number(device);
+        header.maxValue = number(device, end);
     if (header.width <= 0 || header.height <= 0 || header.maxValue <= 0 || header.maxValue > 65535)
         return std::nullopt;
     header.headerBytes = device.pos();

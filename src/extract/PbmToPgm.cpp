@@ -4,6 +4,7 @@
 #include "PbmToPgm.h"
 
 #include "NetpbmHeader.h"
+#include "util/Platform.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -79,17 +80,23 @@ bool convert(QIODevice& in, QIODevice& out, const std::function<bool()>& keepGoi
            && convertRows(in, out, *header, keepGoing);
 }
 
-bool convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing, QString* why)
+bool convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing, QString* why,
+             qint64 mostPixels)
 {
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly)) {
+    QFile in;
+    if (!Platform::openPlainFile(in, from)) {
         if (why)
-            *why = in.errorString();
+            *why = QStringLiteral("not a plain file that can be read");
         return false;
     }
     const std::optional<NetpbmHeader> header = NetpbmHeader::read(in);
     if (!header || header->kind != '4' || in.size() < header->fileSize() || !in.seek(0))
         return false;
+    if (header->width * header->height > mostPixels) {
+        if (why)
+            *why = QStringLiteral("larger than its image can be");
+        return false;
+    }
 
     // A plain file, not a QSaveFile: this copy lives for one encoder run, and
     // flushing it to the disk first would cost more than the encoding. It is

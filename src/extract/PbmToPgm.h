@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <functional>
+#include <limits>
 
 class QIODevice;
 
@@ -19,9 +20,11 @@ namespace PbmToPgm {
 // false, leaving nothing at to, when from is not a whole readable PBM file,
 // to exists already or cannot be written, or the conversion was stopped; why,
 // when given, then holds the system's word for a file that could not be
-// opened or written.
+// opened or written. An image of more than mostPixels is not converted: a
+// small file can claim a huge image, and its grey form is eight times its
+// size.
 bool convert(const QString& from, const QString& to, const std::function<bool()>& keepGoing = {},
-             QString* why = nullptr);
+             QString* why = nullptr, qint64 mostPixels = std::numeric_limits<qint64>::max());
 
 // The same from the device in, read from its start, to the device out, both
 // open; false when in holds no whole PBM image, out takes no more or the

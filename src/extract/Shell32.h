@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "util/Confinement.h"
+#include "confine/Confinement.h"
 
 #include <QByteArray>
 #include <QString>

@@ -3,7 +3,7 @@
 
 #include "StaleWork.h"
 
-#include "ExtractorOutput.h"
+#include "WholeJpeg.h"
 #include "util/Platform.h"
 
 #include <QDateTime>
@@ -25,10 +25,11 @@ QString notePath(const QString& workFolder, const QString& jpeg)
 }
 
 // True for a JPEG file that a killed run left begun: empty, or not whole by
-// the same rule by which the run hands on the extractor's JPEG images.
+// the same rule by which the run takes every JPEG file.
 bool unfinished(const QString& jpeg)
 {
-    return QFileInfo(jpeg).isReadable() && !ExtractorOutput::isWhole(jpeg);
+    QFile file;
+    return Platform::openPlainFile(file, jpeg) && WholeJpeg::examine(file).kind != WholeJpeg::Verdict::Whole;
 }
 
 } // namespace

@@ -361,4 +361,32 @@ bool isSystemFolder(const QString& folder)
     return false;
 }
 
+bool openPlainFile(QFile& file, const QString& path, int* links)
+{
+#ifdef Q_OS_WIN
+    // Windows opens no pipe by a file's path, and its links are no concern
+    // of a folder only Orvalin and its programs write.
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return false;
+    if (links)
+        *links = 1;
+    return true;
+#else
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return false;
+    struct stat status {
+    };
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    if (links)
+        *links = int(status.st_nlink);
+    return true;
+#endif
+}
+
 } // namespace Platform

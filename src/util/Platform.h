@@ -10,6 +10,8 @@
 #include <QString>
 #include <QStringList>
 
+class QFile;
+
 // The few places where the operating system shows through. Everything else in
 // Orvalin is written against Qt alone.
 namespace Platform {
@@ -125,5 +127,11 @@ bool hardLink(const QString& existing, const QString& link);
 
 // True when both paths name one and the same file.
 bool sameFile(const QString& a, const QString& b);
+
+// Opens path for reading only when it is a plain file and path itself is no
+// link: a folder another program may write can hold a link to a user's file,
+// or a pipe that would keep the reader waiting for ever. links, when given,
+// is how many names the file has. False, with file closed, otherwise.
+bool openPlainFile(QFile& file, const QString& path, int* links = nullptr);
 
 } // namespace Platform

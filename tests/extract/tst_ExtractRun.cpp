@@ -881,7 +881,7 @@ private Q_SLOTS:
             const QStringList work = QDir(out).entryList({QStringLiteral(".orvalin-*")}, QDir::Dirs | QDir::Hidden);
             return !work.isEmpty()
                    && ExtractorOutput::isWhole(out + QLatin1Char('/') + work.constFirst()
-                                               + QStringLiteral("/image-002.ppm"));
+                                               + QStringLiteral("/extractor/image-002.ppm"));
         };
         QTimer watch;
         QElapsedTimer waited;

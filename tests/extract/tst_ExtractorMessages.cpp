@@ -31,6 +31,8 @@ private Q_SLOTS:
         QTest::newRow("unknown image") << QByteArray("Syntax Error: XObject 'Im0' is unknown\n") << true << false;
         QTest::newRow("image drawn wrongly")
             << QByteArray("Syntax Error (7): Arg #0 to 'Do' operator is wrong type (integer)\n") << true << false;
+        QTest::newRow("image drawn without a name")
+            << QByteArray("Syntax Error (7): Too few (0) args to 'Do' operator\n") << true << false;
         QTest::newRow("failed decoding") << QByteArray(
             "Syntax Error (7412): CCITTFax row is wrong length (65)\n"
             "Syntax Error (7412): Bad two dim code (0000) in CCITTFax stream\n")

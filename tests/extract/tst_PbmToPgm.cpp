@@ -34,6 +34,31 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("out.pgm"))));
     }
 
+    // A small file can claim a huge page: the grey file is never larger than
+    // the image can be.
+    void mostPixels_data()
+    {
+        QTest::addColumn<qint64>("most");
+        QTest::addColumn<bool>("converted");
+        QTest::newRow("the image's own size") << qint64(32) << true;
+        QTest::newRow("one pixel less") << qint64(31) << false;
+    }
+    void mostPixels()
+    {
+        QFETCH(qint64, most);
+        QFETCH(bool, converted);
+        QTemporaryDir dir;
+        QFile in(dir.filePath(QStringLiteral("in.pbm")));
+        QVERIFY(in.open(QIODevice::WriteOnly));
+        in.write(QByteArray("P4\n16 2\n\x01\x02\x03\x04"));
+        in.close();
+        const QString out = dir.filePath(QStringLiteral("out.pgm"));
+        QString why;
+        QCOMPARE(PbmToPgm::convert(in.fileName(), out, {}, &why, most), converted);
+        QCOMPARE(QFile::exists(out), converted);
+        QCOMPARE(why.isEmpty(), converted);
+    }
+
     void blackAndWhiteConversion()
     {
         QTemporaryDir dir;

@@ -55,8 +55,9 @@ private Q_SLOTS:
         claim(".orvalin-live01", "1.jpg", {});
         claim(".orvalin-young1", "2.jpg", {});
         claim(".orvalin-old001", "3.jpg", {});
-        claim(".orvalin-old001", "4.jpg", QByteArray("\xff\xd8\xff", 3));
-        claim(".orvalin-old001", "5.jpg", QByteArray("\xff\xd8\xff\xd9", 4));
+        const QByteArray whole = TestPdf::jpegData({TestPdf::Kind::Jpeg, 8, 8, 1});
+        claim(".orvalin-old001", "4.jpg", whole.chopped(2));
+        claim(".orvalin-old001", "5.jpg", whole);
         claim(".orvalin-old001", "6.jpg", {});
         // The user put a file of their own in the place of a claimed one.
         QVERIFY(QFile::remove(folder.filePath(QStringLiteral("6.jpg"))));

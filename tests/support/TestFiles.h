@@ -19,6 +19,12 @@ inline QByteArray contents(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+[[nodiscard]] inline bool write(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+
 // Everything in a folder, hidden entries included: what a run leaves behind.
 inline QStringList leftovers(const QString& folder)
 {
