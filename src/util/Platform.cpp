@@ -276,13 +276,29 @@ bool pathTooLong(const QString& path)
 
 bool hardLink(const QString& existing, const QString& link)
 {
+    return makeHardLink(existing, link) == LinkResult::Made;
+}
+
+LinkResult makeHardLink(const QString& existing, const QString& link, QString* why)
+{
 #ifdef Q_OS_WIN
     // Windows keeps no notes of claimed files; see StaleWork.
     Q_UNUSED(existing);
     Q_UNUSED(link);
-    return false;
+    Q_UNUSED(why);
+    return LinkResult::NoLinks;
 #else
-    return ::link(QFile::encodeName(existing).constData(), QFile::encodeName(link).constData()) == 0;
+    if (::link(QFile::encodeName(existing).constData(), QFile::encodeName(link).constData()) == 0)
+        return LinkResult::Made;
+    const int error = errno;
+    if (error == EEXIST)
+        return LinkResult::Taken;
+    // FAT and some network file systems keep one name a file.
+    if (error == EPERM || error == EOPNOTSUPP || error == EXDEV || error == EMLINK)
+        return LinkResult::NoLinks;
+    if (why)
+        *why = qt_error_string(error);
+    return LinkResult::Failed;
 #endif
 }
 

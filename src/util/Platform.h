@@ -125,6 +125,12 @@ bool pathTooLong(const QString& path);
 // file system; false where that fails or the platform has no such links.
 bool hardLink(const QString& existing, const QString& link);
 
+// The same, saying why not: Taken when something is there by that name
+// (the link is never made over it), NoLinks where the platform or the file
+// system makes no such links, Failed otherwise with why set.
+enum class LinkResult { Made, Taken, NoLinks, Failed };
+LinkResult makeHardLink(const QString& existing, const QString& link, QString* why = nullptr);
+
 // True when both paths name one and the same file.
 bool sameFile(const QString& a, const QString& b);
 
