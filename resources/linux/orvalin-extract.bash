@@ -23,11 +23,15 @@ _orvalin_extract()
             COMPREPLY=($(compgen -W 'save leave-out apply' -- "$cur"))
             return
             ;;
+        --timeout)
+            COMPREPLY=($(compgen -W "60 300 600 3600" -- "$cur"))
+            return
+            ;;
     esac
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '-o --output -0 --keep-jpeg --masks --no-masks --no-tiny --no-repeats --no-confinement
-            --jobs --manifest -q --quiet -h --help --version' -- "$cur"))
+            --jobs --manifest --timeout -q --quiet -h --help --version' -- "$cur"))
         return
     fi
     # PDF files and folders.

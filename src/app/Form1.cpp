@@ -211,6 +211,11 @@ void Form1::connectControls()
     setTabOrder(Check3, Command1);
 
     connect(ListView1, &SourceListView::pointerMoved, this, &Form1::Form_MouseMove);
+    // Once the drop is over: the file manager waits for its end.
+    connect(
+        ListView1, &SourceListView::passedOver, this,
+        [this](const QStringList& lines) { m_dialogs->message(this, lines.join(QLatin1Char('\n')), QString()); },
+        Qt::QueuedConnection);
     connect(Check1, &QAbstractButton::clicked, this, &Form1::Check1_Click);
     connect(Check2, &QAbstractButton::clicked, this, &Form1::Check2_Click);
     connect(Check3, &QAbstractButton::clicked, this, &Form1::Check3_Click);

@@ -3,7 +3,10 @@
 
 #include "CommandLine.h"
 
+#include "util/PathBytes.h"
+
 #include <QCommandLineParser>
+#include <QFile>
 
 #include <optional>
 
@@ -19,6 +22,7 @@ struct Options {
     QCommandLineOption noRepeats{QStringLiteral("no-repeats")};
     QCommandLineOption jobs{QStringLiteral("jobs"), QString(), QStringLiteral("N")};
     QCommandLineOption manifest{QStringLiteral("manifest"), QString(), QStringLiteral("FILE")};
+    QCommandLineOption timeout{QStringLiteral("timeout"), QString(), QStringLiteral("SECONDS")};
     QCommandLineOption quiet{{QStringLiteral("q"), QStringLiteral("quiet")}};
     QCommandLineOption noConfinement{QStringLiteral("no-confinement")};
     QCommandLineOption help{{QStringLiteral("h"), QStringLiteral("help")}};
@@ -52,13 +56,18 @@ std::optional<ExtractChoices::Masks> masksWay(const QString& word)
     return std::nullopt;
 }
 
-// What is wrong with arguments that were read; jobs is --jobs as given.
-QString usageProblem(const CommandLine& line, const QString& jobs)
+// What is wrong with arguments that were read; jobs and timeout are --jobs
+// and --timeout as given.
+QString usageProblem(const CommandLine& line, const QString& jobs, const QString& timeout)
 {
     if (!jobs.isNull() && (line.jobs < 1 || line.jobs > CommandLine::kMostJobs))
         return QStringLiteral("--jobs needs a whole number from 1 to %1, not '%2'")
             .arg(CommandLine::kMostJobs)
             .arg(jobs);
+    if (!timeout.isNull() && (line.timeLimit < 1 || line.timeLimit > CommandLine::kLongestTimeLimit))
+        return QStringLiteral("--timeout needs a whole number of seconds from 1 to %1, not '%2'")
+            .arg(CommandLine::kLongestTimeLimit)
+            .arg(timeout);
     // An option where a value was meant: "--manifest -o out" would otherwise
     // write a manifest named "-o". A name that begins with "-" is written
     // "./-name"; "--manifest -" is standard output.
@@ -78,14 +87,29 @@ QString usageProblem(const CommandLine& line, const QString& jobs)
 
 } // namespace
 
-CommandLine CommandLine::parse(const QStringList& arguments)
+QByteArray CommandLine::bytesIfNoText(const QString& value) const
+{
+    // Qt reads a byte that is no text as U+FFFD. A value is a whole argument
+    // or its end, after "--output=" or "-o", which are text.
+    if (value.isEmpty() || !value.contains(QChar::ReplacementCharacter))
+        return QByteArray();
+    for (const auto& [text, bytes] : noText)
+        if (text.endsWith(value))
+            return bytes.mid(QFile::encodeName(text.chopped(value.size())).size());
+    return QByteArray();
+}
+
+CommandLine CommandLine::parse(const QStringList& arguments, const QList<QByteArray>& bytes)
 {
     const Options o;
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsCompactedShortOptions);
     parser.addOptions({o.output, o.nul, o.keepJpeg, o.noMasks, o.masks, o.noTiny, o.noRepeats, o.jobs, o.manifest,
-                       o.quiet, o.noConfinement, o.help, o.version});
+                       o.timeout, o.quiet, o.noConfinement, o.help, o.version});
     CommandLine line;
+    for (qsizetype i = 0; i < bytes.size() && i < arguments.size(); ++i)
+        if (!PathBytes::isText(bytes.at(i)))
+            line.noText.append({arguments.at(i), bytes.at(i)});
     if (!parser.parse(QStringList{QStringLiteral("orvalin-extract")} + arguments)) {
         line.error = parseError(parser);
         return line;
@@ -125,7 +149,9 @@ CommandLine CommandLine::parse(const QStringList& arguments)
         line.inputs.append(QStringLiteral("-"));
     const QString jobs = parser.isSet(o.jobs) ? parser.value(o.jobs) : QString();
     line.jobs = jobs.toInt();
-    line.error = usageProblem(line, jobs);
+    const QString timeout = parser.isSet(o.timeout) ? parser.value(o.timeout) : QString();
+    line.timeLimit = timeout.toInt();
+    line.error = usageProblem(line, jobs, timeout);
     return line;
 }
 
@@ -161,7 +187,10 @@ Options:
                      the same, byte for byte, as one saved before in the run
       --jobs N       programs at once (default: the number of cores)
       --manifest FILE  write a tab-separated list of the JPEG files saved
-                     (- writes it to standard output)
+                     (- writes it to standard output); FILE is written
+                     whole at the end, and replaces only an earlier manifest
+      --timeout SECONDS  stop a PDF whose programs run longer, and go on
+                     with the next (default: no limit)
   -q, --quiet        no progress and no summary; problems are still shown
       --no-confinement  run the tools unconfined: only where they cannot
                      run confined at all (read the manual first)
@@ -169,6 +198,7 @@ Options:
       --version      show the version, the tools found and their versions
 
 Exit status: 0 when every PDF gave all its images, 1 when a problem was shown,
-2 on a usage error, 130 when interrupted.
+2 on a usage error, 130 when interrupted, 141 when standard output or standard
+error was a pipe that was closed.
 )");
 }

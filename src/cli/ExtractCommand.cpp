@@ -11,6 +11,7 @@
 #include "sourcelist/FolderScan.h"
 #include "util/Main.h"
 #include "util/OutputFolder.h"
+#include "util/PathBytes.h"
 #include "util/Platform.h"
 #include "util/TerminationSignals.h"
 
@@ -20,14 +21,9 @@
 #include <QLocale>
 #include <QThread>
 
-namespace {
+#include <tuple>
 
-// The full path of a path given on the command line, with the platform's
-// separators.
-QString fullPath(const QString& path)
-{
-    return QDir::toNativeSeparators(QDir::cleanPath(QDir::current().absoluteFilePath(path)));
-}
+namespace {
 
 void say(std::FILE* stream, const QString& text)
 {
@@ -43,13 +39,11 @@ QString oneLine(QString path)
         .replace(QLatin1Char('\t'), QStringLiteral("\\t"));
 }
 
-// The output folder as the window's box would read it, relative text taken
-// from the current folder: "~" and "~/..." are the home folder.
-QString outputFolderAsGiven(const QString& given)
+// True for output-folder text that begins with the home folder, as the
+// window's box reads it: "~" and "~/...".
+bool fromHome(const QString& given)
 {
-    if (given.startsWith(QLatin1Char('~')) && (given.size() == 1 || Platform::isSeparator(given.at(1))))
-        return given;
-    return fullPath(given) + Platform::separator();
+    return given.startsWith(QLatin1Char('~')) && (given.size() == 1 || Platform::isSeparator(given.at(1)));
 }
 
 } // namespace
@@ -71,28 +65,82 @@ int ExtractCommand::usageError(const QString& error)
     return kUsage;
 }
 
-int ExtractCommand::run(const QStringList& arguments)
+int ExtractCommand::run(const QStringList& arguments, const QList<QByteArray>& bytes)
 {
-    const CommandLine line = CommandLine::parse(arguments);
+    const CommandLine line = CommandLine::parse(arguments, bytes);
     if (!line.error.isEmpty())
         return usageError(line.error);
+    if (line.action != CommandLine::Action::Extract && m_outClosed) {
+        say(m_err, QStringLiteral("orvalin-extract: standard output is closed, so nothing can be shown there"));
+        return kProblems;
+    }
     if (line.action == CommandLine::Action::Help) {
         say(m_out, CommandLine::help());
-        return kAllImages;
+        return flushOutput();
     }
     if (line.action == CommandLine::Action::Version)
         return version();
     return extract(line);
 }
 
+int ExtractCommand::flushOutput()
+{
+    if (std::fflush(m_out) == 0 && !std::ferror(m_out))
+        return kAllImages;
+    say(m_err, QStringLiteral("orvalin-extract: standard output could not be written (%1)").arg(qt_error_string()));
+    return kProblems;
+}
+
+QString ExtractCommand::fullPath(const QString& path)
+{
+    if (!QDir::isRelativePath(path))
+        return QDir::toNativeSeparators(QDir::cleanPath(path));
+    // Asked once, and only when a path leans on it; never "/" in its place.
+    if (!m_baseRead) {
+        m_baseRead = true;
+        m_base = Platform::currentFolder(&m_noBase);
+    }
+    if (m_base.isEmpty())
+        return QString();
+    return QDir::toNativeSeparators(QDir::cleanPath(QDir(m_base).absoluteFilePath(path)));
+}
+
+QString ExtractCommand::pathProblem(const CommandLine& line, const QString& given, const char* what, bool home)
+{
+    if (const QByteArray bytes = line.bytesIfNoText(given); !bytes.isEmpty())
+        return QStringLiteral("the %1 '%2' is not valid UTF-8").arg(QLatin1String(what), PathBytes::escaped(bytes));
+    if (home && fromHome(given))
+        return QString();
+    if (fullPath(given).isEmpty())
+        return QStringLiteral("relative paths cannot be used: the current folder %1").arg(m_noBase);
+    return QString();
+}
+
 int ExtractCommand::extract(const CommandLine& line)
 {
+    if (line.manifest == QLatin1String("-") && m_outClosed)
+        return usageError(QStringLiteral("--manifest - needs standard output, which is closed"));
+    // Paths that would name another place, or none, are refused before any
+    // is used.
+    const QString manifestFile = line.manifest == QLatin1String("-") ? QString() : line.manifest;
+    for (const auto& [given, what, home] :
+         {std::tuple{line.outputFolder, "output folder", true}, std::tuple{manifestFile, "manifest", false}})
+        if (!given.isEmpty())
+            if (const QString problem = pathProblem(line, given, what, home); !problem.isEmpty())
+                return usageError(problem);
     m_rows = gather(line);
+    if (!m_relativeProblem.isEmpty())
+        return usageError(m_relativeProblem);
+    for (const QByteArray& path : std::as_const(m_noText)) {
+        ++m_problems;
+        say(m_err, oneLine(PathBytes::problemLine(path)));
+    }
     if (m_rows.isEmpty()) {
         say(m_err, QStringLiteral("orvalin-extract: no PDF files to extract"));
         return kProblems;
     }
-    m_outputFolder = outputFolderAsGiven(line.outputFolder);
+    m_outputFolder =
+        fromHome(line.outputFolder) ? line.outputFolder : fullPath(line.outputFolder) + Platform::separator();
     // What can be checked is checked before anything is written: the tools
     // and the output folder stay as they are for the whole run.
     // The last resort, named before anything is done.
@@ -104,17 +152,37 @@ int ExtractCommand::extract(const CommandLine& line)
         say(m_err, QStringLiteral("orvalin-extract: %1").arg(unconfined.front().toLower() + unconfined.mid(1)));
     QString problem = preflight(confinement);
     if (problem.isEmpty() && !line.manifest.isEmpty()) {
-        m_keepManifest = m_manifest.open(line.manifest == QLatin1String("-") ? line.manifest : fullPath(line.manifest));
+        const QString manifest = line.manifest == QLatin1String("-") ? line.manifest : fullPath(line.manifest);
+        if (const QString refused = manifestProblem(manifest); !refused.isEmpty())
+            return usageError(refused);
+        m_manifestName = line.manifest;
+        m_keepManifest = m_manifest.open(manifest);
         if (!m_keepManifest)
             return usageError(QStringLiteral("cannot write the manifest %1: %2").arg(line.manifest, m_manifest.why()));
+        m_manifestOnTerminal = m_manifest.toStandardOutput() && Platform::standardOutputIsTerminal();
     }
     if (problem.isEmpty())
         problem = Main::prepareFolder(OutputFolder::resolve(m_outputFolder).folder);
     if (!problem.isEmpty()) {
+        m_manifest.discard();
         say(m_err, QStringLiteral("orvalin-extract: %1").arg(problem));
         return kProblems;
     }
     return runAll(line, confinement);
+}
+
+QString ExtractCommand::manifestProblem(const QString& manifest) const
+{
+    const QFileInfo info(manifest);
+    if (manifest == QLatin1String("-") || !info.exists())
+        return QString();
+    const QString real = info.canonicalFilePath();
+    for (const QString& row : m_rows)
+        if (QFileInfo(row).canonicalFilePath() == real)
+            return QStringLiteral("the manifest %1 would replace a PDF given as input").arg(manifest);
+    if (info.isFile() && !Manifest::isManifest(manifest))
+        return QStringLiteral("the manifest %1 would replace a file that is not a manifest").arg(manifest);
+    return QString();
 }
 
 int ExtractCommand::runAll(const CommandLine& line, const Confinement& confinement)
@@ -128,30 +196,60 @@ int ExtractCommand::runAll(const CommandLine& line, const Confinement& confineme
     m_bytesBefore.append(bytes);
 
     m_run = std::make_unique<ExtractRun>(*this, ToolLocator(m_applicationFolder));
-    // A script over thousands of PDFs leaves no copy of one behind.
+    // A script over thousands of PDFs leaves no copy of one behind, nor one
+    // on a folder that is shared, slow or read-only: the copy lives beside
+    // the images.
     m_run->setRemoveWorkCopy(true);
+    m_run->setWorkCopyInOutputFolder(true);
+    m_run->setTimeLimit(line.timeLimit);
     m_run->setChoices(line.choices);
     m_run->setConfinement(confinement);
     m_run->setParallelEncoders(line.jobs > 0 ? line.jobs : QThread::idealThreadCount());
     m_clock.start();
     // From here on Ctrl+C, SIGTERM and SIGHUP end the run as closing the
-    // window does.
-    TerminationSignals requests;
+    // window does, and so does a closed pipe on either output.
+    TerminationSignals requests(nullptr, TerminationSignals::ClosedPipe::Caught);
     int request = 0;
     QObject::connect(&requests, &TerminationSignals::received, [this, &request](int signal) {
         request = signal;
         interrupt();
     });
     m_run->ExtractAll();
+    m_pdfsDone = m_interrupted ? m_row - 1 : int(m_rows.size());
+    if (m_keepManifest && !m_outputFailed && !m_manifest.commit()) {
+        // Its lines were all written; only its name could not be given.
+        ++m_problems;
+        m_progress->clear();
+        say(m_err, QStringLiteral("orvalin-extract: the manifest %1 could not be written (%2)")
+                       .arg(m_manifestName, m_manifest.why()));
+    }
     m_progress->clear();
     summary();
+    if (TerminationSignals::closedPipeCaught())
+        request = TerminationSignals::closedPipe();
     if (!m_interrupted)
         return m_problems > 0 ? kProblems : kAllImages;
-    // Ctrl+C ends the program by the signal itself, as a shell expects of
-    // every program it runs: a loop of runs stops there too.
-    if (request == TerminationSignals::keyboardInterrupt())
+    // Ctrl+C and a closed pipe end the program by the signal itself, as a
+    // shell expects of every program it runs: a loop of runs stops there too,
+    // and a pipeline learns why this part of it ended.
+    if (request != 0
+        && (request == TerminationSignals::keyboardInterrupt() || request == TerminationSignals::closedPipe()))
         TerminationSignals::endProcess(request);
-    return kInterrupted;
+    return m_outputFailed ? kProblems : kInterrupted;
+}
+
+void ExtractCommand::outputFailed(const QString& why)
+{
+    if (m_outputFailed)
+        return;
+    m_outputFailed = true;
+    // A closed pipe says nothing of its own: the signal does.
+    if (!TerminationSignals::closedPipeCaught()) {
+        ++m_problems;
+        m_progress->clear();
+        say(m_err, QStringLiteral("orvalin-extract: %1, so the run was stopped").arg(why));
+    }
+    interrupt();
 }
 
 QString ExtractCommand::preflight(const Confinement& confinement) const
@@ -175,29 +273,50 @@ QStringList ExtractCommand::gather(const CommandLine& line)
 {
     QStringList rows;
     for (const QString& input : line.inputs) {
-        const QStringList paths = input == QLatin1String("-") ? readPaths(line.nulSeparated) : QStringList{input};
-        for (const QString& path : paths) {
+        // Each path as text, and as its bytes when they are no text.
+        QList<std::pair<QString, QByteArray>> paths;
+        if (input == QLatin1String("-")) {
+            for (const QByteArray& bytes : readPaths(line.nulSeparated))
+                paths.append({QFile::decodeName(bytes), PathBytes::isText(bytes) ? QByteArray() : bytes});
+        } else {
+            paths.append({input, line.bytesIfNoText(input)});
+        }
+        for (const auto& [path, noText] : std::as_const(paths)) {
+            if (!noText.isEmpty()) {
+                // Named by its full path, as every problem line names its PDF.
+                const QString base = QDir::isRelativePath(path) ? fullPath(QStringLiteral(".")) : QString();
+                m_noText.append(base.isEmpty() ? noText : QFile::encodeName(base) + '/' + noText);
+                continue;
+            }
             const QString full = fullPath(path);
+            if (full.isEmpty()) {
+                m_relativeProblem =
+                    QStringLiteral("relative paths cannot be used: the current folder %1").arg(m_noBase);
+                return {};
+            }
             // A folder adds its tree's PDF files as the folder button does.
-            if (QFileInfo(full).isDir())
-                rows += FolderScan().pdfFilesInTree(full);
-            else
+            if (QFileInfo(full).isDir()) {
+                FolderScan scan;
+                rows += scan.pdfFilesInTree(full);
+                m_noText += scan.pathsThatAreNoText();
+            } else {
                 rows.append(full);
+            }
         }
     }
     return rows;
 }
 
-QStringList ExtractCommand::readPaths(bool nulSeparated)
+QList<QByteArray> ExtractCommand::readPaths(bool nulSeparated)
 {
     QFile in;
     if (!in.open(m_in, QIODevice::ReadOnly))
         return {};
-    QStringList paths;
+    QList<QByteArray> paths;
     for (const QByteArray& path : in.readAll().split(nulSeparated ? '\0' : '\n')) {
         const QByteArray trimmed = nulSeparated || !path.endsWith('\r') ? path : path.chopped(1);
         if (!trimmed.isEmpty())
-            paths.append(QFile::decodeName(trimmed));
+            paths.append(trimmed);
     }
     return paths;
 }
@@ -254,8 +373,20 @@ void ExtractCommand::problemFound(const QString& source, const QString& problem)
 void ExtractCommand::imageSaved(const SavedImage& image)
 {
     ++m_saved;
-    if (m_keepManifest)
-        m_manifest.add(image);
+    if (!m_keepManifest || m_outputFailed)
+        return;
+    // The progress line would run into the manifest's line; it comes back
+    // below it.
+    if (m_manifestOnTerminal)
+        m_progress->clear();
+    if (!m_manifest.add(image)) {
+        outputFailed(QStringLiteral("the manifest %1 could not be written (%2)")
+                         .arg(m_manifest.toStandardOutput() ? QStringLiteral("on standard output") : m_manifestName,
+                              m_manifest.why()));
+        return;
+    }
+    if (m_manifestOnTerminal)
+        m_progress->restore();
 }
 
 void ExtractCommand::rowProgress(int row, int rows, qsizetype done, qsizetype listed)
@@ -292,9 +423,15 @@ void ExtractCommand::summary()
     const auto count = [&english](qsizetype n, const char* one, const char* many) {
         return QStringLiteral("%1 %2").arg(english.toString(qlonglong(n)), QLatin1String(n == 1 ? one : many));
     };
+    // An interrupted run names the PDFs it finished of all it was given.
+    const QString pdfs = m_interrupted
+                             ? QStringLiteral("%1 of %2").arg(m_pdfsDone).arg(count(m_rows.size(), "PDF", "PDFs"))
+                             : count(m_rows.size(), "PDF", "PDFs");
     QString line = QStringLiteral("%1: %2 from %3")
-                       .arg(m_interrupted ? QStringLiteral("Interrupted") : QStringLiteral("Done"),
-                            count(m_saved, "image", "images"), count(m_rows.size(), "PDF", "PDFs"));
+                       .arg(m_outputFailed  ? QStringLiteral("Stopped")
+                            : m_interrupted ? QStringLiteral("Interrupted")
+                                            : QStringLiteral("Done"),
+                            count(m_saved, "image", "images"), pdfs);
     if (m_problems > 0)
         line += QStringLiteral(" (%1 with problems)").arg(m_problems);
     line += QStringLiteral(" in %1 s").arg(double(m_clock.elapsed()) / 1000.0, 0, 'f', 1);

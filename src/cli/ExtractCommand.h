@@ -9,6 +9,7 @@
 #include "confine/Confinement.h"
 #include "extract/ExtractHost.h"
 
+#include <QByteArray>
 #include <QElapsedTimer>
 #include <QList>
 #include <QStringList>
@@ -30,14 +31,19 @@ public:
     static constexpr int kUsage = 2;
     static constexpr int kInterrupted = 130;
 
-    // applicationFolder: where the tools are looked for first and the work
-    // copy may go. in is read for "-".
+    // applicationFolder: where the tools are looked for first. in is read
+    // for "-".
     ExtractCommand(QString applicationFolder, std::FILE* in, std::FILE* out, std::FILE* err);
     ~ExtractCommand() override;
 
+    // Standard output was closed when the program started ("1>&-"): nothing
+    // that is meant for it is written anywhere else.
+    void setStandardOutputClosed(bool closed) { m_outClosed = closed; }
+
     // Does what the arguments (without the program's name) ask; returns the
-    // exit code.
-    int run(const QStringList& arguments);
+    // exit code. bytes, when given, are the same arguments as the system
+    // passed them, so that a path that is no text is never taken for another.
+    int run(const QStringList& arguments, const QList<QByteArray>& bytes = {});
     // Ends a run in progress as closing the window does: its programs are
     // stopped and what it had begun is removed; run then returns
     // kInterrupted.
@@ -64,11 +70,27 @@ private:
     // Why the run cannot begin at all (a tool missing, an output folder that
     // is no full path), or nothing; nothing is written.
     QString preflight(const Confinement& confinement) const;
+    // The usage error of a path given for the output folder or the manifest
+    // (what names which): no text, or relative while the current folder
+    // cannot be read; home: "~/" is the home folder, as in the window's box.
+    QString pathProblem(const CommandLine& line, const QString& given, const char* what, bool home);
+    // Why --manifest may not write to its file, or nothing.
+    QString manifestProblem(const QString& manifest) const;
     int version();
     // The rows the inputs give: PDF files as full paths, folders as their PDF
-    // files, "-" as the paths read from in.
+    // files, "-" as the paths read from in. Paths that are no text go to
+    // m_noText; a relative path the current folder cannot resolve is a usage
+    // error in m_relativeProblem.
     QStringList gather(const CommandLine& line);
-    QStringList readPaths(bool nulSeparated);
+    QList<QByteArray> readPaths(bool nulSeparated);
+    // The full path of a path given; empty when it is relative and the
+    // current folder cannot be read.
+    QString fullPath(const QString& path);
+    // What standard output was to get could not be written (the manifest, a
+    // closed pipe): the run ends as an interrupted one does.
+    void outputFailed(const QString& why);
+    // Ends with the problem line when standard output could not be written.
+    int flushOutput();
     void summary();
 
     QString m_applicationFolder;
@@ -78,13 +100,23 @@ private:
     QStringList m_rows;
     QList<qint64> m_bytesBefore; // of the rows before each row, and of all at the end
     QString m_outputFolder;
+    bool m_outClosed = false;
     Manifest m_manifest;
+    QString m_manifestName; // as given
     bool m_keepManifest = false;
+    bool m_manifestOnTerminal = false; // the progress line is cleared for its lines
+    bool m_outputFailed = false;
+    QString m_base;          // the current folder, which relative paths are taken from
+    QString m_noBase;        // why there is none, once asked
+    bool m_baseRead = false; // m_base and m_noBase are known
+    QString m_relativeProblem;
+    QList<QByteArray> m_noText; // inputs, and paths met in folders, that are no text
     std::unique_ptr<ProgressLine> m_progress;
     QElapsedTimer m_clock;
     std::unique_ptr<ExtractRun> m_run;
     bool m_interrupted = false;
     int m_problems = 0;
+    int m_pdfsDone = 0; // of the run, once it has ended
     qsizetype m_saved = 0;
     QString m_leftOut; // the line of what was left out
 

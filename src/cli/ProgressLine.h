@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QString>
+#include <QStringList>
 
 #include <cstdio>
 
@@ -23,7 +24,10 @@ public:
         qint64 elapsedMs = 0;
     };
 
-    // "3/120 PDFs  1,234/1,500 images  0:42  about 2:10 left", cut to width.
+    // "3/120 PDFs  1,234/1,500 images  0:42  about 2:10 left", shorter than
+    // width: words are dropped first, then the numbers, and the time left
+    // last ("3/120  1,234/1,500  0:42  2:10 left" at 40 columns). A width
+    // of 0 or 1 (not known) takes the whole line.
     static QString text(const State& state, int width);
 
     ProgressLine(std::FILE* out, bool enabled);
@@ -33,10 +37,16 @@ public:
     void show(const State& state);
     // Takes the line away, so that other output can take its place.
     void clear();
+    // Draws the line clear() took away once more, as it was.
+    void restore();
 
 private:
+    void draw();
+
     std::FILE* m_out;
     bool m_enabled;
     bool m_shown = false;
+    bool m_cleared = false; // by clear(), from a line that restore() brings back
+    State m_state;
     QElapsedTimer m_lastDrawn;
 };

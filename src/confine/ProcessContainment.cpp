@@ -7,6 +7,7 @@
 
 #ifdef Q_OS_LINUX
 #include <fcntl.h>
+#include <poll.h>
 #include <sched.h>
 #include <signal.h>
 #include <sys/prctl.h>
@@ -47,32 +48,32 @@ long newProcess(unsigned long flags)
     return syscall(SYS_clone, flags | SIGCHLD, nullptr, nullptr, nullptr, nullptr);
 }
 
-void closeAllBut(int keep)
-{
-    if (keep > 0)
-        syscall(SYS_close_range, 0U, unsigned(keep - 1), 0U);
-    syscall(SYS_close_range, unsigned(keep + 1), ~0U, 0U);
-}
+#ifndef SYS_pidfd_open
+constexpr long SYS_pidfd_open = 434;
+#endif
 
-// The waiter: ends as the program ended.
-[[noreturn]] void waitFor(pid_t program)
+// The first process of the program's PID namespace, which keeps it: it
+// holds nothing of the program's and only reaps what is left to it, until
+// the program's process ends and the kernel ends it, and with it every
+// process of the namespace.
+[[noreturn]] void keepNamespace(int program)
 {
-    int status = 0;
-    while (::waitpid(program, &status, 0) < 0 && errno == EINTR) { }
-    if (WIFSIGNALED(status)) {
-        const int signal = WTERMSIG(status);
-        struct sigaction standard {
-        };
-        standard.sa_handler = SIG_DFL;
-        ::sigaction(signal, &standard, nullptr);
-        sigset_t only;
-        sigemptyset(&only);
-        sigaddset(&only, signal);
-        ::sigprocmask(SIG_UNBLOCK, &only, nullptr);
-        ::kill(::getpid(), signal);
-        ::_exit(128 + signal);
+    if (::prctl(PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0) != 0)
+        ::_exit(127);
+    // Gone before the tie held: the death signal will never come.
+    pollfd gone{program, POLLIN, 0};
+    if (::poll(&gone, 1, 0) != 0)
+        ::_exit(0);
+    syscall(SYS_close_range, 0U, ~0U, 0U);
+    sigset_t child;
+    sigemptyset(&child);
+    sigaddset(&child, SIGCHLD);
+    ::sigprocmask(SIG_BLOCK, &child, nullptr);
+    for (;;) {
+        while (::waitpid(-1, nullptr, WNOHANG | __WALL) > 0) { }
+        siginfo_t info;
+        ::sigwaitinfo(&child, &info);
     }
-    ::_exit(WIFEXITED(status) ? WEXITSTATUS(status) : 127);
 }
 
 } // namespace
@@ -106,28 +107,18 @@ int enterOwnTree()
 {
     if (const int error = unshareTree())
         return error;
-    // Open in the waiter for as long as it lives: the program sees it close.
-    int alive[2];
-    if (::pipe2(alive, O_CLOEXEC | O_NONBLOCK) != 0)
-        return errno;
-    const long program = newProcess(0);
+    // The program's own process stays outside the namespace and starts its
+    // processes in it; the first of them keeps it, tied to the program, so
+    // the start goes on to the program at once.
+    const int program = int(syscall(SYS_pidfd_open, ::getpid(), 0U));
     if (program < 0)
         return errno;
-    if (program > 0) {
-        // Nothing of the program's reaches it, so the runner learns of the
-        // program's exec, and of its end, from the program alone.
-        ::close(alive[0]);
-        closeAllBut(alive[1]);
-        waitFor(pid_t(program));
-    }
-    ::close(alive[1]);
-    if (::prctl(PR_SET_PDEATHSIG, SIGKILL, 0, 0, 0) != 0)
-        return errno;
-    char nothing = 0;
-    if (::read(alive[0], &nothing, 1) == 0)
-        ::_exit(127); // the waiter was killed before the tie held
-    ::close(alive[0]);
-    return 0;
+    const long keeper = newProcess(0);
+    if (keeper == 0)
+        keepNamespace(program);
+    const int error = keeper < 0 ? errno : 0;
+    ::close(program);
+    return error;
 }
 
 #else

@@ -10,10 +10,12 @@
 // from clearing that death signal. A program that starts none of its own
 // (the tools themselves) is refused new processes by the same filter, so
 // it is all there is. A program that must start others (a wrapper script
-// that runs a tool) runs as the first process of a PID namespace of its
-// own, under a small waiter that stands in for it: when it ends, or the
-// waiter is killed, the kernel ends every process of the namespace, those
-// that left its session or cleared their own death signal included.
+// that runs a tool) starts them in a PID namespace of its own, kept by a
+// small first process of ours that dies with the program: when the program
+// ends, or is killed, the kernel ends every process of the namespace, those
+// that left its session or cleared their own death signal included. The
+// program itself stays the process its runner started, so the runner waits
+// for it alone and learns of its end at once.
 namespace ProcessContainment {
 
 // True when this system lets an ordinary process make a PID namespace (in
@@ -27,10 +29,8 @@ bool treesOffered();
 // parent is gone already.
 int tieToParent(long long parent);
 
-// Makes the rest of the start, and the program, the first process of a new
-// PID namespace. Returns in that process; the calling process stays behind
-// as its waiter and never returns: it ends as the program ends, with the
-// same exit status or signal.
+// Makes every process the program starts a process of a new PID namespace,
+// which ends with the calling process.
 int enterOwnTree();
 
 } // namespace ProcessContainment

@@ -18,6 +18,9 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QSet>
+#include <QTimer>
+
+#include <chrono>
 
 namespace {
 
@@ -60,6 +63,7 @@ void ExtractJob::abandon()
     if (m_abandoned)
         return;
     m_abandoned = true;
+    m_pdfStopped = true;
     m_stopper.stop();
     if (m_output)
         m_output->remove();
@@ -83,13 +87,15 @@ void ExtractJob::run()
         QSet<QString> rowsListed;
         for (int i = 1; i <= bound; ++i)
             rowsListed.insert(QFileInfo(m_host.sourceText(i)).canonicalFilePath());
-        const bool haveWorkCopy = m_workCopy.acquire(rowsListed);
+        QString noWorkCopy = prepareWorkCopy();
+        if (noWorkCopy.isEmpty() && !m_workCopy.acquire(rowsListed))
+            noWorkCopy = QStringLiteral("no work copy could be made");
         for (int i = 1; i <= bound; ++i) {
             // Rows removed while the run waits end the run at the list's end.
             const int rows = m_host.sourceCount();
             if (i > rows)
                 break;
-            workOnRow(i, rows, haveWorkCopy);
+            workOnRow(i, rows, noWorkCopy);
             if (m_abandoned)
                 return;
         }
@@ -105,7 +111,23 @@ void ExtractJob::run()
     m_host.setMousePointer(Pointer::Default);
 }
 
-void ExtractJob::workOnRow(int i, int rows, bool haveWorkCopy)
+QString ExtractJob::prepareWorkCopy()
+{
+    if (!m_settings.workCopyInOutputFolder)
+        return QString();
+    QString folder;
+    if (const QString problem = prepareImageFolder(&folder); !problem.isEmpty())
+        return problem;
+    if (const QString problem = Main::prepareFolder(folder); !problem.isEmpty())
+        return problem;
+    // A killed run's work folders go before this run makes its own.
+    m_staleWork.clearOnce(folder);
+    if (!m_workCopy.placeIn(folder))
+        return QStringLiteral("no work copy could be made in the output folder %1 (%2)").arg(folder, m_workCopy.why());
+    return QString();
+}
+
+void ExtractJob::workOnRow(int i, int rows, const QString& noWorkCopy)
 {
     // The bar moves on as the PDF's images are done, and stands at i of rows
     // once it is.
@@ -122,7 +144,7 @@ void ExtractJob::workOnRow(int i, int rows, bool haveWorkCopy)
     // The row is read once: its line names the PDF worked on even when rows
     // are removed meanwhile.
     m_source = m_host.sourceText(i);
-    const QString problem = haveWorkCopy ? extractOne(m_source) : QStringLiteral("no work copy could be made");
+    const QString problem = noWorkCopy.isEmpty() ? extractOne(m_source) : noWorkCopy;
     if (m_abandoned)
         return;
     showProgress(i, rows, 1.0);
@@ -183,13 +205,31 @@ QString ExtractJob::prepareInput(const QString& source, QString* input)
         [&](const std::atomic_bool& stop) { return m_workCopy.fill(source, [&stop] { return !stop; }); }, &m_stopper);
     if (filled || m_abandoned)
         return QString();
-    return QStringLiteral("the file could not be copied to the work copy %1").arg(m_workCopy.path());
+    return QStringLiteral("the file could not be copied to the work copy %1 (%2)")
+        .arg(m_workCopy.path(), m_workCopy.why().isEmpty() ? QStringLiteral("unknown error") : m_workCopy.why());
 }
 
 QString ExtractJob::extractAndEncode(const QString& input, const QString& imageFolder, const QString& extractor,
                                      const QString& encoder, ExtractorOutput& output)
 {
-    ImagePipeline pipeline(m_host, m_numbers, m_stopper, m_abandoned);
+    // The PDF's own stop: the run's stops it too, and so does its time limit,
+    // which ends it as an abandoned run ends, and the run goes on.
+    Shell32::Stopper stopper;
+    const Shell32::Stopper::Hook wholeRun(&m_stopper, [&stopper] { stopper.stop(); });
+    m_pdfStopped = false;
+    bool timeIsUp = false;
+    QTimer limit;
+    limit.setSingleShot(true);
+    limit.callOnTimeout([&] {
+        timeIsUp = true;
+        m_pdfStopped = true;
+        stopper.stop();
+        output.remove();
+        m_numbers.giveUpPending();
+    });
+    if (m_settings.timeLimit > 0)
+        limit.start(std::chrono::seconds(m_settings.timeLimit));
+    ImagePipeline pipeline(m_host, m_numbers, stopper, m_pdfStopped);
     pipeline.setProgramsAtOnce(m_settings.parallelEncoders);
     pipeline.setPipelined(m_settings.pipelined);
     pipeline.setReadList(m_settings.readList);
@@ -204,10 +244,16 @@ QString ExtractJob::extractAndEncode(const QString& input, const QString& imageF
     if (!m_settings.readList)
         m_pdfProgress(0, 0);
     const ImagePipeline::Result result = pipeline.run(input, extractor, encoder, imageFolder, output);
+    limit.stop();
     if (m_abandoned)
         return QString();
     for (int reason = 0; reason < ImageSelection::kReasons; ++reason)
         m_leftOut[reason] += result.leftOut[reason];
+    if (timeIsUp) {
+        const QString line = QStringLiteral("its programs ran longer than the time limit of %1 s and were stopped")
+                                 .arg(m_settings.timeLimit);
+        return result.saved() > 0 ? line + QStringLiteral(" (%1 saved before)").arg(imagesText(result.saved())) : line;
+    }
     if (result.extracted.result == Shell32::startErrorResult(Shell32::StartError::NotConfined))
         return QStringLiteral("the image extractor could not be confined (%1), so it was not run")
             .arg(QString::fromLocal8Bit(result.extracted.errorOutput));

@@ -37,7 +37,9 @@ public:
         Confinement confinement; // how the run's programs are confined
         QString confinementNote; // a line for the final message when they ran unconfined by the environment's word
         bool removeWorkCopy = false;
-        bool repeatsByContent = true; // see ExtractRun::setRepeatsByContent
+        bool workCopyInOutputFolder = false; // see ExtractRun::setWorkCopyInOutputFolder
+        int timeLimit = 0;                   // seconds a PDF's programs may run; 0: no limit
+        bool repeatsByContent = true;        // see ExtractRun::setRepeatsByContent
     };
 
     ExtractJob(ExtractHost& host, const ToolLocator& tools, const Settings& settings);
@@ -47,12 +49,16 @@ public:
     void abandon();
 
 private:
-    // Row i of rows, from the bar's first step to its problem line.
-    void workOnRow(int i, int rows, bool haveWorkCopy);
+    // Row i of rows, from the bar's first step to its problem line;
+    // noWorkCopy says why the run has no work copy, when it has none.
+    void workOnRow(int i, int rows, const QString& noWorkCopy);
     // Works through one PDF; returns its problem, or the empty string.
     QString extractOne(const QString& source);
     // Finds a folder the images can go to, or says why there is none.
     QString prepareImageFolder(QString* imageFolder) const;
+    // Claims the work copy, in its own work folder in the output folder when
+    // the settings ask for it; why there is none, or the empty string.
+    QString prepareWorkCopy();
     // Gives the extractor its input: the work copy, or a listed work copy
     // itself. Returns the problem, or the empty string.
     QString prepareInput(const QString& source, QString* input);
@@ -74,6 +80,7 @@ private:
     StaleWork m_staleWork;
     ExtractorOutput* m_output = nullptr; // of the PDF in progress
     bool m_abandoned = false;
+    bool m_pdfStopped = false; // the PDF in progress is stopped: the run was abandoned, or its time is up
     QStringList m_problems;
     int m_leftOut[ImageSelection::kReasons] = {};
     QSet<QByteArray> m_savedContents; // of every image saved in the run, for repeats across its PDFs

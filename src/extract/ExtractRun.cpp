@@ -37,10 +37,10 @@ void ExtractRun::ExtractAll()
         return;
     // The job belongs to this frame, not to this object: should the object
     // be destroyed during the run, the job is abandoned and unwinds safely.
-    const auto job = std::make_shared<ExtractJob>(m_host, m_tools,
-                                                  ExtractJob::Settings{m_parallelEncoders, m_pipelined, m_readList,
-                                                                       m_choices, m_confinement, m_confinementNote,
-                                                                       m_removeWorkCopy, m_repeatsByContent});
+    const auto job = std::make_shared<ExtractJob>(
+        m_host, m_tools,
+        ExtractJob::Settings{m_parallelEncoders, m_pipelined, m_readList, m_choices, m_confinement, m_confinementNote,
+                             m_removeWorkCopy, m_workCopyInOutputFolder, m_timeLimit, m_repeatsByContent});
     m_job = job;
     job->run();
 }

@@ -74,6 +74,17 @@ public:
     // copy of the last PDF stays until the next run replaces it.
     void setRemoveWorkCopy(bool remove) { m_removeWorkCopy = remove; }
 
+    // On, the work copy goes into a hidden work folder of the run's own in
+    // the output folder, on the output's file system, and goes with the run;
+    // off (the default), it keeps the window's place (see WorkCopy).
+    void setWorkCopyInOutputFolder(bool inOutputFolder) { m_workCopyInOutputFolder = inOutputFolder; }
+
+    // How long the programs of one PDF may run, in seconds; a PDF whose
+    // programs run longer is stopped, what it had begun is removed as when a
+    // run is abandoned, and the run goes on with the next PDF. 0 (the
+    // default): no limit.
+    void setTimeLimit(int seconds) { m_timeLimit = seconds; }
+
     // The whole run, from the busy pointer to the final message. A call made
     // while a run is in progress (from an event handled during a wait) does
     // nothing.
@@ -119,6 +130,8 @@ private:
     QString m_confinementNote;
     bool m_readList = true;
     bool m_removeWorkCopy = false;
+    bool m_workCopyInOutputFolder = false;
+    int m_timeLimit = 0;
     bool m_repeatsByContent = true;
     ExtractChoices m_choices;
     std::weak_ptr<ExtractJob> m_job; // the run in progress

@@ -22,6 +22,21 @@ QString ImageNumbers::claim(const QString& folder)
         next = 1;
     for (; next < std::numeric_limits<int>::max(); ++next) {
         const QString path = folder + QString::number(next) + QStringLiteral(".jpg");
+        // Where the file system makes links, the note comes first and the
+        // claim is its second name; elsewhere the claim comes first.
+        if (!m_notes.isEmpty() && !m_noLinks.contains(folder)) {
+            const Platform::LinkResult noted = StaleWork::claimNoted(m_notes, path, &m_why);
+            if (noted == Platform::LinkResult::Made) {
+                ++next;
+                m_pending.insert(path);
+                return path;
+            }
+            if (noted == Platform::LinkResult::Taken)
+                continue;
+            if (noted == Platform::LinkResult::Failed)
+                return QString();
+            m_noLinks.insert(folder);
+        }
         QFile file(path);
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             ++next;

@@ -45,6 +45,7 @@ public:
 private:
     QHash<QString, qint64> m_next; // folder -> the number to try next
     QSet<QString> m_pending;
+    QSet<QString> m_noLinks; // folders on file systems that make no links
     QString m_why;
     QString m_notes;
 };

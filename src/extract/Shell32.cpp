@@ -224,6 +224,10 @@ void Wait::run(Waker* waker)
             continue;
         if (m_running.empty() && m_done)
             break;
+        // A stop from a callback finds the loop not running, and its quit
+        // is lost.
+        if (stopped())
+            break;
         // The end of each program, and each wake, arrives as an event;
         // nothing polls.
         m_loop.exec();

@@ -53,6 +53,24 @@ void StaleWork::forget(const QString& workFolder, const QString& jpeg)
     QFile::remove(notePath(workFolder, jpeg));
 }
 
+Platform::LinkResult StaleWork::claimNoted(const QString& workFolder, const QString& jpeg, QString* why)
+{
+    const QString notePlace = notePath(workFolder, jpeg);
+    QFile note(notePlace);
+    // A note left by an earlier claim of this run for a number it gave up.
+    QFile::remove(notePlace);
+    if (!note.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (why)
+            *why = note.errorString();
+        return Platform::LinkResult::Failed;
+    }
+    note.close();
+    const Platform::LinkResult result = Platform::makeHardLink(notePlace, jpeg, why);
+    if (result != Platform::LinkResult::Made)
+        QFile::remove(notePlace);
+    return result;
+}
+
 int StaleWork::clear(const QString& folder)
 {
     static const QRegularExpression workName(QStringLiteral("^\\.orvalin-[A-Za-z0-9]{6}$"));

@@ -3,6 +3,8 @@
 
 #pragma once
 
+#include "util/Platform.h"
+
 #include <QSet>
 #include <QString>
 
@@ -28,6 +30,11 @@ public:
     // finished; forget takes the note back.
     static void note(const QString& workFolder, const QString& jpeg);
     static void forget(const QString& workFolder, const QString& jpeg);
+    // Claims jpeg as the second name of its note, made first in workFolder:
+    // a run killed at any moment leaves no claimed file without its note.
+    // Taken when jpeg is there already; NoLinks where the file system makes
+    // no such links, and the claim must be made without a note first.
+    static Platform::LinkResult claimNoted(const QString& workFolder, const QString& jpeg, QString* why);
 
     // Removes the work folders in folder that no living process owns, and
     // the JPEG files noted in them that are still empty or cut short. A work

@@ -3,6 +3,7 @@
 
 #include "WorkCopy.h"
 
+#include "StaleWork.h"
 #include "util/Main.h"
 #include "util/Platform.h"
 
@@ -32,8 +33,28 @@ bool takesWorkCopy(const QString& applicationFolder)
 
 } // namespace
 
+bool WorkCopy::placeIn(const QString& folder)
+{
+    release();
+    m_owner.reset();
+    // The same name as the run's work folders, which is what the next run
+    // looks for.
+    m_own = std::make_unique<QTemporaryDir>(folder + QStringLiteral(".orvalin-XXXXXX"));
+    if (m_own->isValid()) {
+        Platform::hideFile(m_own->path());
+        m_owner = StaleWork::own(m_own->path());
+    }
+    if (m_owner)
+        return true;
+    m_why = m_own->isValid() ? QStringLiteral("its work folder could not be locked") : m_own->errorString();
+    m_own.reset();
+    return false;
+}
+
 QString WorkCopy::folder() const
 {
+    if (m_own)
+        return QDir::toNativeSeparators(m_own->path());
     if (takesWorkCopy(m_applicationFolder))
         return m_applicationFolder;
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
@@ -89,10 +110,13 @@ bool WorkCopy::acquire(const QSet<QString>& spare)
 bool WorkCopy::fill(const QString& source, const std::function<bool()>& keepGoing)
 {
     Main::DeleteQuietly(m_path);
+    m_why.clear();
     QFile in(source);
     QFile out(m_path);
-    if (m_path.isEmpty() || !in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    if (m_path.isEmpty() || !in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        m_why = in.isOpen() ? out.errorString() : in.errorString();
         return false;
+    }
     constexpr qint64 kPiece = 1024 * 1024;
     QByteArray piece(kPiece, Qt::Uninitialized);
     bool ok = true;
@@ -100,10 +124,13 @@ bool WorkCopy::fill(const QString& source, const std::function<bool()>& keepGoin
         const qint64 got = in.read(piece.data(), kPiece);
         if (got <= 0) {
             ok = got == 0;
+            if (!ok)
+                m_why = in.errorString();
             break;
         }
         if (out.write(piece.constData(), got) != got) {
             ok = false;
+            m_why = out.errorString();
             break;
         }
         if (keepGoing && !keepGoing()) {
@@ -111,7 +138,10 @@ bool WorkCopy::fill(const QString& source, const std::function<bool()>& keepGoin
             break;
         }
     }
-    ok = ok && out.flush();
+    if (ok && !out.flush()) {
+        ok = false;
+        m_why = out.errorString();
+    }
     if (!ok) {
         out.close();
         out.remove();

@@ -7,7 +7,7 @@
 #include "util/Platform.h"
 
 #include <QDir>
-#include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 
 FolderScan::FolderScan(std::function<void()> yield)
@@ -39,18 +39,12 @@ void FolderScan::CollectSubfolders(QStringList& list, bool recurse)
     for (const QString& folder : std::as_const(list)) {
         const QString parent = canonical(folder);
         m_visited.insert(parent);
-        // Hidden folders are left out because QDir::Hidden is not asked for;
-        // on Windows the same holds for folders with the system attribute.
-        QDirIterator it(folder, QDir::Dirs | QDir::NoDotAndDotDot);
+        // One listing gives the folders and the names that are no text.
+        Platform::FolderListing listing = Platform::listFolders(folder);
         yield();
-        QStringList names;
-        QSet<QString> links;
-        while (it.hasNext()) {
-            it.next();
-            names.append(it.fileName());
-            if (it.fileInfo().isSymLink() || it.fileInfo().isJunction())
-                links.insert(it.fileName());
-        }
+        QStringList& names = listing.folders;
+        const QSet<QString>& links = listing.links;
+        passOverNoText(folder, listing.noText);
         Platform::orderListing(names);
         for (const QString& name : std::as_const(names)) {
             yield();
@@ -79,10 +73,24 @@ void FolderScan::CollectSubfolders(QStringList& list, bool recurse)
     }
 }
 
+void FolderScan::passOverNoText(const QString& folder, const QList<Platform::RawName>& noText)
+{
+    // The folders and PDF files the scan would have taken, were they text.
+    for (const Platform::RawName& raw : noText) {
+        const QString text = QFile::decodeName(raw.bytes);
+        const bool taken = raw.folder ? !text.startsWith(QLatin1Char('.'))
+                                      : text.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive)
+                                            && !text.startsWith(QLatin1Char('~'));
+        if (taken)
+            m_noText.append(QFile::encodeName(folder) + raw.bytes);
+    }
+}
+
 QStringList FolderScan::pdfFilesInTree(const QString& folder)
 {
     m_visited.clear();
     m_canonical.clear();
+    m_noText.clear();
     QStringList folders{folder + Platform::separator()};
     CollectSubfolders(folders, true);
 

@@ -3,6 +3,8 @@
 
 #include "Main.h"
 
+#include "Platform.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -19,7 +21,7 @@ bool FileExists(const QString& path)
     return !path.isEmpty() && QFileInfo::exists(path);
 }
 
-bool folderIsWritable(const QString& folder)
+bool folderIsWritable(const QString& folder, QString* why)
 {
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return false;
@@ -27,15 +29,43 @@ bool folderIsWritable(const QString& folder)
     if (!path.endsWith(QDir::separator()) && !path.endsWith(QLatin1Char('/')))
         path += QDir::separator();
     QTemporaryFile probe(path + QStringLiteral(".orvalin-probe-XXXXXX"));
-    return probe.open();
+    if (probe.open())
+        return true;
+    if (why)
+        *why = probe.errorString();
+    return false;
 }
+
+namespace {
+
+// Why folder, which is not there, could not be made: the system's word, found
+// where the making failed, at the deepest folder above it that exists.
+QString whyNotMade(const QString& folder)
+{
+    if (Platform::pathTooLong(folder))
+        return QStringLiteral("the path is too long");
+    QFileInfo above(QDir::cleanPath(folder));
+    while (!above.exists() && !above.isRoot() && above.absolutePath() != above.absoluteFilePath())
+        above = QFileInfo(above.absolutePath());
+    if (above.exists() && !above.isDir())
+        return QStringLiteral("%1 is a file").arg(QDir::toNativeSeparators(above.absoluteFilePath()));
+    QString why;
+    if (!folderIsWritable(above.absoluteFilePath(), &why) && !why.isEmpty())
+        return why;
+    return QStringLiteral("the system gave no reason");
+}
+
+} // namespace
 
 QString prepareFolder(const QString& folder)
 {
-    if (!QFileInfo(folder).isDir() && !QDir().mkpath(folder))
-        return QStringLiteral("the output folder %1 could not be created").arg(folder);
-    if (!folderIsWritable(folder))
-        return QStringLiteral("the output folder %1 is not writable").arg(folder);
+    const QFileInfo info(QDir::cleanPath(folder));
+    if (info.exists() && !info.isDir())
+        return QStringLiteral("the output folder %1 is a file").arg(folder);
+    if (!info.isDir() && !QDir().mkpath(folder))
+        return QStringLiteral("the output folder %1 could not be created (%2)").arg(folder, whyNotMade(folder));
+    if (QString why; !folderIsWritable(folder, &why))
+        return QStringLiteral("the output folder %1 is not writable (%2)").arg(folder, why);
     return QString();
 }
 

@@ -12,10 +12,12 @@ bool FileExists(const QString& path);
 
 // True when a file can be made in folder: asks the file system itself, since
 // permission bits alone say nothing of read-only mounts or access lists.
-bool folderIsWritable(const QString& folder);
+// When it cannot, why (when given) gets the system's word for it.
+bool folderIsWritable(const QString& folder, QString* why = nullptr);
 
 // Makes folder when it is missing: why images cannot be written there, in
-// words for the user, or the empty string.
+// words for the user with the system's reason ("is a file", "could not be
+// created (Read-only file system)"), or the empty string.
 QString prepareFolder(const QString& folder);
 
 // Deletes the file at path; a failure of any kind is ignored.

@@ -4,10 +4,14 @@
 #include "Platform.h"
 
 #include "NaturalOrder.h"
+#include "PathBytes.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+
+#include <algorithm>
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -15,7 +19,9 @@
 #include <vector>
 #else
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -133,6 +139,109 @@ bool standardErrorIsTerminal()
 #endif
 }
 
+bool standardOutputIsTerminal()
+{
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stdout)) != 0;
+#else
+    return ::isatty(STDOUT_FILENO) == 1;
+#endif
+}
+
+ClosedStreams fillClosedStandardStreams()
+{
+    ClosedStreams closed;
+#ifdef Q_OS_UNIX
+    bool* const flags[] = {&closed.input, &closed.output, &closed.error};
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+            continue;
+        *flags[fd] = true;
+        // The lowest free number, which is this one: those below are open.
+        ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    }
+#endif
+    return closed;
+}
+
+QString currentFolder(QString* why)
+{
+#ifdef Q_OS_WIN
+    const QString current = QDir::currentPath();
+    if (current.isEmpty())
+        *why = QStringLiteral("cannot be read");
+    return QDir::toNativeSeparators(current);
+#else
+    // A path longer than PATH_MAX could not be opened anyway.
+    char buffer[PATH_MAX];
+    if (!::getcwd(buffer, sizeof buffer)) {
+        const int error = errno;
+        if (error == ENOENT)
+            *why = QStringLiteral("was removed");
+        else if (error == ERANGE || error == ENAMETOOLONG)
+            *why = QStringLiteral("lies deeper than a path may be long (PATH_MAX)");
+        else
+            *why = QStringLiteral("cannot be read (%1)").arg(qt_error_string(error));
+        return QString();
+    }
+    const QByteArray bytes(buffer);
+    if (!PathBytes::isText(bytes)) {
+        *why = QStringLiteral("%1 is not valid UTF-8").arg(PathBytes::escaped(bytes));
+        return QString();
+    }
+    return QFile::decodeName(bytes);
+#endif
+}
+
+FolderListing listFolders(const QString& folder)
+{
+    FolderListing listing;
+#ifdef Q_OS_UNIX
+    // Read here as bytes: Qt's own listing leaves out, without a word, every
+    // name that is no text.
+    DIR* dir = ::opendir(QFile::encodeName(folder).constData());
+    if (!dir)
+        return listing;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        bool isFolder = entry->d_type == DT_DIR;
+        bool isLink = entry->d_type == DT_LNK;
+        struct stat status {
+        };
+        if (entry->d_type == DT_UNKNOWN && ::fstatat(::dirfd(dir), entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0) {
+            isFolder = S_ISDIR(status.st_mode);
+            isLink = S_ISLNK(status.st_mode);
+        }
+        if (isLink)
+            isFolder = ::fstatat(::dirfd(dir), entry->d_name, &status, 0) == 0 && S_ISDIR(status.st_mode);
+        // Most names are ASCII, which is text whatever else holds.
+        const bool text =
+            std::all_of(name.cbegin(), name.cend(), [](char c) { return uchar(c) < 0x80; }) || PathBytes::isText(name);
+        if (!text) {
+            listing.noText.append({name, isFolder});
+        } else if (isFolder && !name.startsWith('.')) {
+            listing.folders.append(QFile::decodeName(name));
+            if (isLink)
+                listing.links.insert(listing.folders.constLast());
+        }
+    }
+    ::closedir(dir);
+#else
+    // Hidden folders are left out because QDir::Hidden is not asked for;
+    // on Windows the same holds for folders with the system attribute.
+    QDirIterator it(folder, QDir::Dirs | QDir::NoDotAndDotDot);
+    while (it.hasNext()) {
+        it.next();
+        listing.folders.append(it.fileName());
+        if (it.fileInfo().isSymLink() || it.fileInfo().isJunction())
+            listing.links.insert(it.fileName());
+    }
+#endif
+    return listing;
+}
+
 int terminalColumns()
 {
 #ifdef Q_OS_WIN
@@ -167,13 +276,29 @@ bool pathTooLong(const QString& path)
 
 bool hardLink(const QString& existing, const QString& link)
 {
+    return makeHardLink(existing, link) == LinkResult::Made;
+}
+
+LinkResult makeHardLink(const QString& existing, const QString& link, QString* why)
+{
 #ifdef Q_OS_WIN
     // Windows keeps no notes of claimed files; see StaleWork.
     Q_UNUSED(existing);
     Q_UNUSED(link);
-    return false;
+    Q_UNUSED(why);
+    return LinkResult::NoLinks;
 #else
-    return ::link(QFile::encodeName(existing).constData(), QFile::encodeName(link).constData()) == 0;
+    if (::link(QFile::encodeName(existing).constData(), QFile::encodeName(link).constData()) == 0)
+        return LinkResult::Made;
+    const int error = errno;
+    if (error == EEXIST)
+        return LinkResult::Taken;
+    // FAT and some network file systems keep one name a file.
+    if (error == EPERM || error == EOPNOTSUPP || error == EXDEV || error == EMLINK)
+        return LinkResult::NoLinks;
+    if (why)
+        *why = qt_error_string(error);
+    return LinkResult::Failed;
 #endif
 }
 

@@ -3,7 +3,10 @@
 
 #pragma once
 
+#include <QByteArray>
 #include <QChar>
+#include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -72,8 +75,44 @@ void hideFile(const QString& path);
 bool replaceFile(const QString& from, const QString& to);
 
 // True when the error channel of this process is a terminal that a person
-// reads.
+// reads; the same for its standard output.
 bool standardErrorIsTerminal();
+bool standardOutputIsTerminal();
+
+// Which of the standard streams were closed when the program started (as
+// "2>&-" closes one). Each is then opened on the null device, so that no file
+// the program opens later takes its number and receives what was meant for
+// the stream. Called first thing, before Qt opens anything.
+struct ClosedStreams {
+    bool input = false;
+    bool output = false;
+    bool error = false;
+};
+ClosedStreams fillClosedStandardStreams();
+
+// The current folder as a full path. Empty, with why saying why ("was
+// removed"), when relative paths cannot be taken from it: it was removed, it
+// lies deeper than a path may be long, or its path is not text (see
+// PathBytes). Never "/" in its place.
+QString currentFolder(QString* why);
+
+// A name in a folder that is no text (see PathBytes), as its bytes.
+struct RawName {
+    QByteArray bytes;
+    bool folder = false; // a folder, or a link to one
+};
+// The folders in a folder as its listing gives them, in no particular order:
+// hidden ones left out (on Windows those with the system attribute too),
+// links to folders included and named in links as well. The entries whose
+// names are no text, folders and files alike, are given apart; none where
+// names are text by nature (Windows keeps them in UTF-16). Nothing when the
+// folder cannot be read.
+struct FolderListing {
+    QStringList folders;
+    QSet<QString> links;
+    QList<RawName> noText;
+};
+FolderListing listFolders(const QString& folder);
 // The width of that terminal in characters; 0 when it is not known.
 int terminalColumns();
 
@@ -85,6 +124,12 @@ bool pathTooLong(const QString& path);
 // Gives the file at existing a second name, link, in a folder of the same
 // file system; false where that fails or the platform has no such links.
 bool hardLink(const QString& existing, const QString& link);
+
+// The same, saying why not: Taken when something is there by that name
+// (the link is never made over it), NoLinks where the platform or the file
+// system makes no such links, Failed otherwise with why set.
+enum class LinkResult { Made, Taken, NoLinks, Failed };
+LinkResult makeHardLink(const QString& existing, const QString& link, QString* why = nullptr);
 
 // True when both paths name one and the same file.
 bool sameFile(const QString& a, const QString& b);

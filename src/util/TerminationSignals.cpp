@@ -21,16 +21,21 @@
 #ifdef Q_OS_UNIX
 namespace {
 
-const int kRequests[] = {SIGTERM, SIGHUP, SIGINT};
+// The last is caught only when asked for.
+const int kRequests[] = {SIGTERM, SIGHUP, SIGINT, SIGPIPE};
 
 // The handler may only make system calls that are safe in a signal handler:
 // it writes the signal's number into a pipe that the event loop reads.
 int s_pipe[2] = {-1, -1};
 struct sigaction s_previous[std::size(kRequests)];
+size_t s_caught = 0; // how many of kRequests are caught
+volatile sig_atomic_t s_closedPipe = 0;
 
 void onRequest(int signal)
 {
     const int saved = errno;
+    if (signal == SIGPIPE)
+        s_closedPipe = 1;
     const unsigned char number = static_cast<unsigned char>(signal);
     if (::write(s_pipe[1], &number, 1) < 0) {
         // A full pipe holds requests enough.
@@ -41,10 +46,11 @@ void onRequest(int signal)
 } // namespace
 #endif
 
-TerminationSignals::TerminationSignals(QObject* parent)
+TerminationSignals::TerminationSignals(QObject* parent, ClosedPipe closedPipe)
     : QObject(parent)
 {
 #ifdef Q_OS_UNIX
+    s_caught = std::size(kRequests) - (closedPipe == ClosedPipe::Caught ? 0 : 1);
     Q_ASSERT(s_pipe[0] < 0);
     if (::pipe2(s_pipe, O_CLOEXEC | O_NONBLOCK) != 0) {
         qWarning("TerminationSignals: no pipe, so requests to end end the process at once");
@@ -57,8 +63,10 @@ TerminationSignals::TerminationSignals(QObject* parent)
     action.sa_handler = onRequest;
     action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    for (size_t i = 0; i < std::size(kRequests); ++i)
+    for (size_t i = 0; i < s_caught; ++i)
         ::sigaction(kRequests[i], &action, &s_previous[i]);
+#else
+    Q_UNUSED(closedPipe);
 #endif
 }
 
@@ -67,7 +75,7 @@ TerminationSignals::~TerminationSignals()
 #ifdef Q_OS_UNIX
     if (s_pipe[0] < 0)
         return;
-    for (size_t i = 0; i < std::size(kRequests); ++i)
+    for (size_t i = 0; i < s_caught; ++i)
         ::sigaction(kRequests[i], &s_previous[i], nullptr);
     delete m_notifier;
     for (int& fd : s_pipe) {
@@ -89,6 +97,24 @@ void TerminationSignals::readPending()
 int TerminationSignals::keyboardInterrupt()
 {
     return SIGINT;
+}
+
+int TerminationSignals::closedPipe()
+{
+#ifdef Q_OS_UNIX
+    return SIGPIPE;
+#else
+    return 0;
+#endif
+}
+
+bool TerminationSignals::closedPipeCaught()
+{
+#ifdef Q_OS_UNIX
+    return s_closedPipe != 0;
+#else
+    return false;
+#endif
 }
 
 void TerminationSignals::endProcess(int signal)

@@ -14,12 +14,21 @@ class QSocketNotifier;
 // lives those requests no longer end the process by themselves; at most one
 // instance lives at a time. Where the system sends no such requests
 // (Windows), nothing is ever received.
+//
+// A program that writes into pipes may also take a write into a closed one
+// (SIGPIPE) as such a request: it then cleans up as well, where the signal
+// would have ended it on the spot, and its write fails instead.
 class TerminationSignals : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit TerminationSignals(QObject* parent = nullptr);
+    enum class ClosedPipe {
+        Ends,   // a write into a closed pipe ends the process, as it always did
+        Caught, // it is a request to end like the others
+    };
+
+    explicit TerminationSignals(QObject* parent = nullptr, ClosedPipe closedPipe = ClosedPipe::Ends);
     ~TerminationSignals() override;
 
     // Ends the process as the request would have ended it, once the cleaning
@@ -28,6 +37,11 @@ public:
     [[noreturn]] static void endProcess(int signal);
     // The number of the request that Ctrl+C sends (SIGINT).
     static int keyboardInterrupt();
+    // The number of a write into a closed pipe (SIGPIPE); 0 where there is none.
+    static int closedPipe();
+    // True once a write into a closed pipe was caught; known at once, as the
+    // failed write returns, before the event loop hears of it.
+    static bool closedPipeCaught();
 
 Q_SIGNALS:
     // A request to end arrived; signal is its number (SIGTERM, SIGHUP, SIGINT).

@@ -22,6 +22,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
@@ -32,6 +33,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 #include <cmath>
@@ -685,6 +687,12 @@ private Q_SLOTS:
         for (const char* name : {"b.pdf", "a.pdf", "sub/c.pdf"})
             QVERIFY(TestPaths::touch(dir.filePath(QString::fromLatin1(name))));
         const QString root = QDir::toNativeSeparators(dir.path());
+#ifdef Q_OS_UNIX
+        // A name that is no text is named, never listed as another path.
+        const QByteArray noText = QFile::encodeName(dir.filePath(QStringLiteral("sub/d"))) + "\xff.pdf";
+        QVERIFY(TestPaths::touchBytes(noText));
+        const auto removeNoText = qScopeGuard([&noText] { TestPaths::removeBytes(noText); });
+#endif
         // Cancel: nothing happens, the pointer never turns busy.
         m_dialogs.folderAnswers = {QString()};
         QTest::mouseClick(m_form->Check4, Qt::LeftButton);
@@ -695,6 +703,18 @@ private Q_SLOTS:
         QCOMPARE(m_form->ListView1->rows(),
                  (QStringList{root + sep() + "a.pdf", root + sep() + "b.pdf", root + sep() + "sub" + sep() + "c.pdf"}));
         QCOMPARE(m_form->MousePointer(), Pointer::Default);
+#ifdef Q_OS_UNIX
+        QCOMPARE(m_dialogs.messages,
+                 QStringList{root + "/sub/d\\xff.pdf: the path is not valid UTF-8, so it was passed over."});
+#endif
+        // A dropped one is named the same way, once the drop is over.
+        m_dialogs.messages.clear();
+        QMimeData dropped;
+        dropped.setUrls({QUrl::fromEncoded("file:///in/e%FF.pdf"), QUrl::fromLocalFile(dir.filePath("a.pdf"))});
+        m_form->ListView1->ListView1_OLEDragDrop(&dropped);
+        QCOMPARE(m_form->ListView1->rows().constLast(), root + sep() + "a.pdf");
+        QTRY_COMPARE(m_dialogs.messages, QStringList{QStringLiteral(
+                                             "/in/e\\xff.pdf: the path is not valid UTF-8, so it was passed over.")});
     }
 };
 

@@ -16,11 +16,17 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+
+#ifdef Q_OS_UNIX
+#include <csignal>
+#include <sys/types.h>
+#endif
 
 namespace {
 
@@ -86,6 +92,153 @@ private Q_SLOTS:
         QVERIFY(!makePdf(QStringLiteral("a.pdf"), images(2, 20)).isEmpty());
         QVERIFY(!makePdf(QStringLiteral("tree/b.pdf"), images(1, 30)).isEmpty());
         QVERIFY(!makePdf(QStringLiteral("tree/sub/c.pdf"), images(1, 40)).isEmpty());
+    }
+
+    // Every fault a first user met, a row each, and what the program does
+    // instead. Each command runs in sh in the work folder, "$E" being the
+    // program and "$H" an extractor a PDF took over (tests/confine).
+    void promisesKept_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("said");    // a pattern for all it wrote, both channels; %1: the work folder
+        QTest::addColumn<int>("jpegs");       // in out; -1: any number
+        QTest::addColumn<int>("interruptAt"); // Ctrl+C once out holds as many JPEG files; 0: never
+        const QString tryHelp = QStringLiteral("Try 'orvalin-extract --help' for more information\\.\n");
+        QTest::newRow("a PDF given as the manifest")
+            << "exec \"$E\" -o out --manifest a.pdf a.pdf" << 2
+            << "orvalin-extract: the manifest %1a\\.pdf would replace a PDF given as input\n" + tryHelp << 0 << 0;
+        QTest::newRow("the manifest's name forgotten")
+            << "exec \"$E\" -o out --manifest a.pdf tree/b.pdf" << 2
+            << "orvalin-extract: the manifest %1a\\.pdf would replace a file that is not a manifest\n" + tryHelp << 0
+            << 0;
+        // The heading fits on the disk, the lines of 60 images do not; the
+        // disk holds nothing when the run is over.
+        QTest::newRow("a manifest on a full disk")
+            << "unshare -rm true || exit 99; mkdir disk && unshare -rm sh -c 'mount -t tmpfs -o size=4k none disk || "
+               "exit 99; "
+               "\"$E\" -o out --manifest disk/m.tsv many.pdf; code=$?; ls -A disk; exit $code'"
+            << 1
+            << "orvalin-extract: the manifest disk/m\\.tsv could not be written \\(No space left on device\\), so the "
+               "run was stopped\n"
+            << -1 << 0;
+        QTest::newRow("the manifest into head")
+            << "(\"$E\" -o out --manifest - many.pdf; echo $? > code) | head -n 1; exit $(cat code)" << 141
+            << "file\tsource\tpage\tindex\twidth\theight\tkind\tsaved\n"
+            << -1 << 0;
+        QTest::newRow("standard output closed")
+            << "exec \"$E\" -o out --manifest - a.pdf >&-" << 2
+            << "orvalin-extract: --manifest - needs standard output, which is closed\n" + tryHelp << 0 << 0;
+        QTest::newRow("an output folder that is no text")
+            << "exec \"$E\" -o \"$(printf 'out\\377')\" a.pdf" << 2
+            << "orvalin-extract: the output folder 'out\\\\xff' is not valid UTF-8\n" + tryHelp << 0 << 0;
+        QTest::newRow("PDFs named in bytes that are no text")
+            << "b=$(printf 'b\\376.pdf') && cp a.pdf \"$b\" && mkdir scan && cp a.pdf \"$(printf 'scan/c\\375.pdf')\" "
+               "&& "
+               "\"$E\" -o out \"$b\" scan tree/b.pdf; code=$?; rm -r \"$b\" scan; exit $code"
+            << 1
+            << "%1b\\\\xfe\\.pdf: the path is not valid UTF-8, so it was passed over\\.\n"
+               "%1scan/c\\\\xfd\\.pdf: the path is not valid UTF-8, so it was passed over\\.\n"
+            << 1 << 0;
+        QTest::newRow("a current folder that was removed")
+            << "mkdir gone && cd gone && rmdir ../gone && exec \"$E\" -o out ../a.pdf" << 2
+            << "orvalin-extract: relative paths cannot be used: the current folder was removed\n" + tryHelp << 0 << 0;
+        QTest::newRow("a file for the output folder")
+            << "exec \"$E\" -o a.pdf tree/b.pdf" << 1 << "orvalin-extract: the output folder %1a\\.pdf/ is a file\n"
+            << 0 << 0;
+        QTest::newRow("a read-only file system")
+            << "unshare -rm true || exit 99; mkdir disk && unshare -rm sh -c 'mount -t tmpfs -o ro none disk || exit "
+               "99; exec \"$E\" -o disk/out "
+               "a.pdf'"
+            << 1 << "orvalin-extract: the output folder %1disk/out/ could not be created \\(Read-only file system\\)\n"
+            << 0 << 0;
+        // An extractor taken over by a PDF never ends on the first; the
+        // second, with no orders in it, gives its one image. A copy of it:
+        // tst_Confinement ends every process of the one built.
+        QTest::newRow("an extractor that never ends")
+            << "[ -n \"$H\" ] || exit 98; mkdir tools && cp \"$E\" tools && cp \"$H\" tools/pdfimages && "
+               "echo 'attack endless' > endless.pdf && echo 'no orders' > fine.pdf && "
+               "exec tools/orvalin-extract --timeout 1 -o out endless.pdf fine.pdf"
+            << 1 << "%1endless\\.pdf: its programs ran longer than the time limit of 1 s and were stopped\\.\n"
+            << 1 << 0;
+        // No manifest line runs on from the progress line, and the summary
+        // counts the PDFs done.
+        QTest::newRow("interrupted on a terminal")
+            << "exec script -qfec 'echo $$ > pid; exec \"$E\" --jobs 1 --manifest - -o out forty' /dev/null" << 130
+            << "[\\s\\S]*(?:\\r\\n|\\r\\x1b\\[K)Interrupted: (?<images>\\d+) images from (?<pdfs>[1-3]?[0-9]) of 40 "
+               "PDFs in [0-9.]+ s\\r\\n"
+            << -1 << 5;
+    }
+    void promisesKept()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("the faults are those of POSIX shells, pipes, signals and paths as bytes");
+#else
+        QFETCH(QString, command);
+        QFETCH(int, code);
+        QFETCH(QString, said);
+        QFETCH(int, jpegs);
+        QFETCH(int, interruptAt);
+        QDir(m_work.path()).removeRecursively();
+        initTestCase();
+        QVERIFY(!makePdf(QStringLiteral("many.pdf"), images(60, 8)).isEmpty());
+        for (int n = 1; n <= 40 && command.contains(QLatin1String("forty")); ++n)
+            QVERIFY(!makePdf(QStringLiteral("forty/%1.pdf").arg(n), images(2, 10 + n)).isEmpty());
+        const QByteArray pdf = TestFiles::contents(m_work.filePath(QStringLiteral("a.pdf")));
+        const QString program = qEnvironmentVariable("ORVALIN_EXTRACT");
+
+        QProcess shell;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("HOME"), m_work.path());
+        environment.insert(QStringLiteral("E"), program);
+        environment.insert(QStringLiteral("H"), qEnvironmentVariable("ORVALIN_HOSTILE"));
+        shell.setProcessEnvironment(environment);
+        shell.setWorkingDirectory(m_work.path());
+        shell.setProcessChannelMode(QProcess::MergedChannels);
+        shell.start(QStringLiteral("sh"), {QStringLiteral("-c"), command});
+        const QString out = m_work.filePath(QStringLiteral("out"));
+        const auto jpegFiles = [&out] { return QDir(out).entryList({QStringLiteral("*.jpg")}, QDir::Files).size(); };
+        if (interruptAt > 0) {
+            QTRY_VERIFY_WITH_TIMEOUT(jpegFiles() >= interruptAt, 60000);
+            ::kill(pid_t(TestFiles::contents(m_work.filePath(QStringLiteral("pid"))).trimmed().toLongLong()), SIGINT);
+        }
+        QVERIFY(shell.waitForFinished(60000));
+        if (shell.exitCode() == 99 && command.contains(QLatin1String("unshare")))
+            QSKIP("no mount namespace here");
+        if (shell.exitCode() == 127 && command.contains(QLatin1String("exec script")))
+            QSKIP("no script here to give the program a terminal");
+        if (shell.exitCode() == 98)
+            QSKIP("no stand-in extractor is built for this system");
+        const QString all = QString::fromLocal8Bit(shell.readAll());
+        QCOMPARE(shell.exitCode(), code);
+        const QRegularExpressionMatch match =
+            QRegularExpression(
+                QRegularExpression::anchoredPattern(said.replace(
+                    QLatin1String("%1"), QRegularExpression::escape(TestPaths::withSeparator(m_work.path())))))
+                .match(all);
+        QVERIFY2(match.hasMatch(), all.right(300).toUtf8().toPercentEncoding(" \t/:.").constData());
+        QVERIFY2(!all.contains(QRegularExpression(QStringLiteral("(?<![\\d\\n]|\\x1b\\[K)\\d+\\.jpg\\t"))),
+                 "a manifest line runs on from the progress line");
+        // Whatever ended the run, it left nothing half-made and took no
+        // other path for the one it was given.
+        QCOMPARE(TestFiles::workFolders(out), QStringList{});
+        QCOMPARE(TestFiles::unfinishedJpegs(out), QStringList{});
+        if (jpegs >= 0)
+            QCOMPARE(jpegFiles(), jpegs);
+        if (const QString saved = match.captured(QStringLiteral("images")); !saved.isEmpty()) {
+            QCOMPARE(jpegFiles(), saved.toInt());
+            // Two images a PDF: those of the PDFs done, and some of the next.
+            const int done = match.captured(QStringLiteral("pdfs")).toInt();
+            QVERIFY2(saved.toInt() >= 2 * done && saved.toInt() <= 2 * done + 2, qPrintable(all.right(80)));
+        }
+        QCOMPARE(TestFiles::contents(m_work.filePath(QStringLiteral("a.pdf"))), pdf);
+        for (const QString& folder :
+             {m_work.path(), QFileInfo(program).path(), m_work.filePath(QStringLiteral("tools"))})
+            QCOMPARE(QDir(folder).entryList({QStringLiteral("*") + QChar::ReplacementCharacter + QLatin1Char('*'),
+                                             QStringLiteral("current*")},
+                                            QDir::AllEntries | QDir::Hidden),
+                     QStringList{});
+#endif
     }
 
     // Exit codes and usage errors; a usage error writes nothing.
@@ -424,7 +577,9 @@ private Q_SLOTS:
             << 60 << 0.25 << 80 << "3/120 PDFs  1,234/1,500 images  1:00  about 3:00 left";
         QTest::newRow("hours") << 3 * 3600 + 5 << 0.5 << 80
                                << "3/120 PDFs  1,234/1,500 images  3:00:05  about 3:00:05 left";
-        QTest::newRow("narrow terminal") << 60 << 0.25 << 20 << "3/120 PDFs  1,234/1";
+        // Words go first, and the time left last.
+        QTest::newRow("narrow terminal") << 60 << 0.25 << 20 << "3/120  3:00 left";
+        QTest::newRow("forty columns") << 60 << 0.25 << 40 << "3/120  1,234/1,500  1:00  3:00 left";
     }
     void progressLine()
     {

@@ -15,6 +15,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <arpa/inet.h>
 #include <csignal>
@@ -335,6 +336,7 @@ private Q_SLOTS:
 
     // A wrapper script runs confined, and what it starts ends with it, even
     // a process that left its session; unconfined, the control, it lives on.
+    // The window answers all the while.
     void aScriptsProcessesEndWithIt_data()
     {
         QTest::addColumn<bool>("confined");
@@ -352,7 +354,7 @@ private Q_SLOTS:
         const QString wrapper = tools + QStringLiteral("/pdfimages");
         // A number no other process has on its command line.
         const QByteArray seconds = QByteArray::number(60 + ::getpid() % 1000) + ".5";
-        QVERIFY(TestFiles::write(wrapper, "#!/bin/sh\nsetsid sleep " + seconds + " &\nexec "
+        QVERIFY(TestFiles::write(wrapper, "#!/bin/sh\nsetsid sleep " + seconds + " &\nsleep 0.3\nexec "
                                               + QFile::encodeName(QStandardPaths::findExecutable("pdfimages"))
                                               + " \"$@\"\n"));
         QVERIFY(QFile::setPermissions(wrapper, QFile::permissions(wrapper) | QFileDevice::ExeOwner));
@@ -363,8 +365,13 @@ private Q_SLOTS:
         host.outputFolder = TestPaths::withSeparator(root.filePath(QStringLiteral("out")));
         ExtractRun run(host, ToolLocator(tools, false));
         run.setConfinement(confined ? Confinement::full() : Confinement());
+        int ticks = 0;
+        QTimer clock;
+        QObject::connect(&clock, &QTimer::timeout, [&ticks] { ++ticks; });
+        clock.start(20);
         run.ExtractAll();
         QCOMPARE(host.messages, QStringList{QStringLiteral("Done.")});
+        QVERIFY2(ticks > 5, qPrintable(QString::number(ticks)));
         // The process that left may take a moment to become what it runs.
         QList<pid_t> sleeping;
         const bool found = QTest::qWaitFor(

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "HeadlessHost.h"
+#include "TestFiles.h"
 #include "TestPaths.h"
 #include "TestPdf.h"
 #include "extract/ExtractRun.h"
@@ -329,8 +330,9 @@ private Q_SLOTS:
         QTest::newRow("password-protected PDF")
             << "password"
             << "locked.pdf: the PDF is password-protected, so its images cannot be extracted.";
-        QTest::newRow("output folder cannot be made") << "badfolder"
-                                                      << "fine.pdf: the output folder %1 could not be created.";
+        QTest::newRow("output folder cannot be made")
+            << "badfolder"
+            << "fine.pdf: the output folder %1 could not be created (%2 is a file).";
         QTest::newRow("no extractor") << "noextractor"
                                       << "fine.pdf: the image extractor (pdfimages) was not found.";
         QTest::newRow("no encoder") << "noencoder"
@@ -407,7 +409,7 @@ private Q_SLOTS:
             QFile blocker(outDir.filePath(QStringLiteral("file")));
             QVERIFY(blocker.open(QIODevice::WriteOnly));
             out = withSeparator(outDir.filePath(QStringLiteral("file/sub")));
-            expectedLine = expectedLine.arg(out);
+            expectedLine = expectedLine.arg(out, native(blocker.fileName()));
         }
         if (what == QLatin1String("noextractor"))
             tools = ToolLocator(fakeTools({}), false);
@@ -781,10 +783,9 @@ private Q_SLOTS:
         const QString pdf = makePdf(QStringLiteral("page.pdf"), {{TestPdf::Kind::Mono, 1200, 1000, 1}});
         QProcess run;
         run.start(unshare,
-                  {QStringLiteral("-rm"), QStringLiteral("sh"), QStringLiteral("-c"),
-                   QStringLiteral("mount -t tmpfs -o size=256k none \"$1\" || exit 99; "
-                                  "exec \"$2\" \"$3\" \"$1/\" \"$4\""),
-                   QStringLiteral("sh"), disk.path(), qEnvironmentVariable("ORVALIN_HEADLESS"), app.path(), pdf});
+                  TestFiles::onFileSystemOfItsOwn(disk.path(), QStringLiteral("size=256k"),
+                                                  QStringLiteral("exec \"$2\" \"$3\" \"$1/\" \"$4\""),
+                                                  {qEnvironmentVariable("ORVALIN_HEADLESS"), app.path(), pdf}));
         QVERIFY(run.waitForFinished(60000));
         if (run.exitCode() == 99)
             QSKIP("no mount namespace here");
@@ -939,21 +940,28 @@ private Q_SLOTS:
                      QSize(images.at(saved.at(k)).width, images.at(saved.at(k)).height));
     }
 
-    // Closing the window, or destroying the run, while a tool hangs.
+    // Closing the window, or destroying the run, while a tool hangs; or the
+    // PDF's time running out, after which the run goes on.
     void abandonedRunLeavesNothingBehind_data()
     {
         QTest::addColumn<QString>("hangs");    // the tool that hangs
         QTest::addColumn<bool>("destroy");     // destroy the run rather than abandon it
+        QTest::addColumn<int>("timeLimit");    // seconds; 0: abandoned instead
         QTest::addColumn<QStringList>("left"); // besides the user's files
-        QTest::newRow("extractor, abandoned") << "pdfimages" << false << QStringList{};
-        QTest::newRow("encoder, abandoned") << "cjpeg" << false << QStringList{"2.jpg"};
-        QTest::newRow("encoder, destroyed") << "cjpeg" << true << QStringList{"2.jpg"};
+        QTest::addColumn<QList<QSize>>("sizes");
+        QTest::newRow("extractor, abandoned") << "pdfimages" << false << 0 << QStringList{} << QList<QSize>{};
+        QTest::newRow("encoder, abandoned") << "cjpeg" << false << 0 << QStringList{"2.jpg"} << QList<QSize>{{20, 10}};
+        QTest::newRow("encoder, destroyed") << "cjpeg" << true << 0 << QStringList{"2.jpg"} << QList<QSize>{{20, 10}};
+        QTest::newRow("encoder, past its time")
+            << "cjpeg" << false << 4 << QStringList{"2.jpg", "4.jpg"} << QList<QSize>{{20, 10}, {40, 10}};
     }
     void abandonedRunLeavesNothingBehind()
     {
         QFETCH(QString, hangs);
         QFETCH(bool, destroy);
+        QFETCH(int, timeLimit);
         QFETCH(QStringList, left);
+        QFETCH(QList<QSize>, sizes);
         QTemporaryDir outDir;
         const QString out = outDir.path();
         QFile mine(outDir.filePath(QStringLiteral("1.jpg")));
@@ -961,6 +969,8 @@ private Q_SLOTS:
         mine.close();
         Host host;
         host.rows = {makePdf(QStringLiteral("three.pdf"), testImages(3, 20))};
+        if (timeLimit > 0)
+            host.rows.append(makePdf(QStringLiteral("after.pdf"), testImages(1, 40)));
         host.outputFolder = withSeparator(out);
         // One program at a time: the extractor hangs once it has written the
         // images, before any is encoded; the encoder hangs on the second image
@@ -970,6 +980,7 @@ private Q_SLOTS:
         auto* run = new ExtractRun(host, ToolLocator(standIns({hangs}), false));
         run->setConfinement(Confinement());
         run->setParallelEncoders(1);
+        run->setTimeLimit(timeLimit);
         const auto hanging = [&] {
             if (hangs == QLatin1String("cjpeg"))
                 return QFileInfo(outDir.filePath(QStringLiteral("3.jpg"))).size() > 0;
@@ -995,7 +1006,8 @@ private Q_SLOTS:
                 run->abandon();
             }
         });
-        watch.start(10);
+        if (timeLimit == 0)
+            watch.start(10);
         ExtractRun* const running = run;
         running->ExtractAll();
         qunsetenv("ORVALIN_FAKE_EXTRACTOR");
@@ -1005,9 +1017,12 @@ private Q_SLOTS:
         QCOMPARE(leftovers(out), QStringList{"1.jpg"} + left);
         QCOMPARE(contents(outDir.filePath(QStringLiteral("1.jpg"))), QByteArray("mine"));
         for (qsizetype k = 0; k < left.size(); ++k)
-            QCOMPARE(jpegSize(outDir.filePath(left.at(k))), QSize(20 + int(k), 10 + int(k)));
+            QCOMPARE(jpegSize(outDir.filePath(left.at(k))), sizes.at(k));
         // The abandoned run says nothing more to the window.
-        QCOMPARE(host.messages, QStringList{});
+        QCOMPARE(host.messages, timeLimit == 0 ? QStringList{}
+                                               : QStringList{ExtractRun::finalMessage({QStringLiteral(
+                                                   "three.pdf: its programs ran longer than the time limit of 4 s and "
+                                                   "were stopped (1 image saved before).")})});
     }
 
     void finalMessageFitsTheScreen()

@@ -72,6 +72,25 @@ private Q_SLOTS:
         QCOMPARE(ImageNumbers().claim(dir.filePath(QStringLiteral("missing/"))), QString());
     }
 
+#ifdef Q_OS_UNIX
+    // Where claims are noted, the note comes first: a claim whose note
+    // cannot be made is no claim, and no file of it is left.
+    void aClaimIsNotedBeforeItIsMade()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + QLatin1Char('/');
+        ImageNumbers numbers;
+        numbers.setNotes(dir.filePath(QStringLiteral("gone")));
+        QCOMPARE(numbers.claim(folder), QString());
+        QVERIFY(!numbers.why().isEmpty());
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{});
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("gone")));
+        const QString claimed = numbers.claim(folder);
+        QCOMPARE(claimed, folder + QStringLiteral("1.jpg"));
+        QVERIFY(QFileInfo(claimed).isFile());
+    }
+#endif
+
     void aFreedLastNumberIsNotTakenAgain()
     {
         QTemporaryDir dir;

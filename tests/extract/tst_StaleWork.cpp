@@ -95,17 +95,28 @@ private Q_SLOTS:
         QStringList unfinished;
         for (int attempt = 0; attempt < 5 && unfinished.size() <= 2; ++attempt) {
             ExtractProcess killed(out.path(), {pdf});
+            // Each claim is noted a moment after its file is made: the kill
+            // waits for the note.
+            const auto notes = [&out] {
+                qsizetype count = 0;
+                for (const QString& work : TestFiles::workFolders(out.path()))
+                    count += QDir(out.filePath(work))
+                                 .entryList({QStringLiteral("claimed-*")}, QDir::Files | QDir::Hidden)
+                                 .size();
+                return count;
+            };
             QVERIFY(QTest::qWaitFor(
                 [&] {
-                    return !TestFiles::workFolders(out.path()).isEmpty()
-                           && TestFiles::unfinishedJpegs(out.path()).size() > 2;
+                    const qsizetype begun = TestFiles::unfinishedJpegs(out.path()).size();
+                    return begun > 2 && notes() == begun - 2;
                 },
                 60000));
             ::kill(pid_t(killed.process().processId()), SIGKILL);
             QVERIFY(killed.process().waitForFinished());
             unfinished = TestFiles::unfinishedJpegs(out.path());
         }
-        QCOMPARE(TestFiles::workFolders(out.path()).size(), 1);
+        // The PDF's work folder, and the one that holds the work copy.
+        QCOMPARE(TestFiles::workFolders(out.path()).size(), 2);
         QVERIFY2(unfinished.size() > 2, qPrintable(unfinished.join(' ')));
 
         ExtractProcess next(out.path(), {small});

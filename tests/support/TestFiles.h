@@ -73,4 +73,21 @@ inline QString toolFolder(const QString& folder, const QHash<QString, QString>& 
     return folder;
 }
 
+// The arguments of unshare that run the shell command with a file system of
+// its own at folder ("$1" in command): a tmpfs mounted with options
+// ("size=4k", "ro"), seen by nothing else and gone when command ends. The
+// further arguments are "$2" and on. Exits with 99 where no mount namespace
+// can be had.
+inline QStringList onFileSystemOfItsOwn(const QString& folder, const QString& options, const QString& command,
+                                        const QStringList& arguments = {})
+{
+    return QStringList{QStringLiteral("-rm"),
+                       QStringLiteral("sh"),
+                       QStringLiteral("-c"),
+                       QStringLiteral("mount -t tmpfs -o %1 none \"$1\" || exit 99; %2").arg(options, command),
+                       QStringLiteral("sh"),
+                       folder}
+           + arguments;
+}
+
 } // namespace TestFiles

@@ -13,6 +13,10 @@
 #ifdef Q_OS_WIN
 #include <qt_windows.h>
 #endif
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 // Paths as the tests write them, with the program's own separator.
 namespace TestPaths {
@@ -58,6 +62,20 @@ inline QString withSeparator(const QString& path)
     QFile file(path);
     return file.open(QIODevice::WriteOnly);
 }
+
+#ifdef Q_OS_UNIX
+// Makes an empty file whose path is given as bytes, which need not be text;
+// Qt can neither make nor remove such a file.
+[[nodiscard]] inline bool touchBytes(const QByteArray& path)
+{
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    return fd >= 0 && ::close(fd) == 0;
+}
+inline void removeBytes(const QByteArray& path)
+{
+    ::unlink(path.constData());
+}
+#endif
 
 // Puts program into folder under the name of a tool (".exe" added on
 // Windows): a link here, a copy on Windows, where links are shortcut files.

@@ -6,6 +6,8 @@
 #include "SourceListView.h"
 #include "sourcelist/FolderScan.h"
 #include "util/EventLoopYield.h"
+#include "util/PathBytes.h"
+#include "util/widgets/Dialogs.h"
 #include "util/widgets/FolderPicker.h"
 
 #include <QScopedValueRollback>
@@ -33,4 +35,9 @@ void FolderScanFlow::run(QWidget* owner)
     for (const QString& row : scan.pdfFilesInTree(folder))
         m_list.appendRow(row);
     m_setPointer(Pointer::Default);
+    QStringList passedOver;
+    for (const QByteArray& path : scan.pathsThatAreNoText())
+        passedOver.append(PathBytes::problemLine(path));
+    if (!passedOver.isEmpty())
+        m_dialogs.message(owner, passedOver.join(QLatin1Char('\n')), QString());
 }

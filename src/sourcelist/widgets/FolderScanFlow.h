@@ -13,7 +13,8 @@ class SourceListView;
 
 // "Add All PDF File(s) In Folder": the folder picker, then every PDF file of
 // the chosen folder tree as rows at the end of the list, with the hourglass
-// while the scan lasts.
+// while the scan lasts; then a message names what the scan passed over since
+// its name is no text.
 class FolderScanFlow
 {
 public:

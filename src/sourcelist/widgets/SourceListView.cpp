@@ -3,6 +3,7 @@
 
 #include "SourceListView.h"
 
+#include "util/PathBytes.h"
 #include "util/Platform.h"
 #include "util/Twips.h"
 #include "util/widgets/CursorFile.h"
@@ -201,8 +202,18 @@ void SourceListView::ListView1_OLEDragDrop(const QMimeData* dragged)
     if (!ListView1_OLEDragOver(dragged))
         return;
     const QList<QUrl> urls = dragged->urls();
-    for (const QUrl& url : urls)
-        appendRow(QDir::toNativeSeparators(url.toLocalFile()));
+    QStringList lines;
+    for (const QUrl& url : urls) {
+        // The address holds the name's bytes; one that is no UTF-8 would
+        // become another path as text.
+        const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        if (PathBytes::isUtf8(bytes))
+            appendRow(QDir::toNativeSeparators(url.toLocalFile()));
+        else
+            lines.append(PathBytes::problemLine(bytes));
+    }
+    if (!lines.isEmpty())
+        Q_EMIT passedOver(lines);
 }
 
 void SourceListView::mousePressEvent(QMouseEvent* event)

@@ -62,6 +62,9 @@ public:
 Q_SIGNALS:
     // Sent first whenever the pointer moves over the list.
     void pointerMoved();
+    // Dropped paths that are no text were passed over; one problem line each
+    // (see PathBytes).
+    void passedOver(const QStringList& lines);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
