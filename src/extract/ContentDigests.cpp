@@ -5,33 +5,12 @@
 
 #include "BackgroundWork.h"
 #include "util/Platform.h"
-#include "util/Sha256.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QFileInfo>
 
 namespace {
-
-// SHA-256 where the processor has instructions for it; elsewhere BLAKE2b,
-// as strong and four to five times as fast as Qt's portable SHA-256. Digests
-// are only ever compared within one run on one machine.
-class Hash
-{
-public:
-    void addData(QByteArrayView data)
-    {
-        if (Sha256::accelerated())
-            m_sha256.addData(data);
-        else
-            m_blake2b.addData(data);
-    }
-    QByteArray result() { return Sha256::accelerated() ? m_sha256.result() : m_blake2b.result(); }
-
-private:
-    Sha256 m_sha256;
-    QCryptographicHash m_blake2b{QCryptographicHash::Blake2b_256};
-};
 
 // Files this small are read in place when they were not read ahead.
 constexpr qint64 kInPlace = 1024 * 1024;
@@ -57,18 +36,11 @@ QByteArray ContentDigests::read(const QString& path, const std::atomic_bool& sto
     QFile file;
     if (!Platform::openPlainFile(file, path))
         return QByteArray();
-    Hash hash;
+    // BLAKE2b, strong and five times as fast as Qt's SHA-256. Read, never
+    // mapped: a file the extractor still holds may shrink under a mapping,
+    // and a page read past its end would end Orvalin.
+    QCryptographicHash hash(QCryptographicHash::Blake2b_256);
     const qint64 size = file.size();
-    // Read in place where the system maps files, a piece at a time.
-    if (uchar* mapped = size > 0 ? file.map(0, size) : nullptr) {
-        for (qint64 at = 0; at < size; at += kBlock) {
-            if (stop)
-                return QByteArray();
-            hash.addData(QByteArrayView(reinterpret_cast<const char*>(mapped) + at, qMin(kBlock, size - at)));
-        }
-        file.unmap(mapped);
-        return QByteArray::number(size) + ' ' + hash.result();
-    }
     QByteArray block(kBlock, Qt::Uninitialized);
     for (;;) {
         const qint64 got = file.read(block.data(), kBlock);

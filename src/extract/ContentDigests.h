@@ -16,7 +16,7 @@
 #include <atomic>
 
 // Digests of the extractor's files, for telling an image the same as one
-// saved before: SHA-256 (see Sha256). Every file that may be saved is read
+// saved before: BLAKE2b-256. Every file that may be saved is read
 // whole, so files finished ahead of their turn are read on a thread of their
 // own while the encoders work, and their digests are ready when the images
 // are decided.
