@@ -18,9 +18,17 @@
 // folder, how soon the runner notices a program's end, and the folder scan of
 // a large tree against find. Prints medians, ratios and the peak size of the
 // run's intermediate files.
+//
+// orvalin_bench [repeats] documents
+//
+// Instead, a corpus shaped like a folder of real documents, 200 PDFs mostly of
+// text and drawing (see documentPlan), timed alternating in one run: the bare
+// sequential pipeline over the batch, two bare PDFs at once, the command line,
+// the window's run driven headless, and the extractor and its list alone.
 
 #include "HeadlessHost.h"
 #include "PeakMemory.h"
+#include "TestDocument.h"
 #include "TestPdf.h"
 #include "confine/Confinement.h"
 #include "extract/ExtractRun.h"
@@ -40,15 +48,19 @@
 #include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <cstdio>
 #include <functional>
 #include <memory>
+#include <numeric>
 #include <optional>
 #include <vector>
 
@@ -312,6 +324,286 @@ void makeTree(const QString& root, int files)
     }
 }
 
+// Calls work(i) for every i below count on workers threads at once, each
+// taking the next i as soon as it is free, as xargs -P does; this thread is
+// one of them.
+void forEach(int count, int workers, const std::function<void(int)>& work)
+{
+    std::atomic<int> next = 0;
+    const auto worker = [&] {
+        for (int i = next++; i < count; i = next++)
+            work(i);
+    };
+    std::vector<std::unique_ptr<QThread>> threads;
+    for (int t = 1; t < workers; ++t) {
+        threads.emplace_back(QThread::create(worker));
+        threads.back()->start();
+    }
+    worker();
+    for (const auto& thread : threads)
+        thread->wait();
+}
+
+// A folder of documentation as users have them: manuals, papers and data
+// sheets of 2 to 300 pages, half of them under 30. Most hold no image, one in
+// four a handful (screenshots, photos, diagrams, icons with soft masks, line
+// art), and three hold hundreds (a logo in the head of every page, an icon
+// beside every paragraph of note, photos). Their images are as small as most
+// in documents are: the extractor's parsing is what such a folder costs.
+QList<TestDocument::Document> documentPlan()
+{
+    using TestPdf::Kind;
+    QRandomGenerator random(2026);
+    QList<TestDocument::Document> plan;
+    for (int i = 0; i < 200; ++i) {
+        TestDocument::Document document;
+        document.seed = i;
+        const int size = random.bounded(100);
+        document.pages = size < 50   ? 2 + random.bounded(28)
+                         : size < 80 ? 30 + random.bounded(70)
+                         : size < 95 ? 100 + random.bounded(100)
+                                     : 200 + random.bounded(101);
+        const auto figure = [&](int page, const TestPdf::Image& image) { document.figures.append({page, image}); };
+        if (i % 70 == 7) {
+            document.pages = 100;
+            switch (i / 70) {
+            case 0:
+                document.letterhead = {{Kind::Rgb, 64, 64, i, true}};
+                break;
+            case 1:
+                for (int k = 0; k < 100; ++k)
+                    figure(k, {Kind::Rgb, 24, 24, k, true});
+                break;
+            default:
+                for (int k = 0; k < 150; ++k)
+                    figure(k * 2 / 3, {Kind::Jpeg, 320, 240, k});
+            }
+        } else if (i % 4 == 1) {
+            for (int k = 1 + random.bounded(10); k > 0; --k) {
+                const int page = random.bounded(document.pages);
+                switch (random.bounded(5)) {
+                case 0: // a screenshot
+                    figure(page, {Kind::Rgb, 240 + random.bounded(240), 180 + random.bounded(180), k});
+                    break;
+                case 1: // a photo
+                    figure(page, {Kind::Jpeg, 320, 240, k});
+                    break;
+                case 2: // a diagram
+                    figure(page, {Kind::Gray, 300, 200, k});
+                    break;
+                case 3: // an icon
+                    figure(page, {Kind::Rgb, 32, 32, k, true});
+                    break;
+                default: // line art
+                    figure(page, {Kind::Mono, 300, 200, k});
+                }
+            }
+        }
+        plan.append(document);
+    }
+    return plan;
+}
+
+// The documents written into folder, and what their lists should name.
+struct DocumentBatch {
+    QStringList pdfs;
+    std::vector<int> images; // for each PDF
+    int pages = 0;
+    int fewestPages = 0;
+    int mostPages = 0;
+    qint64 bytes = 0;
+};
+
+DocumentBatch makeDocuments(const QString& folder)
+{
+    const QList<TestDocument::Document> plan = documentPlan();
+    DocumentBatch batch;
+    QDir().mkpath(folder);
+    std::atomic<bool> written = true;
+    for (qsizetype i = 0; i < plan.size(); ++i) {
+        batch.pdfs.append(folder + QStringLiteral("/document-%1.pdf").arg(i, 3, 10, QLatin1Char('0')));
+        batch.images.push_back(TestDocument::imageCount(plan.at(i)));
+        batch.pages += plan.at(i).pages;
+        batch.fewestPages = i ? qMin(batch.fewestPages, plan.at(i).pages) : plan.at(i).pages;
+        batch.mostPages = qMax(batch.mostPages, plan.at(i).pages);
+    }
+    forEach(int(plan.size()), 2, [&](int i) {
+        if (!TestDocument::write(batch.pdfs.at(i), plan.at(i)))
+            written = false;
+    });
+    if (!written)
+        return {};
+    for (const QString& pdf : std::as_const(batch.pdfs))
+        batch.bytes += QFileInfo(pdf).size();
+    return batch;
+}
+
+// The extractor's list of a PDF, its output thrown away unless wanted.
+QByteArray extractorList(const QString& pdfimages, const QString& pdf, bool wanted)
+{
+    QProcess list;
+    if (!wanted)
+        list.setStandardOutputFile(QProcess::nullDevice());
+    list.start(pdfimages, {QStringLiteral("-list"), pdf});
+    list.waitForFinished(-1);
+    return wanted ? list.readAllStandardOutput() : QByteArray();
+}
+
+// Checks with the extractor's lists that the batch holds the images planned,
+// and prints what it is.
+bool describeDocuments(const QString& pdfimages, const DocumentBatch& batch, double writing)
+{
+    const int count = int(batch.pdfs.size());
+    enum Counted { All, Jpeg, BlackAndWhite, SoftMask, Kinds };
+    std::vector<std::array<int, Kinds>> listed(count);
+    forEach(count, 2, [&](int i) {
+        const QList<QByteArray> lines = extractorList(pdfimages, batch.pdfs.at(i), true).split('\n');
+        for (const QByteArray& line : lines.mid(2)) {
+            const QList<QByteArray> fields = line.simplified().split(' ');
+            if (fields.size() < 9)
+                continue;
+            ++listed[i][All];
+            listed[i][Jpeg] += fields.at(8) == "jpeg";
+            listed[i][BlackAndWhite] += fields.at(2) == "image" && fields.at(7) == "1";
+            listed[i][SoftMask] += fields.at(2) == "smask";
+        }
+    });
+    int total[Kinds] = {};
+    bool asPlanned = true;
+    for (int i = 0; i < count; ++i) {
+        for (int k = 0; k < Kinds; ++k)
+            total[k] += listed[i][k];
+        if (listed[i][All] != batch.images[i]) {
+            std::fprintf(stderr, "%s: %d images listed, %d planned\n", qPrintable(batch.pdfs.at(i)), listed[i][All],
+                         batch.images[i]);
+            asPlanned = false;
+        }
+    }
+    const int without = int(std::count(batch.images.cbegin(), batch.images.cend(), 0));
+    const int hundreds = int(std::count_if(batch.images.cbegin(), batch.images.cend(), [](int n) { return n >= 100; }));
+    std::printf("\ndocuments corpus: %d PDFs of %d to %d pages, %d pages in all, %.1f MB, written in %.1f s\n", count,
+                batch.fewestPages, batch.mostPages, batch.pages, double(batch.bytes) / 1e6, writing);
+    std::printf("  %d PDFs with no image, %d with a handful, %d with hundreds; %d images (%d jpeg, %d black-and-white, "
+                "%d soft masks) %s\n",
+                without, count - without - hundreds, hundreds, total[All], total[Jpeg], total[BlackAndWhite],
+                total[SoftMask], asPlanned ? "listed as planned" : "NOT as planned");
+    return asPlanned;
+}
+
+// pdfimages over text alone: beyond what its start costs, each page of 300
+// should take about as long as each page of 30, or the extractor is not
+// working through the pages.
+void textInProportion(const QString& pdfimages, const QString& folder, int repeats)
+{
+    const int pages[] = {2, 30, 300};
+    double times[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        const QString pdf = folder + QStringLiteral("/text-%1.pdf").arg(pages[i]);
+        TestDocument::write(pdf, {pages[i], 1});
+        QList<double> each;
+        for (int r = 0; r < 3 * repeats; ++r) {
+            QTemporaryDir out;
+            QElapsedTimer clock;
+            clock.start();
+            QProcess::execute(pdfimages, {pdf, out.filePath(QStringLiteral("text"))});
+            each.append(double(clock.nsecsElapsed()) / 1e6);
+        }
+        times[i] = median(each);
+    }
+    std::printf("  pdfimages on text alone: %.0f ms for 2 pages, %.0f ms for 30, %.0f ms for 300; each page beyond the "
+                "first two %.2f ms in 30, %.2f ms in 300\n",
+                times[0], times[1], times[2], (times[1] - times[0]) / 28, (times[2] - times[0]) / 298);
+}
+
+// The files below folder that match one of patterns.
+int filesBelow(const QString& folder, const QStringList& patterns)
+{
+    int files = 0;
+    for (QDirIterator it(folder, patterns, QDir::Files, QDirIterator::Subdirectories); it.hasNext(); it.next())
+        ++files;
+    return files;
+}
+
+// The documents corpus, timed alternating in one run: the bare sequential
+// pipeline over the batch, PDF after PDF; two bare PDFs at once; the command
+// line; the window's run, driven headless; and for reference the extractor
+// alone and its list alone over the batch.
+bool documentsBench(const QString& pdfimages, const QString& cjpeg, const QString& commandLine, const QString& work,
+                    int repeats)
+{
+    QElapsedTimer writing;
+    writing.start();
+    const DocumentBatch batch = makeDocuments(work + QStringLiteral("/documents"));
+    if (batch.pdfs.isEmpty()) {
+        std::fprintf(stderr, "cannot write the corpus\n");
+        return false;
+    }
+    if (!describeDocuments(pdfimages, batch, double(writing.elapsed()) / 1e3))
+        return false;
+    textInProportion(pdfimages, work, repeats);
+
+    const int count = int(batch.pdfs.size());
+    const int images = std::accumulate(batch.images.cbegin(), batch.images.cend(), 0);
+    enum Way { BareSequential, BareTwoAtOnce, CommandLine, Window, ExtractorAlone, ListAlone, Ways };
+    const char* names[Ways] = {"bare sequential pipeline", "two bare PDFs at once", "command line (orvalin-extract)",
+                               "window run (headless)",    "pdfimages alone",       "pdfimages -list alone"};
+    QList<double> times[Ways];
+    for (int r = 0; r < repeats; ++r) {
+        for (int w = 0; w < Ways; ++w) {
+            const Way way = Way((w + r) % Ways);
+            QTemporaryDir out;
+            const QString folder = out.path() + QLatin1Char('/');
+            // Each PDF in a folder of its own, as separate runs of the bare
+            // tools would keep them apart.
+            const auto own = [&folder](int i) {
+                const QString path = folder + QString::number(i) + QLatin1Char('/');
+                QDir().mkpath(path);
+                return path;
+            };
+            QElapsedTimer clock;
+            clock.start();
+            if (way == BareSequential || way == BareTwoAtOnce) {
+                forEach(count, way == BareSequential ? 1 : 2,
+                        [&](int i) { barePipeline(pdfimages, cjpeg, batch.pdfs.at(i), own(i)); });
+            } else if (way == CommandLine) {
+                const int status = QProcess::execute(
+                    commandLine, QStringList{QStringLiteral("-q"), QStringLiteral("-o"), folder} + batch.pdfs);
+                if (status != 0)
+                    std::fprintf(stderr, "orvalin-extract ended with %d\n", status);
+            } else if (way == Window) {
+                Host host;
+                host.rows = batch.pdfs;
+                host.outputFolder = folder;
+                ExtractRun run(host, ToolLocator(work));
+                run.ExtractAll();
+                if (host.messages != QStringList{QStringLiteral("Done.")})
+                    std::fprintf(stderr, "run said: %s\n", qPrintable(host.messages.join(QLatin1Char('|'))));
+            } else if (way == ExtractorAlone) {
+                forEach(count, 1, [&](int i) {
+                    QProcess::execute(pdfimages, {batch.pdfs.at(i), own(i) + QStringLiteral("document")});
+                });
+            } else {
+                forEach(count, 1, [&](int i) { extractorList(pdfimages, batch.pdfs.at(i), false); });
+            }
+            times[way].append(double(clock.nsecsElapsed()) / 1e6);
+            // A way that left images out would look fast.
+            const int written = way == ListAlone ? images
+                                : way == ExtractorAlone
+                                    ? filesBelow(folder, {QStringLiteral("*.ppm"), QStringLiteral("*.pbm")})
+                                    : filesBelow(folder, {QStringLiteral("*.jpg")});
+            if (written != images)
+                std::fprintf(stderr, "%s wrote %d images, not %d\n", names[way], written, images);
+        }
+    }
+    const auto ratio = [&](int a, int b) { return median(times[a]) / median(times[b]); };
+    std::printf("  %-30s %8s %18s %24s\n", "", "median", "/ bare sequential", "/ two bare PDFs at once");
+    for (int w = 0; w < Ways; ++w)
+        std::printf("  %-30s %5.0f ms %18.3f %24.3f\n", names[w], median(times[w]), ratio(w, BareSequential),
+                    ratio(w, BareTwoAtOnce));
+    std::printf("  window run / command line: %.3f\n", ratio(Window, CommandLine));
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -328,6 +620,8 @@ int main(int argc, char* argv[])
     const QString commandLine = QCoreApplication::applicationDirPath() + QStringLiteral("/orvalin-extract");
     QTemporaryDir work;
     std::printf("machine: %d cores (QThread::idealThreadCount)\n", QThread::idealThreadCount());
+    if (argc > 1 && qstrcmp(argv[argc - 1], "documents") == 0)
+        return documentsBench(pdfimages, cjpeg, commandLine, work.path(), repeats) ? 0 : 1;
 
     for (bool withBlackAndWhite : {false, true}) {
         const QString pdf =

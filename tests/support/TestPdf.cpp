@@ -215,4 +215,12 @@ bool write(const QString& path, const QList<Image>& images)
     return save(path, writer.finish(catalog));
 }
 
+EncodedImage encodeImage(const Image& image)
+{
+    if (image.kind == Kind::Lost || image.kind == Kind::Stencil)
+        return {};
+    ImageObject object = encode(image);
+    return {std::move(object.dictionary), std::move(object.stream)};
+}
+
 } // namespace TestPdf

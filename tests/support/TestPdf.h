@@ -40,4 +40,13 @@ QByteArray jpegData(const Image& image);
 // written.
 bool write(const QString& path, const QList<Image>& images);
 
+// An image as write() stores it, for files laid out otherwise: the entries of
+// its dictionary (its /Length among them) and its stream. A soft mask is left
+// to the caller. Lost and Stencil images have no object: both are empty.
+struct EncodedImage {
+    QByteArray dictionary;
+    QByteArray stream;
+};
+EncodedImage encodeImage(const Image& image);
+
 } // namespace TestPdf
