@@ -202,6 +202,8 @@ int ExtractCommand::runAll(const CommandLine& line, const Confinement& confineme
     m_run->setRemoveWorkCopy(true);
     m_run->setWorkCopyInOutputFolder(true);
     m_run->setTimeLimit(line.timeLimit);
+    // A manifest names the page and kind of every image it lists.
+    m_run->setListForRecord(m_keepManifest);
     m_run->setChoices(line.choices);
     m_run->setConfinement(confinement);
     m_run->setParallelEncoders(line.jobs > 0 ? line.jobs : QThread::idealThreadCount());

@@ -3,71 +3,79 @@
 
 #pragma once
 
-#include "ExtractChoices.h"
 #include "ExtractHost.h"
+#include "ExtractSettings.h"
 #include "ImageNumbers.h"
 #include "ImagePipeline.h"
+#include "PdfJob.h"
 #include "Shell32.h"
 #include "StaleWork.h"
 #include "ToolLocator.h"
 #include "WorkCopy.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 
-#include <functional>
+#include <deque>
 #include <memory>
-
-class ExtractorOutput;
 
 // One run of "Extract!", from the busy pointer to the final message. It lives
 // as long as the run does, even when the ExtractRun that started it goes away
 // meanwhile: an abandoned job then only unwinds, touching neither the window
 // nor the files any more.
+//
+// The PDFs go through one runner in the list's order, and their images take
+// numbers in that order: every image of a PDF before any of the next, once
+// every PDF before it is done. While a PDF's images are encoded, or its
+// extractor still runs, a place that its programs leave free starts the
+// extractor of the next PDF, read ahead into a work folder of its own; its
+// images wait there, written, for their turn. One PDF is always read ahead;
+// more, up to kMostAhead for each program at once, only while those ahead
+// hold less than kMostWaitingBytes of waiting images, so that a long PDF
+// followed by short ones keeps every core busy and disk and memory stay
+// small. With one program at a time, nothing is read ahead.
 class ExtractJob
 {
 public:
-    struct Settings {
-        int parallelEncoders = 1;
-        bool pipelined = true;
-        bool readList = true;
-        ExtractChoices choices;
-        Confinement confinement; // how the run's programs are confined
-        QString confinementNote; // a line for the final message when they ran unconfined by the environment's word
-        bool removeWorkCopy = false;
-        bool workCopyInOutputFolder = false; // see ExtractRun::setWorkCopyInOutputFolder
-        int timeLimit = 0;                   // seconds a PDF's programs may run; 0: no limit
-        bool repeatsByContent = true;        // see ExtractRun::setRepeatsByContent
-    };
+    using Settings = ExtractSettings;
 
     ExtractJob(ExtractHost& host, const ToolLocator& tools, const Settings& settings);
+    ~ExtractJob();
 
     void run();
     // See ExtractRun::abandon.
     void abandon();
 
+    // A PDF at least this large shows how far it has come in the bar: its
+    // list is read beside its extractor whatever else would pay.
+    static constexpr qint64 kLargePdf = 16 * 1024 * 1024;
+    static constexpr int kMostAhead = 8;
+    static constexpr qint64 kMostWaitingBytes = 64 * 1024 * 1024;
+
 private:
-    // Row i of rows, from the bar's first step to its problem line;
-    // noWorkCopy says why the run has no work copy, when it has none.
-    void workOnRow(int i, int rows, const QString& noWorkCopy);
-    // Works through one PDF; returns its problem, or the empty string.
-    QString extractOne(const QString& source);
-    // Finds a folder the images can go to, or says why there is none.
-    QString prepareImageFolder(QString* imageFolder) const;
     // Claims the work copy, in its own work folder in the output folder when
     // the settings ask for it; why there is none, or the empty string.
     QString prepareWorkCopy();
-    // Gives the extractor its input: the work copy, or a listed work copy
-    // itself. Returns the problem, or the empty string.
-    QString prepareInput(const QString& source, QString* input);
-    // Runs the extractor into output and encodes its images; returns the
-    // problem words for the PDF.
-    QString extractAndEncode(const QString& input, const QString& imageFolder, const QString& extractor,
-                             const QString& encoder, ExtractorOutput& output);
-    // What went wrong with a PDF, in words for the user; empty when nothing did.
-    QString describe(const ImagePipeline::Result& result, const QString& imageFolder) const;
+    // The PDFs of rows through the runner, up to the last row.
+    void runRows(int bound, const QString& noWorkCopy);
+    // The next program of the run, as the runner asks for it.
+    Shell32::Next next(int index, int bound, const QString& noWorkCopy);
+    // True when one more PDF may be read ahead (see above).
+    bool mayReadAhead() const;
+    // True when a PDF can close, hand on the numbers or let the next row
+    // start without a program ending first.
+    bool settled(int bound) const;
+    // Starts the PDF of the next row; false when there is none.
+    bool startRow(int bound, const QString& noWorkCopy);
+    // When the list of a PDF is read.
+    ImagePipeline::ListWhen listWhen(const QString& source, int rows) const;
+    // The first PDF whose images are not all decided takes images now.
+    void handOnNumbers();
+    // Closes the PDFs at the front that are done: their lines, in order.
+    void closeDone(int bound);
     // The bar during PDF i of rows, with the part of its images done.
     void showProgress(int i, int rows, double part);
 
@@ -75,16 +83,16 @@ private:
     ToolLocator m_tools;
     Settings m_settings;
     Shell32::Stopper m_stopper;
+    Shell32::Waker m_waker;
     WorkCopy m_workCopy;
     ImageNumbers m_numbers;
     StaleWork m_staleWork;
-    ExtractorOutput* m_output = nullptr; // of the PDF in progress
+    QSet<QByteArray> m_savedContents;           // of every image saved in the run, for repeats across its PDFs
+    std::deque<std::unique_ptr<PdfJob>> m_pdfs; // in the list's order
+    QHash<int, std::pair<PdfJob*, ImagePipeline::Program>> m_programs; // running, by the runner's number
+    int m_nextRow = 1;
     bool m_abandoned = false;
-    bool m_pdfStopped = false; // the PDF in progress is stopped: the run was abandoned, or its time is up
     QStringList m_problems;
     int m_leftOut[ImageSelection::kReasons] = {};
-    QSet<QByteArray> m_savedContents; // of every image saved in the run, for repeats across its PDFs
-    int m_shown = 0;                  // the bar's value
-    QString m_source;                 // the PDF in progress, as its row has it
-    std::function<void(qsizetype, qsizetype)> m_pdfProgress; // its images done, of those listed
+    int m_shown = 0; // the bar's value
 };

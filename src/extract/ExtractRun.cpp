@@ -40,7 +40,8 @@ void ExtractRun::ExtractAll()
     const auto job = std::make_shared<ExtractJob>(
         m_host, m_tools,
         ExtractJob::Settings{m_parallelEncoders, m_pipelined, m_readList, m_choices, m_confinement, m_confinementNote,
-                             m_removeWorkCopy, m_workCopyInOutputFolder, m_timeLimit, m_repeatsByContent});
+                             m_removeWorkCopy, m_workCopyInOutputFolder, m_timeLimit, m_repeatsByContent,
+                             m_listForRecord});
     m_job = job;
     job->run();
 }

@@ -85,6 +85,13 @@ public:
     // default): no limit.
     void setTimeLimit(int seconds) { m_timeLimit = seconds; }
 
+    // On, the extractor's list of every PDF is read beside its extractor, so
+    // that every image saved is told with its page and kind (a manifest
+    // names them); off (the default), where no choice needs it and the bar
+    // does not show one large PDF, it is read only in a place no other
+    // program wants, or to count images the extractor could not read.
+    void setListForRecord(bool record) { m_listForRecord = record; }
+
     // The whole run, from the busy pointer to the final message. A call made
     // while a run is in progress (from an event handled during a wait) does
     // nothing.
@@ -133,6 +140,7 @@ private:
     bool m_workCopyInOutputFolder = false;
     int m_timeLimit = 0;
     bool m_repeatsByContent = true;
+    bool m_listForRecord = false;
     ExtractChoices m_choices;
     std::weak_ptr<ExtractJob> m_job; // the run in progress
 };

@@ -9,10 +9,13 @@
 #include "util/AddFolder.h"
 #include "util/Platform.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QLockFile>
+#include <QPointer>
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -21,6 +24,17 @@ namespace {
 
 const QString kPrefix = QStringLiteral("image");
 const QString kExtractorFolder = QStringLiteral("extractor");
+
+// One watcher for every folder watched: each watcher is a notice channel of
+// the system's, of which a user has few, and closing one waits for the
+// system, for milliseconds, on the thread that runs every program.
+QFileSystemWatcher* sharedWatcher()
+{
+    static QPointer<QFileSystemWatcher> watcher;
+    if (!watcher)
+        watcher = new QFileSystemWatcher(QCoreApplication::instance());
+    return watcher;
+}
 
 } // namespace
 
@@ -34,7 +48,10 @@ ExtractorOutput::ExtractorOutput(const QString& imageFolder)
     }
 }
 
-ExtractorOutput::~ExtractorOutput() = default;
+ExtractorOutput::~ExtractorOutput()
+{
+    unwatch();
+}
 
 QString ExtractorOutput::folder() const
 {
@@ -53,11 +70,28 @@ QString ExtractorOutput::prefix() const
 
 bool ExtractorOutput::watch(std::function<void()> changed)
 {
-    if (!m_watcher.addPath(QDir(m_dir.path()).filePath(kExtractorFolder)))
+    unwatch();
+    QFileSystemWatcher* watcher = sharedWatcher();
+    const QString folder = QDir(m_dir.path()).filePath(kExtractorFolder);
+    if (!watcher || !watcher->addPath(folder))
         return false;
-    QObject::connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_watcher,
-                     [changed = std::move(changed)] { changed(); });
+    m_watched = folder;
+    m_notices = QObject::connect(watcher, &QFileSystemWatcher::directoryChanged, watcher,
+                                 [folder, changed = std::move(changed)](const QString& path) {
+                                     if (path == folder)
+                                         changed();
+                                 });
     return true;
+}
+
+void ExtractorOutput::unwatch()
+{
+    if (m_watched.isEmpty())
+        return;
+    QObject::disconnect(m_notices);
+    if (QFileSystemWatcher* watcher = sharedWatcher())
+        watcher->removePath(m_watched);
+    m_watched.clear();
 }
 
 QString ExtractorOutput::find(int n) const
@@ -137,7 +171,7 @@ ExtractorOutput::Shape ExtractorOutput::examine(const QString& path, bool takesJ
 
 void ExtractorOutput::remove()
 {
-    m_watcher.removePaths(m_watcher.directories());
+    unwatch();
     m_owner.reset();
     m_dir.remove();
 }

@@ -3,8 +3,8 @@
 
 #pragma once
 
-#include <QFileSystemWatcher>
 #include <QList>
+#include <QMetaObject>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -53,6 +53,8 @@ public:
     // system gives no such notice: then images are only known to be finished
     // once the extractor has ended.
     bool watch(std::function<void()> changed);
+    // No more notices: the extractor has ended.
+    void unwatch();
 
     // What became of the image the extractor writes next, in its order.
     struct Image {
@@ -95,7 +97,8 @@ private:
     std::unique_ptr<QLockFile> m_owner; // goes before the folder does
     bool m_extractorFolderMade = false;
     bool m_takesJpeg = false;
-    QFileSystemWatcher m_watcher;
+    QString m_watched; // the folder watched, while it is
+    QMetaObject::Connection m_notices;
     int m_next = 0;
     bool m_swept = false;
     QList<int> m_passedOver; // numbers found beyond a gap, once the extractor ended

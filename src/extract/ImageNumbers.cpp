@@ -22,13 +22,18 @@ QString ImageNumbers::claim(const QString& folder)
         next = 1;
     for (; next < std::numeric_limits<int>::max(); ++next) {
         const QString path = folder + QString::number(next) + QStringLiteral(".jpg");
+        // A number in use is passed over at the cost of a look: a folder of
+        // thousands of earlier images makes no note for each of them. One
+        // taken meanwhile is found as the claim fails.
+        if (const QFileInfo there(path); there.exists() || there.isSymLink())
+            continue;
         // Where the file system makes links, the note comes first and the
         // claim is its second name; elsewhere the claim comes first.
         if (!m_notes.isEmpty() && !m_noLinks.contains(folder)) {
             const Platform::LinkResult noted = StaleWork::claimNoted(m_notes, path, &m_why);
             if (noted == Platform::LinkResult::Made) {
                 ++next;
-                m_pending.insert(path);
+                m_pending.insert(path, m_notes);
                 return path;
             }
             if (noted == Platform::LinkResult::Taken)
@@ -40,7 +45,7 @@ QString ImageNumbers::claim(const QString& folder)
         QFile file(path);
         if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
             ++next;
-            m_pending.insert(path);
+            m_pending.insert(path, m_notes);
             if (!m_notes.isEmpty())
                 StaleWork::note(m_notes, path);
             return path;
@@ -58,20 +63,22 @@ QString ImageNumbers::claim(const QString& folder)
 
 void ImageNumbers::finish(const QString& path, bool made)
 {
-    if (!m_pending.remove(path))
+    const auto it = m_pending.constFind(path);
+    if (it == m_pending.cend())
         return;
-    if (!m_notes.isEmpty())
-        StaleWork::forget(m_notes, path);
+    if (!it->isEmpty())
+        StaleWork::forget(*it, path);
+    m_pending.erase(it);
     if (!made)
         QFile::remove(path);
 }
 
 void ImageNumbers::giveUpPending()
 {
-    for (const QString& path : std::as_const(m_pending)) {
-        QFile::remove(path);
-        if (!m_notes.isEmpty())
-            StaleWork::forget(m_notes, path);
+    for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it) {
+        QFile::remove(it.key());
+        if (!it->isEmpty())
+            StaleWork::forget(*it, it.key());
     }
     m_pending.clear();
 }

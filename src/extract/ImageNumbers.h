@@ -39,13 +39,13 @@ public:
 
     // Where claims are noted until they are finished, so that those of a
     // killed run can be told from the user's files (see StaleWork); empty:
-    // nowhere.
+    // nowhere. A claim stays noted where it was noted when it was made.
     void setNotes(const QString& workFolder) { m_notes = workFolder; }
 
 private:
-    QHash<QString, qint64> m_next; // folder -> the number to try next
-    QSet<QString> m_pending;
-    QSet<QString> m_noLinks; // folders on file systems that make no links
+    QHash<QString, qint64> m_next;     // folder -> the number to try next
+    QHash<QString, QString> m_pending; // claimed -> the work folder that notes it
+    QSet<QString> m_noLinks;           // folders on file systems that make no links
     QString m_why;
     QString m_notes;
 };

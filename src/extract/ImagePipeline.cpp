@@ -6,6 +6,7 @@
 #include "BackgroundWork.h"
 #include "ContentDigests.h"
 #include "ExtractRun.h"
+#include "ExtractorMessages.h"
 #include "ExtractorOutput.h"
 #include "ImageNumbers.h"
 #include "MaskCompositor.h"
@@ -27,9 +28,6 @@
 #include <utility>
 
 namespace {
-
-constexpr int kExtractor = 0; // the first program of a PDF is its extractor
-constexpr int kLister = 1;    // and the second, its list of the images
 
 bool isJpegOf(const QString& path, int width, int height)
 {
@@ -66,8 +64,8 @@ ImagePipeline::ImagePipeline(ExtractHost& host, ImageNumbers& numbers, Shell32::
 {
 }
 
-ImagePipeline::Result ImagePipeline::run(const QString& input, const QString& extractor, const QString& encoder,
-                                         const QString& imageFolder, ExtractorOutput& output)
+void ImagePipeline::begin(const QString& input, const QString& extractor, const QString& encoder,
+                          const QString& imageFolder, ExtractorOutput& output, Shell32::Waker* waker)
 {
     m_output = &output;
     m_input = input;
@@ -76,29 +74,21 @@ ImagePipeline::Result ImagePipeline::run(const QString& input, const QString& ex
     m_jpegFolder = ShortFilename::GetShortName(imageFolder);
     if (m_jpegFolder.isEmpty())
         m_jpegFolder = imageFolder; // never the process's current folder
-    m_extractorRunning = true;
-    m_listRunning = m_readList;
-    m_list.reset();
     m_selection.emplace(m_choices, m_savedContents);
-    m_held.reset();
-    m_peeked.reset();
     m_digests = std::make_unique<ContentDigests>();
-    m_done = 0;
-    m_images.clear();
-    m_result = Result();
-
-    m_numbers.setNotes(output.folder());
+    if (m_listWhen == ListWhen::Never)
+        m_listState = ListState::Passed;
     output.setTakesJpeg(m_choices.keepJpeg);
     // New images are learnt of from the system's notices, the extractor's end
     // from its own signal. Without notices, images are taken up at its end.
-    Shell32::Waker waker;
-    if (m_pipelined)
-        output.watch([&waker] { waker.wake(); });
-    Shell32::runWhenReady(
-        qMax(1, m_atOnce), [this](int index) { return next(index); },
-        [this](int index, const Shell32::Outcome& outcome) { finished(index, outcome); }, Shell32::WindowStyle::Hidden,
-        &m_stopper, &waker);
-    m_result.listDisagreed = m_selection->disagreed();
+    if (m_pipelined && waker)
+        output.watch([waker] { waker->wake(); });
+}
+
+ImagePipeline::Result ImagePipeline::end()
+{
+    m_result.listDisagreed = m_selection && m_selection->disagreed();
+    tellSaved(true);
     m_decodedPage.reset();
     m_digests.reset();
     m_output = nullptr;
@@ -106,34 +96,108 @@ ImagePipeline::Result ImagePipeline::run(const QString& input, const QString& ex
     return m_result;
 }
 
-Shell32::Next ImagePipeline::next(int index)
+void ImagePipeline::setTakingImages(bool taking)
+{
+    m_takingImages = taking;
+    // The claims of the PDF that takes images are noted in its work folder.
+    if (taking && m_output)
+        m_numbers.setNotes(m_output->folder());
+}
+
+bool ImagePipeline::ended() const
+{
+    return m_running == 0
+           && (m_abandoned
+               || (m_extractorStarted && !m_extractorRunning && m_imagesDecided
+                   && (m_listState == ListState::Read || m_listState == ListState::Passed)));
+}
+
+void ImagePipeline::giveUpClaims()
+{
+    for (const Image& image : std::as_const(m_images)) {
+        m_numbers.finish(image.jpeg, false);
+        forget(image);
+    }
+    m_images.clear();
+}
+
+std::optional<ImagePipeline::Program> ImagePipeline::next(bool idle)
 {
     using Shell32::Next;
+    if (m_abandoned)
+        return std::nullopt;
     // Every program's home is the run's work folder, where it can write
     // nothing: the extractor writes only in its own folder inside it.
-    const Confinement confinement = m_confinement.inWorkFolder(m_output->folder());
-    if (index == kExtractor) {
+    if (!m_extractorStarted) {
+        m_extractorStarted = true;
+        m_extractorRunning = true;
+        ++m_running;
         QStringList arguments{ExtractRun::safeArgument(m_input), m_output->prefix()};
         if (m_choices.keepJpeg)
             arguments.prepend(QStringLiteral("-j"));
-        return {Next::Start,
-                {m_extractor, arguments, false, confinement.reading({m_input}).writing({m_output->extractorFolder()})}};
+        return Program{
+            Program::Extractor,
+            -1,
+            {m_extractor, arguments, false,
+             m_confinement.inWorkFolder(m_output->folder()).reading({m_input}).writing({m_output->extractorFolder()}),
+             &m_stopper}};
     }
-    if (index == kLister) {
-        if (!m_readList)
-            return {Next::Skip, {}};
-        return {Next::Start,
-                {m_extractor,
-                 {QStringLiteral("-list"), ExtractRun::safeArgument(m_input)},
-                 /*keepOutput*/ true,
-                 confinement.reading({m_input})}};
+    if (std::optional<Program> list = nextList(idle))
+        return list;
+    // Nothing is decided of an image before its turn, nor before its entry
+    // in the list is known when the list is read beside.
+    if (!m_takingImages || m_imagesDecided || (!m_pipelined && m_extractorRunning)
+        || (m_listWhen == ListWhen::Beside && m_listState != ListState::Read && m_listState != ListState::Passed))
+        return std::nullopt;
+    for (;;) {
+        const int index = m_nextImage;
+        const Shell32::Next what = nextImage(index);
+        if (m_abandoned)
+            return std::nullopt;
+        switch (what.kind) {
+        case Next::Start:
+            ++m_nextImage;
+            ++m_running;
+            return Program{Program::Encoder, index, what.command};
+        case Next::Skip:
+            continue;
+        case Next::Done:
+            m_imagesDecided = true;
+            return std::nullopt;
+        case Next::Wait:
+            return std::nullopt;
+        }
     }
-    if (m_abandoned)
-        return {Next::Done, {}};
-    // Nothing is decided of an image before its entry in the list is known.
-    if ((!m_pipelined && m_extractorRunning) || m_listRunning)
-        return {Next::Wait, {}};
-    return nextImage(index);
+}
+
+std::optional<ImagePipeline::Program> ImagePipeline::nextList(bool idle)
+{
+    if (m_listState != ListState::NotYet)
+        return std::nullopt;
+    bool now = m_listWhen == ListWhen::Beside;
+    if (m_listWhen == ListWhen::WhenIdle) {
+        if (m_extractorRunning) {
+            now = idle;
+        } else {
+            // Ended: the list only counts what the extractor could not read,
+            // when it says there was any.
+            const ExtractorMessages said = ExtractorMessages::read(m_result.extracted.errorOutput);
+            now = m_result.extracted.result != 0 || said.damaged || said.couldNotWrite;
+            if (!now)
+                m_listState = ListState::Passed;
+        }
+    }
+    if (!now)
+        return std::nullopt;
+    m_listState = ListState::Running;
+    ++m_running;
+    return Program{Program::List,
+                   -1,
+                   {m_extractor,
+                    {QStringLiteral("-list"), ExtractRun::safeArgument(m_input)},
+                    /*keepOutput*/ true,
+                    m_confinement.inWorkFolder(m_output->folder()).reading({m_input}),
+                    &m_stopper}};
 }
 
 Shell32::Next ImagePipeline::nextImage(int index)
@@ -194,6 +258,8 @@ Shell32::Next ImagePipeline::nextMask(int index)
 
 void ImagePipeline::match(File& file)
 {
+    if (file.image.kind != ExtractorOutput::Image::NotYet && file.image.kind != ExtractorOutput::Image::NoMore)
+        m_imageTaken = true;
     // No image is larger than the largest its list names.
     if (file.image.kind == ExtractorOutput::Image::Finished
         && qint64(file.image.width) * file.image.height > mostPixels())
@@ -364,8 +430,7 @@ void ImagePipeline::keep(const QString& path, ExtractHost::SavedImage saved)
     if (moved) {
         ++m_result.kept;
         saved.jpeg = jpeg;
-        if (m_onSaved)
-            m_onSaved(saved);
+        settle(takePlace(), saved);
     } else {
         Main::DeleteQuietly(taken);
     }
@@ -430,11 +495,14 @@ std::optional<Shell32::Command> ImagePipeline::prepare(int index, const Extracto
     bool ready = !image.jpeg.isEmpty();
     if (!ready)
         m_result.unclaimed.add(why(m_numbers.why()));
+    else
+        image.place = takePlace();
     ready = ready && makeNumberedCopy(image);
     if (m_abandoned)
         return std::nullopt;
     if (!ready) {
         m_numbers.finish(image.jpeg, false);
+        settle(image.place, std::nullopt);
         forget(image);
         m_images.remove(index);
         done();
@@ -449,7 +517,8 @@ std::optional<Shell32::Command> ImagePipeline::prepare(int index, const Extracto
         m_confinement.inWorkFolder(m_output->folder())
             .reading({image.numbered})
             .writing({image.jpeg})
-            .withFileSizeLimit(largest)};
+            .withFileSizeLimit(largest),
+        &m_stopper};
 }
 
 bool ImagePipeline::makeNumberedCopy(Image& image)
@@ -481,17 +550,28 @@ bool ImagePipeline::makeNumberedCopy(Image& image)
     return true;
 }
 
-void ImagePipeline::finished(int index, const Shell32::Outcome& outcome)
+void ImagePipeline::finished(const Program& program, const Shell32::Outcome& outcome)
 {
-    if (index == kExtractor) {
+    --m_running;
+    if (m_abandoned)
+        return;
+    switch (program.role) {
+    case Program::Extractor:
         m_result.extracted = outcome;
         m_extractorRunning = false;
-        return;
-    }
-    if (index == kLister) {
+        m_output->unwatch();
+        break;
+    case Program::List:
         listed(outcome);
-        return;
+        break;
+    case Program::Encoder:
+        encoded(program.image, outcome);
+        break;
     }
+}
+
+void ImagePipeline::encoded(int index, const Shell32::Outcome& outcome)
+{
     Image image = m_images.take(index);
     // No empty, partial or foreign file stays behind: what the encoder made
     // is a whole JPEG file of the image's size.
@@ -506,25 +586,33 @@ void ImagePipeline::finished(int index, const Shell32::Outcome& outcome)
     else
         ++m_result.encoderFailed;
     m_numbers.finish(image.jpeg, made);
-    if (made && m_onSaved) {
-        image.saved.jpeg = image.jpeg;
-        m_onSaved(image.saved);
-    }
+    image.saved.jpeg = image.jpeg;
+    settle(image.place, made ? std::optional(image.saved) : std::nullopt);
     forget(image);
     done();
 }
 
 void ImagePipeline::listed(const Shell32::Outcome& outcome)
 {
-    m_listRunning = false;
+    m_listState = ListState::Read;
+    std::optional<ExtractorList> list;
     if (outcome.result == 0 && !outcome.outputCut)
-        m_list = ExtractorList::parse(outcome.output);
-    if (!m_list) {
+        list = ExtractorList::parse(outcome.output);
+    if (!list) {
         // Nothing tells how far the PDF has come.
         if (m_onProgress)
-            m_onProgress(0, 0);
+            m_onProgress(m_done, 0);
         return;
     }
+    m_result.listed = list->size();
+    // A list that comes once images were decided without it only counts
+    // them: its entries are matched to the files from the first on.
+    if (m_imageTaken) {
+        if (m_onProgress)
+            m_onProgress(m_done, list->size());
+        return;
+    }
+    m_list = std::move(list);
     m_selection->setList(&*m_list);
     m_mostPixels = 0;
     for (qsizetype n = 0; n < m_list->size(); ++n)
@@ -540,11 +628,37 @@ void ImagePipeline::forget(const Image& image)
     Main::DeleteQuietly(image.numbered);
 }
 
+qint64 ImagePipeline::takePlace()
+{
+    m_line.emplace(m_nextPlace, Place{});
+    return m_nextPlace++;
+}
+
+void ImagePipeline::settle(qint64 place, const std::optional<ExtractHost::SavedImage>& saved)
+{
+    const auto it = m_line.find(place);
+    if (it == m_line.end())
+        return;
+    it->second = {true, saved};
+    tellSaved(false);
+}
+
+void ImagePipeline::tellSaved(bool all)
+{
+    while (!m_line.empty() && (all || m_line.begin()->second.settled)) {
+        const std::optional<ExtractHost::SavedImage> saved = m_line.begin()->second.saved;
+        m_line.erase(m_line.begin());
+        if (saved && m_onSaved)
+            m_onSaved(*saved);
+    }
+}
+
 void ImagePipeline::done()
 {
     ++m_done;
-    if (m_onProgress && m_list)
-        m_onProgress(m_done, m_list->size());
+    // Without a list, the images found so far are all it knows of.
+    if (m_onProgress)
+        m_onProgress(m_done, m_result.listed.value_or(0));
 }
 
 qint64 ImagePipeline::mostPixels() const

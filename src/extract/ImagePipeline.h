@@ -17,21 +17,24 @@
 #include <QString>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
 class ImageNumbers;
 
 // One PDF's images, from the extractor to numbered JPEG files. The extractor
-// starts, and beside it the extractor's list of the same images; while it
-// runs every image it has finished is prepared and encoded through the same
-// runner, as many programs at once as allowed (the extractor and the list
-// count as one each). Each image takes its number just before its encoder
+// starts, and beside it, where it pays, the extractor's list of the same
+// images; while it runs every image it has finished is prepared and encoded,
+// each program started by the run's runner as the run asks for the PDF's
+// next one (see next()). Each image takes its number just before its encoder
 // starts (a JPEG image kept as it is, when its turn comes), in the images'
 // order, so numbers never depend on which encoder happens to end first. An
 // image left out by the choices takes no number and costs no program; an
 // image whose mask is to be applied waits for its mask, and the two become
-// the one picture that is encoded.
+// the one picture that is encoded. Until the run lets it take images (see
+// setTakingImages), the PDF starts its extractor alone: its images wait,
+// written, for their turn.
 class ImagePipeline
 {
 public:
@@ -75,9 +78,23 @@ public:
     // abandoned: when it turns true, nothing more is started or touched.
     ImagePipeline(ExtractHost& host, ImageNumbers& numbers, Shell32::Stopper& stopper, const bool& abandoned);
 
-    // How many programs may run at once; 1 runs the extractor alone, then
-    // the list, then the encoders one after another.
-    void setProgramsAtOnce(int count) { m_atOnce = count; }
+    // One of the PDF's programs, as next() hands it to the run.
+    struct Program {
+        enum Role { Extractor, List, Encoder };
+        Role role = Encoder;
+        int image = -1; // of an encoder: which image it encodes
+        Shell32::Command command;
+    };
+
+    // When the list of the PDF's images is read.
+    enum class ListWhen {
+        Beside,   // beside the extractor: the choices, the record or the bar need it
+        WhenIdle, // only in a place no other program wants, before the
+                  // extraction has ended; after it only to count images the
+                  // extractor says it could not read
+        Never,
+    };
+
     // Off: encoding waits until the extractor has ended.
     void setPipelined(bool pipelined) { m_pipelined = pipelined; }
     // How the extractor and the encoders are confined; each gets its own places.
@@ -85,8 +102,7 @@ public:
     void setChoices(const ExtractChoices& choices) { m_choices = choices; }
     // What the run saved so far, by content, for repeats across its PDFs.
     void setSavedContents(QSet<QByteArray>* contents) { m_savedContents = contents; }
-    // Off: the list is not read, and every image is saved.
-    void setReadList(bool readList) { m_readList = readList; }
+    void setListWhen(ListWhen when) { m_listWhen = when; }
     // Called as images are done, with how many of the list's images are.
     void setOnProgress(std::function<void(qsizetype done, qsizetype listed)> onProgress)
     {
@@ -95,8 +111,26 @@ public:
     // Called for every JPEG file saved (its source is left for the caller).
     void setOnSaved(std::function<void(const ExtractHost::SavedImage&)> onSaved) { m_onSaved = std::move(onSaved); }
 
-    Result run(const QString& input, const QString& extractor, const QString& encoder, const QString& imageFolder,
-               ExtractorOutput& output);
+    // Makes the PDF ready for its programs; waker is woken when the
+    // extractor has written a file.
+    void begin(const QString& input, const QString& extractor, const QString& encoder, const QString& imageFolder,
+               ExtractorOutput& output, Shell32::Waker* waker);
+    // The next program to start: nothing when none is ready now. idle: the
+    // place would stay empty otherwise, and a list that waits for such a
+    // place may have it.
+    std::optional<Program> next(bool idle);
+    void finished(const Program& program, const Shell32::Outcome& outcome);
+    // Images are decided, numbered and encoded only once this is on.
+    void setTakingImages(bool taking);
+    // Every image is decided: the PDF takes no more numbers.
+    bool imagesDecided() const { return m_imagesDecided; }
+    // Nothing of the PDF runs or is to start any more.
+    bool ended() const;
+    // The claimed JPEG files of the images being encoded are removed, as
+    // when the PDF is stopped.
+    void giveUpClaims();
+    // What became of the PDF, once it is done; the pipeline is then spent.
+    Result end();
 
 private:
     struct Image {
@@ -106,6 +140,7 @@ private:
         int width = 0;    // as the extractor's file says: the JPEG file's too
         int height = 0;
         ExtractHost::SavedImage saved; // what it is, once it is saved
+        qint64 place = -1;             // in the line of images told as saved
     };
 
     // A file of the extractor's, with its entry in the list when it matched one.
@@ -115,7 +150,7 @@ private:
         qsizetype index = -1; // of entry
     };
 
-    Shell32::Next next(int index);
+    std::optional<Program> nextList(bool idle);
     Shell32::Next nextImage(int index);
     // For the image held back, once its mask is there: both become one.
     Shell32::Next nextMask(int index);
@@ -125,7 +160,7 @@ private:
     void readAhead(int number);
     // Leaves out, keeps or encodes the image of file, mask applied when given.
     Shell32::Next take(int index, const File& file, const File* mask);
-    void finished(int index, const Shell32::Outcome& outcome);
+    void encoded(int index, const Shell32::Outcome& outcome);
     void listed(const Shell32::Outcome& outcome);
     // True when the image (with its mask, when given) is left out; it is then gone.
     bool leaveOut(const File& file, const File* mask);
@@ -154,6 +189,14 @@ private:
     void forget(const Image& image);
     // One more image is done, whatever became of it.
     void done();
+    // Images saved are told in the order of their numbers, whichever encoder
+    // ends first: each number claimed takes a place in line, and an image is
+    // told once every place before it is settled.
+    qint64 takePlace();
+    void settle(qint64 place, const std::optional<ExtractHost::SavedImage>& saved);
+    // all: every image saved is told, whether or not the places before it
+    // were settled (the PDF was stopped).
+    void tellSaved(bool all);
     // Why nothing could be written in the output folder: a full disk, or
     // the system's own word.
     QString why(const QString& systemWord) const;
@@ -162,10 +205,9 @@ private:
     ImageNumbers& m_numbers;
     Shell32::Stopper& m_stopper;
     const bool& m_abandoned;
-    int m_atOnce = 1;
     bool m_pipelined = true;
     Confinement m_confinement;
-    bool m_readList = true;
+    ListWhen m_listWhen = ListWhen::Beside;
     ExtractChoices m_choices;
     QSet<QByteArray>* m_savedContents = nullptr;
     std::function<void(qsizetype, qsizetype)> m_onProgress;
@@ -177,8 +219,15 @@ private:
     QString m_extractor;
     QString m_encoder;
     QString m_jpegFolder;
+    bool m_extractorStarted = false;
     bool m_extractorRunning = false;
-    bool m_listRunning = false;
+    enum class ListState { NotYet, Running, Read, Passed };
+    ListState m_listState = ListState::NotYet;
+    bool m_takingImages = false;
+    bool m_imagesDecided = false;
+    bool m_imageTaken = false; // an image was decided, with its entry or without
+    int m_running = 0;         // programs of the PDF running
+    int m_nextImage = 0;       // the key of the next encoder's image
     std::optional<ExtractorList> m_list;
     qint64 m_mostPixels = 0; // of the largest image its list names
     std::optional<ImageSelection> m_selection;
@@ -188,5 +237,11 @@ private:
     std::unique_ptr<ContentDigests> m_digests;
     qsizetype m_done = 0;
     QHash<int, Image> m_images;
+    struct Place {
+        bool settled = false;
+        std::optional<ExtractHost::SavedImage> saved;
+    };
+    std::map<qint64, Place> m_line;
+    qint64 m_nextPlace = 0;
     Result m_result;
 };

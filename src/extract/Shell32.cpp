@@ -91,6 +91,7 @@ struct Job {
     QProcess process;
     Outcome outcome;
     bool done = false;
+    std::unique_ptr<Stopper::Hook> stop; // of its own stopper, when it has one
 };
 
 // Adds what fits of said below limit to kept; true when some did not fit.
@@ -239,6 +240,8 @@ void Wait::handEnded()
     while (!m_ended.empty() && !stopped()) {
         std::unique_ptr<Job> job = std::move(m_ended.front());
         m_ended.erase(m_ended.begin());
+        // Its stopper may go once its end is told, before the wait does.
+        job->stop.reset();
         m_finished(job->index, job->outcome);
         m_retired.push_back(std::move(job));
     }
@@ -304,6 +307,11 @@ void Wait::start(int index, const Command& command)
     });
     // Keep the error channel drained so a talkative program never blocks.
     QObject::connect(&j->process, &QProcess::readyReadStandardError, &m_loop, [j] { keepErrorOutput(*j); });
+    if (command.stopper)
+        j->stop = std::make_unique<Stopper::Hook>(command.stopper, [j] {
+            j->process.kill();
+            j->process.waitForFinished(1000);
+        });
     j->outcome.started = true;
     j->process.start();
     j->confinement->started();

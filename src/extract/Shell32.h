@@ -73,6 +73,9 @@ struct Command {
     // Confinement that cannot be applied keeps it from running at all
     // (StartError::NotConfined).
     Confinement confinement = Confinement();
+    // When this stopper is stopped, the program is killed, and the wait goes
+    // on with its other programs; its end is still reported.
+    Stopper* stopper = nullptr;
 };
 
 // Lets whoever started a wait end it from an event handled during the wait:

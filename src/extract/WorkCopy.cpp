@@ -111,26 +111,37 @@ bool WorkCopy::fill(const QString& source, const std::function<bool()>& keepGoin
 {
     Main::DeleteQuietly(m_path);
     m_why.clear();
+    if (m_path.isEmpty())
+        return false;
+    return copy(source, m_path, keepGoing, &m_why);
+}
+
+bool WorkCopy::copy(const QString& source, const QString& target, const std::function<bool()>& keepGoing, QString* why)
+{
     QFile in(source);
-    QFile out(m_path);
-    if (m_path.isEmpty() || !in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        m_why = in.isOpen() ? out.errorString() : in.errorString();
+    QFile out(target);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        if (why)
+            *why = in.isOpen() ? out.errorString() : in.errorString();
         return false;
     }
+    if (Platform::cloneFile(in, out))
+        return true;
     constexpr qint64 kPiece = 1024 * 1024;
     QByteArray piece(kPiece, Qt::Uninitialized);
+    QString failed;
     bool ok = true;
     for (;;) {
         const qint64 got = in.read(piece.data(), kPiece);
         if (got <= 0) {
             ok = got == 0;
             if (!ok)
-                m_why = in.errorString();
+                failed = in.errorString();
             break;
         }
         if (out.write(piece.constData(), got) != got) {
             ok = false;
-            m_why = out.errorString();
+            failed = out.errorString();
             break;
         }
         if (keepGoing && !keepGoing()) {
@@ -140,11 +151,13 @@ bool WorkCopy::fill(const QString& source, const std::function<bool()>& keepGoin
     }
     if (ok && !out.flush()) {
         ok = false;
-        m_why = out.errorString();
+        failed = out.errorString();
     }
     if (!ok) {
         out.close();
         out.remove();
+        if (why)
+            *why = failed;
     }
     return ok;
 }

@@ -43,6 +43,11 @@ public:
     // when source cannot be read, the copy cannot be written whole, or it
     // was stopped.
     bool fill(const QString& source, const std::function<bool()>& keepGoing = {});
+    // Makes target, which must not exist, a copy of source as fill does:
+    // where the file system can share a file's blocks, a clone, which costs
+    // next to nothing and still cannot change when source does.
+    static bool copy(const QString& source, const QString& target, const std::function<bool()>& keepGoing = {},
+                     QString* why = nullptr);
     // The system's word for the last fill or placeIn that failed; empty when
     // it was stopped.
     const QString& why() const { return m_why; }

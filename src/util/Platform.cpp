@@ -377,6 +377,19 @@ bool isSystemFolder(const QString& folder)
     return false;
 }
 
+bool cloneFile(QFile& from, QFile& to)
+{
+#ifdef Q_OS_LINUX
+    // FICLONE from linux/fs.h, which the C library's headers may lack.
+    constexpr unsigned long kClone = 0x40049409;
+    return ::ioctl(to.handle(), kClone, from.handle()) == 0;
+#else
+    Q_UNUSED(from);
+    Q_UNUSED(to);
+    return false;
+#endif
+}
+
 bool openPlainFile(QFile& file, const QString& path, int* links)
 {
 #ifdef Q_OS_WIN

@@ -134,6 +134,12 @@ LinkResult makeHardLink(const QString& existing, const QString& link, QString* w
 // True when both paths name one and the same file.
 bool sameFile(const QString& a, const QString& b);
 
+// Makes the file open in to, empty and open for writing, a clone of the
+// file open in from: both share their blocks until one is written, so the
+// copy costs next to nothing. False, with to untouched, where the file
+// system cannot (only btrfs, XFS and the like can).
+bool cloneFile(QFile& from, QFile& to);
+
 // Opens path for reading only when it is a plain file and path itself is no
 // link: a folder another program may write can hold a link to a user's file,
 // or a pipe that would keep the reader waiting for ever. links, when given,

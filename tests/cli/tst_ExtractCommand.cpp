@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 
 #include "HeadlessHost.h"
+#include "TestDocument.h"
 #include "TestFiles.h"
 #include "TestPaths.h"
 #include "TestPdf.h"
@@ -506,6 +507,89 @@ private Q_SLOTS:
             seen.insert(image.width());
         }
         QCOMPARE(seen, widths);
+    }
+
+    // Three PDFs (many images, none, a few) whose extractors end in the
+    // opposite order, the third first, each read ahead while the one before
+    // is busy: the files, their numbers and the manifest are those of one
+    // program at a time.
+    void numbersKeepTheListsOrder()
+    {
+#ifndef Q_OS_UNIX
+        QSKIP("the extractor is wrapped in a shell script");
+#endif
+        using TestDocument::Figure;
+        using TestPdf::Kind;
+        QTemporaryDir root;
+        const QString marks = root.filePath(QStringLiteral("marks"));
+        QVERIFY(QDir().mkpath(marks) && QDir().mkpath(root.filePath(QStringLiteral("bin"))));
+        // Once the real extractor is done, the wrapper waits for the mark its
+        // PDF names at its end, then leaves a mark of its own, in the order
+        // it ends: in a run where the marks folder says so.
+        QVERIFY(TestFiles::write(
+            root.filePath(QStringLiteral("bin/pdfimages")),
+            "#!/bin/sh\nfor a; do input=$before; before=$a; done\n"
+                + QFile::encodeName(QStandardPaths::findExecutable(QStringLiteral("pdfimages")))
+                + " \"$@\" || exit $?\nset -- $(tail -c 200 \"$input\" 2>/dev/null | sed -n 's/^%order //p')\n"
+                  "[ $# = 2 ] || exit 0\nn=0\n"
+                  "while [ -e '"
+                + QFile::encodeName(marks)
+                + "/scripted' ] && [ ! -e \"$1\" ] && [ $n -lt 600 ]; do sleep 0.05; n=$((n + 1)); done\n"
+                  "touch \"$2\" && basename \"$2\" >> '"
+                + QFile::encodeName(marks) + "/ended'\n"));
+        QVERIFY(
+            QFile::setPermissions(root.filePath(QStringLiteral("bin/pdfimages")), QFile::ReadOwner | QFile::ExeOwner));
+        QList<Figure> many;
+        for (int i = 0; i < 12; ++i)
+            many.append({i / 6, {Kind(i % 4), 20 + i, 12 + i, i, i % 5 == 0}});
+        const QList<TestDocument::Document> documents{
+            {2, 1, many}, {30, 2}, {3, 3, {{0, {Kind::Jpeg, 30, 20, 7}}, {2, {Kind::Gray, 17, 9, 8}}}}};
+        QStringList pdfs;
+        for (int i = 0; i < 3; ++i) {
+            pdfs.append(root.filePath(QStringLiteral("in/%1.pdf").arg(i + 1)));
+            QDir().mkpath(root.filePath(QStringLiteral("in")));
+            QVERIFY(TestDocument::write(pdfs.last(), documents.at(i)));
+            // The first waits for the second, the second for the third.
+            QFile pdf(pdfs.last());
+            QVERIFY(pdf.open(QIODevice::Append));
+            pdf.write("%order " + QFile::encodeName(i == 2 ? marks : marks + QLatin1Char('/') + QString::number(i + 2))
+                      + ' ' + QFile::encodeName(marks + QLatin1Char('/') + QString::number(i + 1)) + '\n');
+        }
+        const auto extract = [&](const QString& jobs) {
+            const QString folder = root.filePath(QStringLiteral("jobs-") + jobs);
+            QDir().mkpath(folder);
+            for (const char* mark : {"ended", "1", "2", "3"})
+                QFile::remove(marks + QLatin1Char('/') + QLatin1String(mark));
+            const std::unique_ptr<QProcess> process =
+                start(QStringList{QStringLiteral("--no-confinement"), QStringLiteral("--jobs"), jobs,
+                                  QStringLiteral("--manifest"), QStringLiteral("m.tsv"), QStringLiteral("-q"),
+                                  QStringLiteral("-o"), QStringLiteral("out")}
+                          + pdfs,
+                      {}, folder, root.filePath(QStringLiteral("bin:")) + qEnvironmentVariable("PATH"));
+            process->waitForFinished(120000);
+            return std::tuple{
+                process->exitCode(), process->readAllStandardError(), filesIn(folder + QStringLiteral("/out")),
+                TestFiles::contents(folder + QStringLiteral("/m.tsv")).replace(QFile::encodeName(folder), ""),
+                TestFiles::contents(marks + QStringLiteral("/ended"))};
+        };
+        const QByteArray unconfined = "orvalin-extract: the tools run unconfined (--no-confinement)\n";
+        const auto [code, said, files, manifest, ended] = extract(QStringLiteral("1"));
+        QCOMPARE(code, 0);
+        QCOMPARE(said, unconfined);
+        QCOMPARE(ended, QByteArray("1\n2\n3\n"));
+        QCOMPARE(files.size(), TestDocument::imageCount(documents.at(0)) + 2);
+        QVERIFY(TestFiles::write(marks + QStringLiteral("/scripted"), {}));
+        const auto [aheadCode, aheadSaid, aheadFiles, aheadManifest, aheadEnded] = extract(QStringLiteral("3"));
+        QCOMPARE(aheadEnded, QByteArray("3\n2\n1\n"));
+        QCOMPARE(aheadCode, 0);
+        QCOMPARE(aheadSaid, unconfined);
+        QStringList names = files.keys();
+        QStringList aheadNames = aheadFiles.keys();
+        names.sort();
+        aheadNames.sort();
+        QCOMPARE(aheadNames, names);
+        QVERIFY(aheadFiles == files);
+        QCOMPARE(aheadManifest, manifest);
     }
 
     // The command line and the window's run give the same files, byte for

@@ -22,6 +22,7 @@ public:
     QList<Pointer> pointers;
     QStringList messages;
     QStringList details;
+    int saved = 0;                    // JPEG files saved
     std::function<void()> onProgress; // called at every progress step
     std::function<void()> onMessage;  // called while a message is "shown"
 
@@ -35,6 +36,7 @@ public:
             onProgress();
     }
     void setMousePointer(Pointer pointer) override { pointers.append(pointer); }
+    void imageSaved(const SavedImage&) override { ++saved; }
     void showMessage(const QString& text, const QString& detail = QString()) override
     {
         messages.append(text);
