@@ -399,12 +399,13 @@ void ExtractCommand::rowProgress(int row, int rows, qsizetype done, qsizetype li
         m_row = row;
     }
     m_done = done;
-    m_listed = listed;
+    // A PDF whose list is not read knows of the images it found.
+    m_listed = qMax(listed, done);
     ProgressLine::State state;
     state.pdfsDone = row - 1;
     state.pdfs = rows;
     state.imagesDone = m_doneBefore + done;
-    state.imagesListed = m_listedBefore + listed;
+    state.imagesListed = m_listedBefore + m_listed;
     state.elapsedMs = m_clock.elapsed();
     const double part = listed > 0 ? double(done) / double(listed) : 0.0;
     const qint64 total = m_bytesBefore.constLast();
