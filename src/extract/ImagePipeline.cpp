@@ -455,6 +455,8 @@ QString ImagePipeline::takeJpeg(const QString& path, const ExtractHost::SavedIma
     const QString taken = m_output->folder() + QStringLiteral("kept-%1.jpg").arg(saved.index);
     bool ok = false;
     if (!m_extractorRunning && links == 1) {
+        // Windows renames no file that is open.
+        file.close();
         ok = QFile::rename(path, taken);
     } else {
         QFile copy(taken);

@@ -395,6 +395,7 @@ bool openPlainFile(QFile& file, const QString& path, int* links)
 #ifdef Q_OS_WIN
     // Windows opens no pipe by a file's path, and its links are no concern
     // of a folder only Orvalin and its programs write.
+    file.setFileName(path);
     if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
         return false;
     if (links)
