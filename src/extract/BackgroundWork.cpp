@@ -32,4 +32,13 @@ bool run(const std::function<bool(const std::atomic_bool& stop)>& work, Shell32:
     return result && !stop;
 }
 
+bool run(qint64 bytes, const std::function<bool(const std::atomic_bool& stop)>& work, Shell32::Stopper* stopper)
+{
+    if (bytes > kInPlaceBytes)
+        return run(work, stopper);
+    if (stopper && stopper->stopped())
+        return false;
+    return work(std::atomic_bool{false});
+}
+
 } // namespace BackgroundWork

@@ -5,6 +5,8 @@
 
 #include "Shell32.h"
 
+#include <QtGlobal>
+
 #include <atomic>
 #include <functional>
 
@@ -19,5 +21,12 @@ namespace BackgroundWork {
 // stop() raises it and waits for work to end. False at once when stopper was
 // stopped before.
 bool run(const std::function<bool(const std::atomic_bool& stop)>& work, Shell32::Stopper* stopper);
+
+// Work of up to this many bytes is done on the calling thread: a thread and
+// a wait would cost more than the work.
+constexpr qint64 kInPlaceBytes = 1024 * 1024;
+
+// As run(), for work on about bytes bytes: on this thread when they are few.
+bool run(qint64 bytes, const std::function<bool(const std::atomic_bool& stop)>& work, Shell32::Stopper* stopper);
 
 } // namespace BackgroundWork

@@ -12,8 +12,6 @@
 
 namespace {
 
-// Files this small are read in place when they were not read ahead.
-constexpr qint64 kInPlace = 1024 * 1024;
 // Read a piece at a time, so that a reading can be stopped.
 constexpr qint64 kBlock = 1024 * 1024;
 
@@ -90,10 +88,7 @@ QByteArray ContentDigests::digest(const QStringList& paths, Shell32::Stopper& st
                 one = read(path, stop);
                 return true;
             };
-            if (QFileInfo(path).size() <= kInPlace)
-                work(std::atomic_bool{false});
-            else
-                BackgroundWork::run(work, &stopper);
+            BackgroundWork::run(QFileInfo(path).size(), work, &stopper);
         }
         if (one.isEmpty())
             return QByteArray();

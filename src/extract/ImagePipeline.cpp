@@ -41,10 +41,6 @@ bool isJpegOf(const QString& path, int width, int height)
 // Room for a JPEG file's headers beyond twice its image's size.
 constexpr quint64 kLargestJpegMargin = 1024 * 1024;
 
-// Files this small are worked on in place; a larger one on a thread of its
-// own so the window keeps answering.
-constexpr qint64 kInPlace = 1024 * 1024;
-
 // How many files the extractor has finished ahead of the one being decided
 // are read for their digests meanwhile.
 constexpr int kReadAhead = 4;
@@ -376,8 +372,7 @@ QString ImagePipeline::applyMask(const File& file, const File& mask)
             imagePath, *file.entry, maskPath, *mask.entry, picture, [&stop] { return !stop; }, &systemWord);
     };
     const qint64 bytes = qint64(file.entry->width) * file.entry->height * 3;
-    const bool applied = !imagePath.isEmpty() && !maskPath.isEmpty()
-                         && (bytes <= kInPlace ? work(std::atomic_bool{false}) : BackgroundWork::run(work, &m_stopper));
+    const bool applied = !imagePath.isEmpty() && !maskPath.isEmpty() && BackgroundWork::run(bytes, work, &m_stopper);
     if (!applied && !m_abandoned)
         m_result.unapplied.add(why(systemWord));
     return applied ? picture : QString();

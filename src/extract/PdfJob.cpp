@@ -44,9 +44,6 @@ QString imagesText(int count)
     return count == 1 ? QStringLiteral("1 image") : QStringLiteral("%1 images").arg(count);
 }
 
-// Up to this size a copy is made on the thread that runs the programs.
-constexpr qint64 kInPlace = 1024 * 1024;
-
 // The copy the extractor reads in a work folder of its own.
 const QString kOwnCopy = QStringLiteral("source.pdf");
 
@@ -150,10 +147,9 @@ QString PdfJob::prepareInput(WorkCopy* workCopy)
         why = workCopy->why();
         return ok;
     };
-    // A PDF of a few pages is copied at once: a thread would cost more than
-    // the copy, and no program starts while it waits.
-    const bool filled =
-        QFileInfo(m_source).size() <= kInPlace ? copy(std::atomic_bool{false}) : BackgroundWork::run(copy, &m_stopper);
+    // A PDF of a few pages is copied at once: no program starts while a
+    // copy is waited for.
+    const bool filled = BackgroundWork::run(QFileInfo(m_source).size(), copy, &m_stopper);
     if (filled || m_stopped)
         return QString();
     return QStringLiteral("the file could not be copied to the work copy %1 (%2)")
@@ -272,6 +268,11 @@ QString PdfJob::describe(const ImagePipeline::Result& result) const
         return QStringLiteral("the image extractor could not start%1: its loader said \"%2\"")
             .arg(settings.confinement.isOn() ? QStringLiteral(" confined") : QString(), words);
 
+    return (extractionProblems(result) + imageProblems(result)).join(QStringLiteral("; "));
+}
+
+QStringList PdfJob::extractionProblems(const ImagePipeline::Result& result) const
+{
     const QByteArray& said = result.extracted.errorOutput;
     const ExtractorMessages messages = ExtractorMessages::read(said);
     const bool ended = result.extracted.result == 0;
@@ -302,6 +303,12 @@ QString PdfJob::describe(const ImagePipeline::Result& result) const
              && (!result.listed || result.listDisagreed || messages.unlisted))
         problems.append(QStringLiteral("the PDF is damaged, so some of its images may be missing (%1 saved)")
                             .arg(imagesText(result.saved())));
+    return problems;
+}
+
+QStringList PdfJob::imageProblems(const ImagePipeline::Result& result) const
+{
+    QStringList problems;
     if (result.unmatched == 1)
         problems.append(QStringLiteral("an image did not match the extractor's list, so it was saved whatever "
                                        "the choices"));
@@ -327,7 +334,7 @@ QString PdfJob::describe(const ImagePipeline::Result& result) const
     failed(result.unconverted, QStringLiteral("%1 could not be converted from black and white to grey (%2)"));
     failed(result.notConfined, QStringLiteral("the JPEG encoder could not be confined for %1 (%2), so it was not run"));
     failed(result.notLoaded,
-           settings.confinement.isOn()
+           m_run.settings.confinement.isOn()
                ? QStringLiteral("the JPEG encoder could not start confined for %1: its loader said \"%2\"")
                : QStringLiteral("the JPEG encoder could not start for %1: its loader said \"%2\""));
     if (result.refused == 1)
@@ -342,5 +349,5 @@ QString PdfJob::describe(const ImagePipeline::Result& result) const
         problems.append(QStringLiteral("the JPEG encoder failed for %1 of %2 images")
                             .arg(result.encoderFailed)
                             .arg(result.encoded + result.encoderFailed));
-    return problems.join(QStringLiteral("; "));
+    return problems;
 }

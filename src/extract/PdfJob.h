@@ -12,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <functional>
@@ -87,7 +88,11 @@ public:
 private:
     QString prepareInput(WorkCopy* workCopy);
     void stopForTime();
+    // Its problem line, once it is closed: the extraction's problems, then
+    // those of its images.
     QString describe(const ImagePipeline::Result& result) const;
+    QStringList extractionProblems(const ImagePipeline::Result& result) const;
+    QStringList imageProblems(const ImagePipeline::Result& result) const;
 
     Run m_run;
     int m_row;

@@ -130,22 +130,27 @@ bool replaceFile(const QString& from, const QString& to)
 #endif
 }
 
-bool standardErrorIsTerminal()
+namespace {
+
+bool isTerminal(FILE* stream)
 {
 #ifdef Q_OS_WIN
-    return _isatty(_fileno(stderr)) != 0;
+    return _isatty(_fileno(stream)) != 0;
 #else
-    return ::isatty(STDERR_FILENO) == 1;
+    return ::isatty(::fileno(stream)) == 1;
 #endif
+}
+
+} // namespace
+
+bool standardErrorIsTerminal()
+{
+    return isTerminal(stderr);
 }
 
 bool standardOutputIsTerminal()
 {
-#ifdef Q_OS_WIN
-    return _isatty(_fileno(stdout)) != 0;
-#else
-    return ::isatty(STDOUT_FILENO) == 1;
-#endif
+    return isTerminal(stdout);
 }
 
 ClosedStreams fillClosedStandardStreams()
