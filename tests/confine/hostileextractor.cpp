@@ -103,10 +103,14 @@ void pause(int halfMilliseconds)
     ::nanosleep(&step, nullptr);
 }
 
-// Waits up to two seconds for path to come, or to go.
+// How long it waits for the run, in half milliseconds: ten seconds, for a
+// machine under load.
+constexpr int kPatience = 20000;
+
+// Waits up to kPatience for path to come, or to go.
 bool waitFor(const std::string& path, bool there)
 {
-    for (int i = 0; i < 4000; ++i) {
+    for (int i = 0; i < kPatience; ++i) {
         if (exists(path) == there)
             return true;
         pause(1);
@@ -242,7 +246,7 @@ bool attack(const std::string& name, const std::string& input, const std::string
         writeFile(prefix + "-000.ppm", ppm(600, 600));
         writeFile(prefix + "-001.ppm", ppm(2, 2));
         const std::string folder = folderOf(prefix);
-        for (int i = 0; i < 4000; ++i) {
+        for (int i = 0; i < kPatience; ++i) {
             for (const std::string& note : {folder + "/claimed-1.jpg", folderOf(folder) + "/claimed-1.jpg"})
                 if (exists(note)) {
                     // Written once the encoder is done with it.
